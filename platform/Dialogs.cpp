@@ -1,0 +1,60 @@
+#include "platform/Dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QMessageBox>
+
+namespace {
+
+// Runs Qt's own colour dialog (never the native one) modally over the owner.
+std::optional<QColor> runColourDialog(QWidget* owner, std::optional<QColor> initial,
+                                      const std::array<std::uint32_t, 16>* customColours)
+{
+    for (int i = 0; i < QColorDialog::customCount(); ++i) {
+        const std::uint32_t value = customColours && i < 16 ? (*customColours)[size_t(i)] : 0u;
+        QColorDialog::setCustomColor(i, Colour(value).toQColor());
+    }
+    QColorDialog dialog(owner);
+    dialog.setOption(QColorDialog::DontUseNativeDialog);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setCurrentColor(initial.value_or(QColor(Qt::black)));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedColor();
+}
+
+} // namespace
+
+void MsgBox(const QString& text, int style, const QString& title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
+    box.setText(text);
+    box.setIcon(style == vbExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+int ChooseColorA(CHOOSECOLOR& request)
+{
+    std::optional<QColor> initial;
+    if (request.Flags & CC_RGBINIT)
+        initial = Colour(request.rgbResult).toQColor();
+    const auto chosen = runColourDialog(request.hwndOwner, initial, request.lpCustColors);
+    if (!chosen)
+        return 0;
+    request.rgbResult = Colour::fromQColor(*chosen).value();
+    return 1;
+}
+
+ErrorCode CommonDialog::ShowColor()
+{
+    std::optional<QColor> initial;
+    if (Flags & 1)
+        initial = Color.toQColor();
+    const auto chosen = runColourDialog(m_owner, initial, nullptr);
+    if (!chosen)
+        return CancelError ? ErrorCode::CancelPressed : ErrorCode::None;
+    Color = Colour::fromQColor(*chosen);
+    return ErrorCode::None;
+}

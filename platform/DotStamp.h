@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/PixelBuffer.h"
+
+#include <vector>
+
+// A round dot of a given diameter, kept as one span per row so that stamping it writes its pixels
+// straight into the scanlines.
+class DotStamp
+{
+public:
+    explicit DotStamp(int diameter = 1);
+
+    int diameter() const { return m_diameter; }
+
+    // Stamps the dot centred on pixel (x, y), clipped to the buffer.
+    void stamp(const PixelBuffer& buffer, int x, int y, QRgb colour) const
+    {
+        if (m_diameter == 1) {
+            if (buffer.contains(x, y))
+                buffer.row(y)[x] = colour;
+            return;
+        }
+        const int top = y - m_diameter / 2;
+        const int left = x - m_diameter / 2;
+        if (top >= 0 && left >= 0 && top + m_diameter <= buffer.height && left + m_diameter <= buffer.width) {
+            // Wholly inside: no clipping in the loop.
+            QRgb* row = buffer.row(top) + left;
+            for (const Span& span : m_spans) {
+                for (int i = span.begin; i < span.end; ++i)
+                    row[i] = colour;
+                row += buffer.stride;
+            }
+            return;
+        }
+        for (int r = 0; r < m_diameter; ++r)
+            buffer.fillSpan(top + r, left + m_spans[size_t(r)].begin, left + m_spans[size_t(r)].end, colour);
+    }
+
+private:
+    struct Span
+    {
+        int begin;
+        int end;
+    };
+    int m_diameter;
+    std::vector<Span> m_spans;
+};

@@ -1,0 +1,80 @@
+#include "platform/LineWalk.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+// Walks steps [0, count) of a line whose major axis is "major"; the minor coordinate of step i is
+// minor0 + minorSign * floor((2 * i * minorDelta + majorDelta) / (2 * majorDelta)), the pixel
+// nearest the ideal line. Only steps whose major coordinate lies in [0, majorLimit) are visited.
+template <typename Plot>
+void walk(std::int64_t major0, std::int64_t minor0, std::int64_t majorDelta, std::int64_t minorDelta, int majorSign,
+          int minorSign, std::int64_t count, std::int64_t majorLimit, Plot plot)
+{
+    std::int64_t first = majorSign > 0 ? -major0 : major0 - (majorLimit - 1);
+    std::int64_t last = majorSign > 0 ? majorLimit - major0 : major0 + 1;
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, count);
+    if (first >= last)
+        return;
+
+    const std::int64_t twiceMajor = 2 * majorDelta;
+    const std::int64_t twiceMinor = 2 * minorDelta;
+    std::int64_t numerator = first * twiceMinor + majorDelta;
+    std::int64_t minor = minor0 + minorSign * (numerator / twiceMajor);
+    std::int64_t remainder = numerator % twiceMajor;
+    std::int64_t major = major0 + majorSign * first;
+    for (std::int64_t i = first; i < last; ++i) {
+        plot(major, minor);
+        major += majorSign;
+        remainder += twiceMinor;
+        if (remainder >= twiceMajor) {
+            remainder -= twiceMajor;
+            minor += minorSign;
+        }
+    }
+}
+
+} // namespace
+
+void walkLine(const PixelBuffer& buffer, std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+              QRgb colour, EndPixel end)
+{
+    const std::int64_t dx = std::int64_t(x1) - x0;
+    const std::int64_t dy = std::int64_t(y1) - y0;
+    const std::int64_t adx = std::abs(dx);
+    const std::int64_t ady = std::abs(dy);
+    const int sx = dx < 0 ? -1 : 1;
+    const int sy = dy < 0 ? -1 : 1;
+    const std::int64_t extra = end == EndPixel::Included ? 1 : 0;
+
+    if (adx == 0 && ady == 0) {
+        if (extra && buffer.contains(x0, y0))
+            buffer.row(y0)[x0] = colour;
+        return;
+    }
+    if (ady == 0) {
+        // Horizontal: one clipped span.
+        if (y0 < 0 || y0 >= buffer.height)
+            return;
+        const std::int64_t count = adx + extra;
+        const std::int64_t from = sx > 0 ? x0 : std::int64_t(x0) - count + 1;
+        const std::int64_t to = from + count;
+        buffer.fillSpan(y0, static_cast<int>(std::clamp<std::int64_t>(from, 0, buffer.width)),
+                        static_cast<int>(std::clamp<std::int64_t>(to, 0, buffer.width)), colour);
+        return;
+    }
+    if (adx >= ady) {
+        walk(x0, y0, adx, ady, sx, sy, adx + extra, buffer.width, [&](std::int64_t x, std::int64_t y) {
+            if (y >= 0 && y < buffer.height)
+                buffer.row(static_cast<int>(y))[x] = colour;
+        });
+    } else {
+        walk(y0, x0, ady, adx, sy, sx, ady + extra, buffer.height, [&](std::int64_t y, std::int64_t x) {
+            if (x >= 0 && x < buffer.width)
+                buffer.row(static_cast<int>(y))[x] = colour;
+        });
+    }
+}

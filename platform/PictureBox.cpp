@@ -1,0 +1,190 @@
+#include "platform/PictureBox.h"
+
+#include "platform/LineWalk.h"
+#include "platform/Numbers.h"
+#include "platform/Twips.h"
+
+#include <QPaintEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Coordinates beyond this many pixels are far off any canvas; dropping them keeps the integer
+// arithmetic of the drawing loops safe.
+constexpr double coordinateLimit = 1 << 24;
+
+bool usable(double pixel) { return std::isfinite(pixel) && std::fabs(pixel) < coordinateLimit; }
+
+} // namespace
+
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    syncImageSize();
+}
+
+void PictureBox::setBackColor(Colour colour)
+{
+    m_backColor = colour;
+    Cls();
+}
+
+bool PictureBox::setDrawWidth(int width)
+{
+    if (width < 1)
+        return false;
+    if (width != m_dot.diameter())
+        m_dot = DotStamp(width);
+    return true;
+}
+
+double PictureBox::ScaleWidth() const
+{
+    return m_scaleMode == ScaleMode::Twips ? pixelsToTwips(width()) : width();
+}
+
+double PictureBox::ScaleHeight() const
+{
+    return m_scaleMode == ScaleMode::Twips ? pixelsToTwips(height()) : height();
+}
+
+void PictureBox::setPicture(const QImage& picture)
+{
+    m_picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    Cls();
+}
+
+QImage PictureBox::Image() const
+{
+    // The copy shares the pixels, so the next direct draw must fetch (and so detach) them anew.
+    m_pixels.bits = nullptr;
+    return m_image;
+}
+
+void PictureBox::eraseTo(QImage& image) const
+{
+    image.fill(m_backColor.toQRgb());
+    if (!m_picture.isNull()) {
+        QPainter p(&image);
+        p.drawImage(0, 0, m_picture);
+    }
+}
+
+void PictureBox::Cls()
+{
+    syncImageSize();
+    m_pixels.bits = nullptr;
+    eraseTo(m_image);
+    markDirty();
+}
+
+void PictureBox::PSet(float x, float y, Colour colour)
+{
+    const double px = toPixels(x);
+    const double py = toPixels(y);
+    if (!usable(px) || !usable(py))
+        return;
+    m_dot.stamp(pixelBuffer(), static_cast<int>(roundHalfEven(px)), static_cast<int>(roundHalfEven(py)),
+                colour.toQRgb());
+    markDirty();
+}
+
+void PictureBox::Line(double x1, double y1, double x2, double y2, Colour colour, LineBox box)
+{
+    const double l = toPixels(x1), t = toPixels(y1), r = toPixels(x2), b = toPixels(y2);
+    if (!usable(l) || !usable(t) || !usable(r) || !usable(b))
+        return;
+    const int ix1 = int(roundHalfEven(l)), iy1 = int(roundHalfEven(t));
+    const int ix2 = int(roundHalfEven(r)), iy2 = int(roundHalfEven(b));
+    const QRgb rgb = colour.toQRgb();
+    const int width = DrawWidth();
+
+    if (box == LineBox::BoxFilled) {
+        // Both corners belong to the box.
+        const int top = std::min(iy1, iy2), bottom = std::max(iy1, iy2);
+        const int left = std::min(ix1, ix2), right = std::max(ix1, ix2);
+        const PixelBuffer buffer = pixelBuffer();
+        for (int y = std::max(top, 0); y <= std::min(bottom, buffer.height - 1); ++y)
+            buffer.fillSpan(y, left, right + 1, rgb);
+    } else if (width <= 1) {
+        const PixelBuffer buffer = pixelBuffer();
+        if (box == LineBox::Box) {
+            walkLine(buffer, ix1, iy1, ix2, iy1, rgb, EndPixel::Included);
+            walkLine(buffer, ix2, iy1, ix2, iy2, rgb, EndPixel::Included);
+            walkLine(buffer, ix2, iy2, ix1, iy2, rgb, EndPixel::Included);
+            walkLine(buffer, ix1, iy2, ix1, iy1, rgb, EndPixel::Included);
+        } else {
+            walkLine(buffer, ix1, iy1, ix2, iy2, rgb, EndPixel::Excluded);
+        }
+    } else {
+        QPainter p = painter();
+        p.setPen(QPen(QColor::fromRgb(rgb), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        if (box == LineBox::Box)
+            p.drawRect(QRect(QPoint(ix1, iy1), QPoint(ix2, iy2)).normalized());
+        else
+            p.drawLine(ix1, iy1, ix2, iy2);
+    }
+    markDirty();
+}
+
+void PictureBox::Refresh()
+{
+    if (isVisible() && updatesEnabled())
+        repaint();
+    else
+        update();
+}
+
+PixelBuffer PictureBox::pixelBuffer()
+{
+    if (m_image.size() != size())
+        syncImageSize();
+    if (!m_pixels.bits)
+        m_pixels = PixelBuffer::of(m_image);
+    return m_pixels;
+}
+
+QPainter PictureBox::painter()
+{
+    if (m_image.size() != size())
+        syncImageSize();
+    m_pixels.bits = nullptr;
+    return QPainter(&m_image);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event)
+{
+    m_updatePending = false;
+    QPainter p(this);
+    const QRect dirty = event->rect();
+    p.drawImage(dirty, m_image, dirty);
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    syncImageSize();
+}
+
+void PictureBox::syncImageSize()
+{
+    const QSize wanted = size().expandedTo(QSize(0, 0));
+    if (m_image.size() == wanted && (!m_image.isNull() || wanted.isEmpty()))
+        return;
+    // A resized canvas keeps its drawing at the top-left; new area shows the background.
+    QImage resized(wanted.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    eraseTo(resized);
+    if (!m_image.isNull()) {
+        QPainter p(&resized);
+        p.drawImage(0, 0, m_image);
+    }
+    m_image = resized.copy(QRect(QPoint(0, 0), wanted));
+    m_pixels.bits = nullptr;
+}
+
+double PictureBox::toPixels(double units) const
+{
+    return m_scaleMode == ScaleMode::Twips ? units / TwipsPerPixel : units;
+}

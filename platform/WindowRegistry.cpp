@@ -1,0 +1,32 @@
+#include "platform/WindowRegistry.h"
+
+WindowRegistry& WindowRegistry::instance()
+{
+    static WindowRegistry registry;
+    return registry;
+}
+
+void WindowRegistry::setFactory(WindowId id, Factory factory) { m_factories[index(id)] = std::move(factory); }
+
+void WindowRegistry::adopt(WindowId id, QWidget* window) { m_windows[index(id)] = window; }
+
+QWidget* WindowRegistry::window(WindowId id)
+{
+    if (!m_windows[index(id)] && m_factories[index(id)])
+        m_windows[index(id)] = m_factories[index(id)]();
+    return m_windows[index(id)];
+}
+
+QWidget* WindowRegistry::existing(WindowId id) const { return m_windows[index(id)]; }
+
+PictureBox* WindowRegistry::canvas(WindowId id)
+{
+    auto* host = dynamic_cast<CanvasHost*>(window(id));
+    return host ? host->hostedCanvas() : nullptr;
+}
+
+void WindowRegistry::clear()
+{
+    m_windows = {};
+    m_factories = {};
+}
