@@ -1,0 +1,24 @@
+#include "curves/CurvePlotter.h"
+
+#include "curves/CurveControls.h"
+#include "platform/Numbers.h"
+#include "platform/PictureBox.h"
+
+CurveParameters readCurveParameters(const CurveControls& controls)
+{
+    CurveParameters p;
+    p.divisor = textToNumber(controls.divisorText());
+    p.lastStep = textToInt32(controls.paramText(3)).value_or(0);
+    p.penHole = textToInt32(controls.paramText(2)).value_or(0);
+    p.rolling = textToInt32(controls.paramText(1)).value_or(0);
+    p.fixed = textToInt32(controls.paramText(0)).value_or(0);
+    return p;
+}
+
+void plotCurve(CurveControls& controls, const CurvePlotter& plotter)
+{
+    const CurveParameters parameters = readCurveParameters(controls);
+    PictureBox& canvas = controls.curveCanvas();
+    const Colour colour = plotter.colour;
+    traceCurve(parameters, plotter.phase, [&](float x, float y) { canvas.PSet(x, y, colour); });
+}

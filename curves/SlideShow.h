@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class CurveControls;
+
+// The pattern code: "QRV", the divisor text, the pen width text and the four parameter texts.
+QString patternCode(const CurveControls& controls);
+
+// One slide (Timer1_Timer): clear the canvas, run the four presets, take the pen width for the
+// next slide from the pen width text, and show the pattern code.
+void slideShowTick(CurveControls& controls);

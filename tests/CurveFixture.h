@@ -1,0 +1,65 @@
+#pragma once
+
+#include "curves/CurveControls.h"
+#include "platform/PictureBox.h"
+
+#include <QStringList>
+
+#include <array>
+#include <utility>
+#include <vector>
+
+// The main window's curve controls without a window: plain texts and an 800 x 800 canvas with the
+// main window's design colours.
+class FakeCurveControls : public CurveControls
+{
+public:
+    FakeCurveControls()
+    {
+        canvas.resize(800, 800);
+        canvas.setBackColor(RGB(255, 192, 255));
+        canvas.setDrawWidth(1);
+    }
+
+    QString divisor = QStringLiteral("90");
+    QString penWidth = QStringLiteral("5");
+    std::array<QString, 4> params{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
+    QString patternCodeShown;
+    PictureBox canvas;
+    mutable QStringList reads; // which texts were read, in order
+
+    void setParams(const QString& R, const QString& r, const QString& d, const QString& N)
+    {
+        params = {R, r, d, N};
+    }
+
+    QString divisorText() const override
+    {
+        log(QStringLiteral("divisor"));
+        return divisor;
+    }
+    QString penWidthText() const override { return penWidth; }
+    QString paramText(int index) const override
+    {
+        log(QStringLiteral("param%1").arg(index));
+        return params[size_t(index)];
+    }
+    void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
+    void showPatternCode(const QString& code) override { patternCodeShown = code; }
+    PictureBox& curveCanvas() override { return canvas; }
+
+private:
+    void log(const QString& what) const { reads.append(what); }
+};
+
+// Pixels of the canvas in the given colour.
+inline int countPixels(const QImage& image, QRgb colour)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            count += (row[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
+    }
+    return count;
+}
