@@ -1,5 +1,6 @@
 #include "app/Windows.h"
 
+#include "app/Form1.h"
 #include "platform/WindowRegistry.h"
 
 void registerWindows()
@@ -10,4 +11,7 @@ void registerWindows()
 void startProgram()
 {
     registerWindows();
+    auto* main = new Form1;
+    WindowRegistry::instance().adopt(WindowId::Main, main);
+    main->show();
 }
