@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 // The logo lives in the static core library, whose resources must be registered by hand.
 static void initFormResources() { Q_INIT_RESOURCE(logo); }
 
@@ -49,12 +51,23 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
     return label;
 }
 
+// The CJK faces reserve much room above their glyphs; the labels are packed as tightly as their
+// captions, so the text sits at the top with that room cut off.
+void alignGlyphsToTop(QLabel* label)
+{
+    const QFontMetrics metrics(label->font());
+    const int emptyAbove = std::max(0, metrics.ascent() + metrics.boundingRect(QStringLiteral("图")).top());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setContentsMargins(0, -emptyAbove, 0, 0);
+}
+
 QLabel* makeColouredLabel(QWidget* parent, const char* name, const QString& text, const QRect& twips,
                           const QColor& colour, double points = 10.5)
 {
     QLabel* label = makeLabel(parent, name, text, twips);
     label->setFont(labelFont(serifCjk, points));
     setTextColour(label, colour);
+    alignGlyphsToTop(label);
     return label;
 }
 
@@ -191,6 +204,7 @@ void Form1::buildCanvasLabels()
     Label7 = makeLabel(picOutput, "Label7", QStringLiteral("您永远也看不完的宇宙生命图案"), QRect(960, 120, 4725, 345));
     Label7->setFont(labelFont(serifCjk, 12, true));
     setTextColour(Label7, QColor(150, 0, 60));
+    alignGlyphsToTop(Label7);
 
     makeColouredLabel(picOutput, "Label10", QStringLiteral("图案应用范围"), QRect(240, 9600, 2655, 285), QColor(0, 60, 140), 12);
     makeColouredLabel(picOutput, "Label11", QStringLiteral("科学研究"), QRect(240, 9960, 1875, 285), QColor(120, 0, 120));
