@@ -56,7 +56,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 void alignGlyphsToTop(QLabel* label)
 {
     const QFontMetrics metrics(label->font());
-    const int emptyAbove = std::max(0, metrics.ascent() + metrics.boundingRect(QStringLiteral("图")).top());
+    const int emptyAbove = std::max(0, metrics.ascent() + metrics.tightBoundingRect(QStringLiteral("图瓷")).top() - 2);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setContentsMargins(0, -emptyAbove, 0, 0);
 }
@@ -211,7 +211,10 @@ void Form1::buildCanvasLabels()
     makeColouredLabel(picOutput, "Label8", QStringLiteral("建筑装饰"), QRect(240, 10200, 3615, 345), QColor(0, 100, 0));
     makeColouredLabel(picOutput, "Label6", QStringLiteral("艺术包装"), QRect(240, 10440, 2445, 345), QColor(170, 70, 0));
     makeColouredLabel(picOutput, "Label5", QStringLiteral("纺织印染"), QRect(240, 10680, 2625, 345), QColor(0, 70, 170));
-    makeColouredLabel(picOutput, "Label9", QStringLiteral("陶瓷图案"), QRect(240, 10920, 3165, 225), QColor(140, 0, 0));
+    QLabel* label9 = makeColouredLabel(picOutput, "Label9", QStringLiteral("陶瓷图案"), QRect(240, 10920, 3165, 225),
+                                       QColor(140, 0, 0), 9.75);
+    label9->setContentsMargins(0, 0, 0, 0); // the shortest box: its glyphs fit only centred
+    label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     makeColouredLabel(picOutput, "Label14", QStringLiteral("艺术教材"), QRect(240, 11160, 1095, 255), QColor(80, 0, 150));
     makeColouredLabel(picOutput, "Label13", QStringLiteral("值得永久珍藏"), QRect(240, 12240, 1785, 285), QColor(190, 0, 70));
     Label15 = makeColouredLabel(picOutput, "Label15", QStringLiteral("数学之美"), QRect(10560, 11640, 1335, 255),
