@@ -82,6 +82,8 @@ private slots:
     {
         setBeepObserver({});
         m_form.reset();
+        for (WindowId id : {WindowId::Geometric, WindowId::GradientPicker})
+            delete WindowRegistry::instance().existing(id);
         WindowRegistry::instance().clear();
     }
 
