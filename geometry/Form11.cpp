@@ -42,6 +42,14 @@ void setTextColour(QWidget* widget, Colour colour)
     widget->setPalette(palette);
 }
 
+// A flat face in the button colour with a raised edge that sinks while pressed.
+void setColouredButtonLook(QPushButton* button)
+{
+    button->setStyleSheet(QStringLiteral("QPushButton { background-color: rgb(192, 192, 255); color: black;"
+                                         " border: 2px outset rgb(192, 192, 255); }"
+                                         " QPushButton:pressed { border-style: inset; }"));
+}
+
 QFont boldFont(const QString& family, bool italic)
 {
     QFont font(family);
@@ -148,17 +156,18 @@ void Form11::buildBottomRow()
     place(Check2, "Check2", 2550, 9270, 795, 255);
     Check2->setChecked(true);
     Check2->setAutoFillBackground(true);
+    Check2->setBackgroundRole(QPalette::Window);
     setColours(Check2, QPalette::Window, RGB(0, 128, 128), QPalette::WindowText, RGB(255, 255, 0));
     connect(Check2, &QCheckBox::toggled, this, &Form11::Check2_Click);
 
     Command3 = new QPushButton(QStringLiteral("背景颜色1"), this);
     place(Command3, "Command3", 3450, 9240, 1275, 375);
-    setColours(Command3, QPalette::Button, RGB(192, 192, 255), QPalette::ButtonText, RGB(0, 0, 0));
+    setColouredButtonLook(Command3);
     connect(Command3, &QPushButton::clicked, this, &Form11::Command3_Click);
 
     Command4 = new QPushButton(QStringLiteral("背景颜色2"), this);
     place(Command4, "Command4", 4800, 9240, 1275, 375);
-    setColours(Command4, QPalette::Button, RGB(192, 192, 255), QPalette::ButtonText, RGB(0, 0, 0));
+    setColouredButtonLook(Command4);
     connect(Command4, &QPushButton::clicked, this, &Form11::Command4_Click);
 }
 
