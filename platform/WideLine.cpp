@@ -1,6 +1,7 @@
 #include "platform/WideLine.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -14,42 +15,61 @@ struct Interval
     bool empty() const { return low > high; }
 };
 
-// The band swept by the pen between the two ends, cut row by row. Along the segment a point lies
-// in [0, length] from the start, across it within the radius; both are linear in x on a row, so
-// each row's cut is two intervals whose ends move linearly with y.
+// A bound on x that moves linearly with a row's offset e from the segment's start.
+struct LinearBound
+{
+    double base;
+    double slope;
+    double at(double e) const { return base + e * slope; }
+};
+
+// The band swept by the pen between the two ends, cut row by row. A point lies along the segment
+// in [0, length] from the start and across it within the radius; on a row both are intervals of
+// x whose ends move linearly with the row, so each row costs four multiply-adds.
 class Band
 {
 public:
-    Band(double ax, double ay, double ux, double uy, double length, double radius)
-        : m_ax(ax), m_ay(ay), m_ux(ux), m_uy(uy), m_length(length), m_radius(radius),
-          m_inverseUx(ux != 0 ? 1 / ux : 0), m_inverseUy(uy != 0 ? 1 / uy : 0)
+    Band(double ax, double ay, double ux, double uy, double length, double radius) : m_ay(ay)
     {
+        constexpr double infinity = std::numeric_limits<double>::infinity();
+        // Along: x = ax + (t - e * uy) / ux for t in {0, length}; no bound when ux is 0.
+        LinearBound alongFirst{-infinity, 0}, alongSecond{infinity, 0};
+        if (ux != 0) {
+            alongFirst = {ax, -uy / ux};
+            alongSecond = {ax + length / ux, -uy / ux};
+            if (ux < 0)
+                std::swap(alongFirst, alongSecond);
+        }
+        // Across: x = ax + (e * ux + n) / uy for n in {-radius, radius}; no bound when uy is 0.
+        LinearBound acrossFirst{-infinity, 0}, acrossSecond{infinity, 0};
+        if (uy != 0) {
+            acrossFirst = {ax - radius / uy, ux / uy};
+            acrossSecond = {ax + radius / uy, ux / uy};
+            if (uy < 0)
+                std::swap(acrossFirst, acrossSecond);
+        }
+        m_low = {alongFirst, acrossFirst};
+        m_high = {alongSecond, acrossSecond};
+        // Rows the band reaches at all; outside them the bounds above do not apply.
+        const double reach = radius * std::fabs(ux);
+        m_top = std::min(ay, ay + length * uy) - reach;
+        m_bottom = std::max(ay, ay + length * uy) + reach;
     }
 
     Interval row(double y) const
     {
+        if (y < m_top || y > m_bottom)
+            return {};
         const double e = y - m_ay;
-        Interval along = everything();
-        if (m_ux != 0)
-            along = ordered(-e * m_uy * m_inverseUx, (m_length - e * m_uy) * m_inverseUx);
-        else if (e * m_uy < 0 || e * m_uy > m_length)
-            return {};
-        Interval across = everything();
-        if (m_uy != 0)
-            across = ordered((e * m_ux - m_radius) * m_inverseUy, (e * m_ux + m_radius) * m_inverseUy);
-        else if (std::fabs(e) > m_radius)
-            return {};
-        return {m_ax + std::max(along.low, across.low), m_ax + std::min(along.high, across.high)};
+        return {std::max(m_low[0].at(e), m_low[1].at(e)), std::min(m_high[0].at(e), m_high[1].at(e))};
     }
 
 private:
-    static Interval everything()
-    {
-        return {-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity()};
-    }
-    static Interval ordered(double a, double b) { return a < b ? Interval{a, b} : Interval{b, a}; }
-
-    double m_ax, m_ay, m_ux, m_uy, m_length, m_radius, m_inverseUx, m_inverseUy;
+    double m_ay;
+    double m_top = 0;
+    double m_bottom = 0;
+    std::array<LinearBound, 2> m_low{};
+    std::array<LinearBound, 2> m_high{};
 };
 
 Interval unite(Interval a, Interval b)
