@@ -5,9 +5,6 @@
 #include "platform/PictureBox.h"
 #include "platform/WideLine.h"
 
-#include <QPainter>
-#include <QPainterPath>
-
 #include <optional>
 #include <variant>
 #include <vector>
