@@ -24,6 +24,9 @@ void place(QWidget* widget, const char* name, int left, int top, int width, int 
 {
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(twipsRect(left, top, width, height));
+    // Label texts start at the top-left corner of their box.
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void setColours(QWidget* widget, QPalette::ColorRole background, Colour backColour, QPalette::ColorRole text,
