@@ -3,9 +3,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/LineWalk.h"
 #include "platform/PictureBox.h"
-
-#include <QPainter>
-#include <QPainterPath>
+#include "platform/WideLine.h"
 
 #include <optional>
 #include <variant>
@@ -126,12 +124,6 @@ bool isBrush(HGDIOBJ handle)
     return object && std::holds_alternative<Brush>(*object);
 }
 
-// Wide pens are round, as the platform draws them; QPainter does that part.
-QPen widePen(const Pen& pen)
-{
-    return QPen(pen.colour.toQColor(), pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
-
 } // namespace
 
 HPEN CreatePen(int style, int width, Colour colour)
@@ -185,14 +177,15 @@ bool Polygon(DeviceContext& dc, const PixelPoint* points, int count)
                 walkLine(buffer, a.x, a.y, b.x, b.y, colour, EndPixel::Excluded);
             }
         } else {
-            QPolygon polygon;
-            polygon.reserve(count);
-            for (int i = 0; i < count; ++i)
-                polygon.append(QPoint(points[i].x, points[i].y));
-            QPainter painter = canvas.painter();
-            painter.setPen(widePen(pen));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawPolygon(polygon);
+            // Edge by edge with the round pen, straight into the scanlines: round joins come
+            // from the overlapping round ends.
+            const PixelBuffer buffer = canvas.pixelBuffer();
+            const QRgb colour = pen.colour.toQRgb();
+            for (int i = 0; i < count; ++i) {
+                const PixelPoint a = points[i];
+                const PixelPoint b = points[(i + 1) % count];
+                strokeWideSegment(buffer, a.x, a.y, b.x, b.y, pen.width, colour);
+            }
         }
     }
     canvas.markDirty();
@@ -231,9 +224,7 @@ bool LineTo(DeviceContext& dc, int x, int y)
     if (pen.width <= 1) {
         walkLine(canvas.pixelBuffer(), from.x, from.y, x, y, pen.colour.toQRgb(), EndPixel::Excluded);
     } else {
-        QPainter painter = canvas.painter();
-        painter.setPen(widePen(pen));
-        painter.drawLine(QPoint(from.x, from.y), QPoint(x, y));
+        strokeWideSegment(canvas.pixelBuffer(), from.x, from.y, x, y, pen.width, pen.colour.toQRgb());
     }
     canvas.markDirty();
     return true;
