@@ -6,9 +6,6 @@
 
 namespace {
 
-// Walks steps [0, count) of a line whose major axis is "major"; the minor coordinate of step i is
-// minor0 + minorSign * floor((2 * i * minorDelta + majorDelta) / (2 * majorDelta)), the pixel
-// nearest the ideal line. Only steps whose major coordinate lies in [0, majorLimit) are visited.
 // Ceiling of a / b for b > 0.
 std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
@@ -28,6 +25,10 @@ void clipMinor(std::int64_t minor0, std::int64_t majorDelta, std::int64_t minorD
     last = std::min(last, ceilDiv((2 * (high + 1) - 1) * majorDelta, 2 * minorDelta));
 }
 
+// Walks steps [0, count) of a line whose major axis is "major"; the minor coordinate of step i is
+// minor0 + minorSign * floor((2 * i * minorDelta + majorDelta) / (2 * majorDelta)), the pixel
+// nearest the ideal line. Only steps whose major coordinate lies in [0, majorLimit) and whose minor
+// coordinate lies in [0, minorLimit) are visited.
 template <typename Plot>
 void walk(std::int64_t major0, std::int64_t minor0, std::int64_t majorDelta, std::int64_t minorDelta, int majorSign,
           int minorSign, std::int64_t count, std::int64_t majorLimit, std::int64_t minorLimit, Plot plot)
