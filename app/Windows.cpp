@@ -2,12 +2,16 @@
 
 #include "app/Form1.h"
 #include "geometry/Form11.h"
+#include "gradient/frmDemo.h"
 #include "platform/WindowRegistry.h"
 
 void registerWindows()
 {
-    // Each window's factory is added here as the window is built.
-    WindowRegistry::instance().setFactory(WindowId::Geometric, [] { return new Form11; });
+    auto& registry = WindowRegistry::instance();
+    registry.setFactory(WindowId::Geometric, [] { return new Form11; });
+    // The picker is owned by the main window, so it stays above it.
+    registry.setFactory(WindowId::GradientPicker,
+                        [] { return new frmDemo(WindowRegistry::instance().window(WindowId::Main)); });
 }
 
 void startProgram()

@@ -1,0 +1,72 @@
+#include "gradient/GradientRect.h"
+#include "platform/PictureBox.h"
+
+#include <QApplication>
+#include <QPainter>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+
+void ensureApplication()
+{
+    if (QCoreApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "designer_bench";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);
+}
+
+// The same lines in the same colours, one pen and one drawLine call per line.
+void paintWithQPainter(QImage& image, const std::vector<PixelPoint>& lines, const std::vector<Colour>& table)
+{
+    QPainter painter(&image);
+    for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+        painter.setPen(QPen(table[i / 2].toQColor(), 1));
+        painter.drawLine(lines[i].x, lines[i].y, lines[i + 1].x, lines[i + 1].y);
+    }
+}
+
+double secondsOf(auto&& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Paints an 800 x 800 gradient with the renderer and the same lines through QPainter in turn;
+// "speedup" is the QPainter time over the renderer's time.
+void BM_GradientVsQPainter(benchmark::State& state)
+{
+    ensureApplication();
+    constexpr int size = 800;
+    PictureBox canvas;
+    canvas.resize(size, size);
+    clsGradient gradient;
+    gradient.setAngle(float(state.range(0)));
+    std::vector<PixelPoint> lines;
+    gradient.sweepLines(size, size, lines);
+    std::vector<Colour> table;
+    clsGradient::BlendColors(gradient.Color1(), gradient.Color2(), int(lines.size() / 2 + 1), table);
+    QImage image(size, size, QImage::Format_RGB32);
+
+    double ours = 0, baseline = 0;
+    for (auto _ : state) {
+        const double t = secondsOf([&] { benchmark::DoNotOptimize(gradient.Draw(canvas)); });
+        baseline += secondsOf([&] { paintWithQPainter(image, lines, table); });
+        ours += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["lines"] = double(lines.size() / 2);
+    state.counters["qpainter_ms"] = 1000 * baseline / double(state.iterations());
+    state.counters["speedup"] = baseline / ours;
+}
+
+} // namespace
+
+BENCHMARK(BM_GradientVsQPainter)->Arg(0)->Arg(315)->UseManualTime()->Unit(benchmark::kMillisecond);

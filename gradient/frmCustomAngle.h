@@ -1,0 +1,50 @@
+#pragma once
+
+#include "gradient/GradientRect.h"
+#include "platform/Colour.h"
+
+#include <QDialog>
+
+#include <cstdint>
+
+class PictureBox;
+class QLabel;
+class QScrollBar;
+class QToolButton;
+
+// The modal dialog in which the picker's gradient angle is chosen with a scroll bar, over a small
+// live preview with the direction arrow.
+class frmCustomAngle : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // Shows the dialog over the caller until it is closed. Unless it was cancelled, the chosen
+    // whole angle is written to angle and true returned; closing by the frame counts as OK.
+    static bool Display(QWidget* caller, float& angle, Colour color1, Colour color2);
+
+    explicit frmCustomAngle(QWidget* owner = nullptr);
+
+    void hsbAngle_Change();
+    void hsbAngle_Scroll();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool run(QWidget* caller, float& angle, Colour color1, Colour color2);
+    void showAngle();
+    void placeOver(QWidget* caller);
+
+    bool m_cancelled = false;
+    std::int16_t m_angle = 0;
+    clsGradient m_gradient;
+
+    PictureBox* picDraw = nullptr;
+    QLabel* lblAngle = nullptr;
+    QScrollBar* hsbAngle = nullptr;
+    QToolButton* cmdOK = nullptr;
+    QToolButton* cmdCancel = nullptr;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "gradient/GradientRect.h"
+#include "platform/Colour.h"
+#include "platform/Dialogs.h"
+
+#include <QWidget>
+
+#include <array>
+
+class PictureBox;
+class QLabel;
+class QToolButton;
+
+// The gradient background picker: two colours and an angle, a large preview, and two buttons
+// that hand the preview to the main or the geometric window as its canvas background.
+class frmDemo : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmDemo(QWidget* owner = nullptr);
+
+    float angle() const { return m_angle; }
+    Colour color1() const { return m_color1; }
+    Colour color2() const { return m_color2; }
+
+    void setVisible(bool visible) override;
+
+    void cmdColor_Click(int index);
+    void cmdAngle_Click();
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildToolStrip();
+    void buildLogo();
+    void Form_Load();
+    void Form_Resize();
+    void PaintPreview();
+    ErrorCode RefreshToolButtons();
+    void drawSunkenFrame();
+    void passPictureTo(QToolButton* button);
+    void reportIfFailed(ErrorCode error);
+
+    clsGradient m_gradient;
+    bool m_loaded = false;
+    float m_angle = 0;
+    Colour m_color1;
+    Colour m_color2;
+    CommonDialog cdlColor{this};
+
+    PictureBox* picTools = nullptr;
+    QLabel* imgLogo = nullptr;
+    QLabel* lblLogo = nullptr;
+    std::array<QToolButton*, 2> cmdColor{};
+    QToolButton* cmdAngle = nullptr;
+    QToolButton* Command2 = nullptr;
+    QToolButton* Command1 = nullptr;
+    PictureBox* picDraw = nullptr;
+    PictureBox* picTemp = nullptr;
+    QLabel* imgTemp = nullptr;
+};

@@ -1,0 +1,258 @@
+#include "FakeCanvasWindow.h"
+
+#include "gradient/frmCustomAngle.h"
+#include "gradient/frmDemo.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QRgb arrowRed = qRgb(255, 0, 0);
+const Colour lightYellow{0x0080FFFF};
+const Colour orange{0x000080FF};
+
+// The dialog's controls, reached as a user reaches them.
+struct AngleDialog
+{
+    frmCustomAngle* dialog;
+    QScrollBar* bar() const { return dialog->findChild<QScrollBar*>("hsbAngle"); }
+    QString label() const { return dialog->findChild<QLabel*>("lblAngle")->text(); }
+    QImage preview() const { return dialog->findChild<PictureBox*>("picDraw")->Image(); }
+    void click(const char* name) const { dialog->findChild<QToolButton*>(name)->click(); }
+};
+
+// Runs the steps on the angle dialog once it is shown modally.
+void whenOpen(std::function<void(AngleDialog)> steps)
+{
+    QTimer::singleShot(0, [steps] {
+        auto* dialog = qobject_cast<frmCustomAngle*>(QApplication::activeModalWidget());
+        if (!dialog) {
+            QFAIL("the angle dialog is not open");
+            return;
+        }
+        steps(AngleDialog{dialog});
+    });
+}
+
+// The preview is 106 x 102 pixels; its arrow points from the centre (53, 51) in the angle's
+// direction, so the pixel 12 pixels along that way is red and the one 12 pixels back is not.
+bool arrowPoints(const QImage& preview, int dx, int dy)
+{
+    return preview.pixel(53 + dx, 51 + dy) == arrowRed && preview.pixel(53 - dx, 51 - dy) != arrowRed;
+}
+
+} // namespace
+
+class TestAngleDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void opensOnTheGivenAngle();
+    void barMovesRepaintLive_data();
+    void barMovesRepaintLive();
+    void okGivesThePickerTheNewAngle();
+    void cancelKeepsThePickersAngle();
+    void frameCloseAccepts();
+    void escapeCancels();
+    void freshDialogOnZero();
+    void angleRoundingUpToAFullTurnIsZero();
+    void mainCanvasIsNeverTouched();
+
+private:
+    QImage pickerPreview() const { return picker->findChild<PictureBox*>("picDraw")->Image(); }
+
+    std::unique_ptr<FakeCanvasWindow> mainWindow;
+    QPointer<frmDemo> picker;
+};
+
+void TestAngleDialog::init()
+{
+    WindowRegistry& registry = WindowRegistry::instance();
+    registry.clear();
+    mainWindow = std::make_unique<FakeCanvasWindow>(QSize(900, 700));
+    registry.adopt(WindowId::Main, mainWindow.get());
+    picker = new frmDemo(mainWindow.get());
+    registry.adopt(WindowId::GradientPicker, picker);
+    picker->show();
+}
+
+void TestAngleDialog::cleanup()
+{
+    delete picker;
+    mainWindow.reset();
+    WindowRegistry::instance().clear();
+}
+
+void TestAngleDialog::opensOnTheGivenAngle()
+{
+    float angle = 315;
+    int bar = -1;
+    QString label, title;
+    bool pointsDownRight = false;
+    whenOpen([&](AngleDialog d) {
+        bar = d.bar()->value();
+        label = d.label();
+        title = d.dialog->windowTitle();
+        pointsDownRight = arrowPoints(d.preview(), 8, 8);
+        d.click("cmdOK");
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(bar, 315);
+    QCOMPARE(label, QStringLiteral("315度"));
+    QCOMPARE(title, QStringLiteral(" 选择角度"));
+    QVERIFY(pointsDownRight);
+    QCOMPARE(angle, 315.0f);
+}
+
+void TestAngleDialog::barMovesRepaintLive_data()
+{
+    QTest::addColumn<bool>("dragged");
+    QTest::newRow("thumb dragged") << true;
+    QTest::newRow("value set") << false;
+}
+
+void TestAngleDialog::barMovesRepaintLive()
+{
+    QFETCH(bool, dragged);
+    float angle = 315;
+    QString label;
+    bool pointsUp = false;
+    bool repainted = false;
+    whenOpen([&](AngleDialog d) {
+        const QImage before = d.preview();
+        if (dragged) {
+            d.bar()->setSliderDown(true);
+            d.bar()->setSliderPosition(90);
+        } else {
+            d.bar()->setValue(90);
+        }
+        label = d.label();
+        repainted = d.preview() != before;
+        pointsUp = arrowPoints(d.preview(), 0, -12);
+        d.bar()->setSliderDown(false);
+        d.click("cmdOK");
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(label, QStringLiteral("90度"));
+    QVERIFY(repainted);
+    QVERIFY(pointsUp);
+    QCOMPARE(angle, 90.0f);
+}
+
+void TestAngleDialog::okGivesThePickerTheNewAngle()
+{
+    whenOpen([](AngleDialog d) {
+        d.bar()->setValue(90);
+        d.click("cmdOK");
+    });
+    picker->cmdAngle_Click();
+    QCOMPARE(picker->angle(), 90.0f);
+    // 90 runs from the bottom up: the first colour along the bottom edge.
+    const QImage preview = pickerPreview();
+    QCOMPARE(preview.pixel(10, preview.height() - 1), preview.pixel(preview.width() - 10, preview.height() - 1));
+    QVERIFY(qBlue(preview.pixel(10, preview.height() - 1)) > 120);
+    QVERIFY(qBlue(preview.pixel(10, 0)) < 10);
+    const QImage icon = picker->findChild<QToolButton*>("cmdAngle")->icon().pixmap(32, 32).toImage();
+    QCOMPARE(QColor(icon.pixel(16, 11)).rgb(), arrowRed);
+}
+
+void TestAngleDialog::cancelKeepsThePickersAngle()
+{
+    const QImage before = pickerPreview();
+    whenOpen([](AngleDialog d) {
+        d.bar()->setValue(90);
+        d.click("cmdCancel");
+    });
+    picker->cmdAngle_Click();
+    QCOMPARE(picker->angle(), 315.0f);
+    QCOMPARE(pickerPreview(), before);
+}
+
+void TestAngleDialog::frameCloseAccepts()
+{
+    float angle = 315;
+    whenOpen([](AngleDialog d) {
+        d.bar()->setValue(45);
+        d.dialog->close();
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(angle, 45.0f);
+}
+
+void TestAngleDialog::escapeCancels()
+{
+    float angle = 315;
+    whenOpen([](AngleDialog d) {
+        d.bar()->setValue(45);
+        QTest::keyClick(d.dialog, Qt::Key_Escape);
+    });
+    QVERIFY(!frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(angle, 315.0f);
+}
+
+void TestAngleDialog::freshDialogOnZero()
+{
+    float angle = 0;
+    int bar = -1;
+    QString label;
+    bool pointsRight = false;
+    whenOpen([&](AngleDialog d) {
+        bar = d.bar()->value();
+        label = d.label();
+        pointsRight = arrowPoints(d.preview(), 12, 0);
+        d.click("cmdOK");
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(bar, 0);
+    QCOMPARE(label, QStringLiteral("0度"));
+    QVERIFY(pointsRight);
+}
+
+void TestAngleDialog::angleRoundingUpToAFullTurnIsZero()
+{
+    float angle = 359.7f;
+    int bar = -1;
+    whenOpen([&](AngleDialog d) {
+        bar = d.bar()->value();
+        d.click("cmdOK");
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(bar, 0);
+    QCOMPARE(angle, 0.0f);
+}
+
+void TestAngleDialog::mainCanvasIsNeverTouched()
+{
+    PictureBox* canvas = mainWindow->hostedCanvas();
+    QImage background(900, 700, QImage::Format_RGB32);
+    background.fill(qRgb(10, 20, 30));
+    canvas->setPicture(background);
+    canvas->PSet(100, 100, RGB(0, 255, 0));
+    const QImage drawing = canvas->Image();
+    whenOpen([](AngleDialog d) {
+        d.bar()->setSliderDown(true);
+        d.bar()->setSliderPosition(10);
+        d.bar()->setSliderDown(false);
+        d.bar()->setValue(200);
+        d.click("cmdOK");
+    });
+    picker->cmdAngle_Click();
+    QCOMPARE(picker->angle(), 200.0f);
+    QCOMPARE(canvas->Picture(), background);
+    QCOMPARE(canvas->Image(), drawing);
+}
+
+QTEST_MAIN(TestAngleDialog)
+#include "tst_angledialog.moc"

@@ -1,0 +1,201 @@
+#include "FakeCanvasWindow.h"
+
+#include "gradient/frmDemo.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QPointer>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QRgb lightYellow = qRgb(255, 255, 128);
+const QRgb orange = qRgb(255, 128, 0);
+const QRgb arrowRed = qRgb(255, 0, 0);
+
+bool near(QRgb a, QRgb b, int tolerance = 12)
+{
+    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
+        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// Runs the answer on the colour dialog as soon as it is open.
+void answerColourDialog(std::function<void(QColorDialog*)> answer)
+{
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        answer(dialog);
+    });
+}
+
+} // namespace
+
+class TestPicker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsWithTheDefaultGradient();
+    void cancelledColourChangesNothing();
+    void chosenSecondColourChangesOnlyIt();
+    void snapsToTheMinimumSize_data();
+    void snapsToTheMinimumSize();
+    void cosmicButtonAppliesToTheMainCanvas();
+    void geometricButtonAppliesAndPlacesTheWindow();
+
+private:
+    QImage icon(const char* name) const
+    {
+        return picker->findChild<QToolButton*>(name)->icon().pixmap(32, 32).toImage().convertToFormat(
+            QImage::Format_RGB32);
+    }
+    QImage preview() const { return picker->findChild<PictureBox*>("picDraw")->Image(); }
+
+    std::unique_ptr<FakeCanvasWindow> mainWindow;
+    std::unique_ptr<FakeCanvasWindow> geometric;
+    QPointer<frmDemo> picker;
+};
+
+void TestPicker::init()
+{
+    WindowRegistry& registry = WindowRegistry::instance();
+    registry.clear();
+    mainWindow = std::make_unique<FakeCanvasWindow>(QSize(900, 700));
+    geometric = std::make_unique<FakeCanvasWindow>(QSize(400, 300));
+    registry.adopt(WindowId::Main, mainWindow.get());
+    registry.adopt(WindowId::Geometric, geometric.get());
+    picker = new frmDemo(mainWindow.get());
+    registry.adopt(WindowId::GradientPicker, picker);
+    picker->show();
+}
+
+void TestPicker::cleanup()
+{
+    delete picker;
+    geometric.reset();
+    mainWindow.reset();
+    WindowRegistry::instance().clear();
+}
+
+void TestPicker::startsWithTheDefaultGradient()
+{
+    QCOMPARE(picker->windowTitle(), QStringLiteral("澄岚渐变色背景选色器"));
+    QCOMPARE(picker->angle(), 315.0f);
+    QCOMPARE(picker->color1(), Colour(0x0080FFFF));
+    QCOMPARE(picker->color2(), Colour(0x000080FF));
+
+    const QImage image = preview();
+    QCOMPARE(image.size(), QSize(picker->width(), picker->height() - twipsToPixels(930)));
+    QVERIFY(near(image.pixel(0, 0), lightYellow));
+    QVERIFY(near(image.pixel(image.width() - 1, image.height() - 1), orange));
+
+    QCOMPARE(icon("cmdColor_0").pixel(16, 16), lightYellow);
+    QCOMPARE(icon("cmdColor_1").pixel(16, 16), orange);
+    // The arrow on the angle button points to the lower right.
+    const QImage angle = icon("cmdAngle");
+    QCOMPARE(angle.pixel(20, 20), arrowRed);
+    QVERIFY(angle.pixel(12, 12) != arrowRed);
+    // Sunken frame: dark outer edge at the top left.
+    QCOMPARE(angle.pixel(0, 10), Colour::system(SysColorIndex::DarkShadow).toQRgb());
+    // Drawing an arrow marks the tool strip.
+    QCOMPARE(picker->findChild<PictureBox*>("picTools")->Image().pixel(5, 5), qRgb(215, 21, 123));
+}
+
+void TestPicker::cancelledColourChangesNothing()
+{
+    const QImage before = preview();
+    const QImage swatch0 = icon("cmdColor_0"), swatch1 = icon("cmdColor_1"), angle = icon("cmdAngle");
+    QColor offered;
+    answerColourDialog([&offered](QColorDialog* dialog) {
+        offered = dialog->currentColor();
+        dialog->setCurrentColor(Qt::blue);
+        dialog->reject();
+    });
+    picker->cmdColor_Click(1);
+    QCOMPARE(offered.rgb(), orange);
+    QCOMPARE(picker->color2(), Colour(0x000080FF));
+    QCOMPARE(preview(), before);
+    QCOMPARE(icon("cmdColor_0"), swatch0);
+    QCOMPARE(icon("cmdColor_1"), swatch1);
+    QCOMPARE(icon("cmdAngle"), angle);
+}
+
+void TestPicker::chosenSecondColourChangesOnlyIt()
+{
+    const QImage swatch0 = icon("cmdColor_0"), angle = icon("cmdAngle");
+    answerColourDialog([](QColorDialog* dialog) {
+        dialog->setCurrentColor(QColor(0, 0, 255));
+        dialog->accept();
+    });
+    picker->cmdColor_Click(1);
+    QCOMPARE(picker->color1(), Colour(0x0080FFFF));
+    QCOMPARE(picker->color2(), RGB(0, 0, 255));
+    QCOMPARE(icon("cmdColor_0"), swatch0);
+    QCOMPARE(icon("cmdColor_1").pixel(16, 16), qRgb(0, 0, 255));
+    QVERIFY(icon("cmdAngle") != angle);
+    const QImage image = preview();
+    QVERIFY(near(image.pixel(0, 0), lightYellow));
+    QVERIFY(near(image.pixel(image.width() - 1, image.height() - 1), qRgb(0, 0, 255)));
+}
+
+void TestPicker::snapsToTheMinimumSize_data()
+{
+    QTest::addColumn<QSize>("requested");
+    QTest::addColumn<QSize>("expected");
+    QTest::newRow("too narrow") << QSize(100, 500) << QSize(272, 500);
+    QTest::newRow("too low") << QSize(500, 100) << QSize(500, 186);
+    QTest::newRow("too narrow and too low") << QSize(100, 100) << QSize(272, 186);
+    QTest::newRow("large enough") << QSize(300, 200) << QSize(300, 200);
+}
+
+void TestPicker::snapsToTheMinimumSize()
+{
+    QFETCH(QSize, requested);
+    QFETCH(QSize, expected);
+    // The sizes are outer sizes, frame included.
+    const QSize decoration = picker->frameGeometry().size() - picker->size();
+    picker->resize(requested - decoration);
+    QTRY_COMPARE(picker->frameGeometry().size(), expected);
+    // The preview follows the final size.
+    QCOMPARE(preview().size(), QSize(picker->width(), picker->height() - twipsToPixels(930)));
+}
+
+void TestPicker::cosmicButtonAppliesToTheMainCanvas()
+{
+    PictureBox* canvas = mainWindow->hostedCanvas();
+    canvas->PSet(5, 5, RGB(0, 255, 0));
+    picker->findChild<QToolButton*>("Command1")->click();
+    QVERIFY(!picker->isVisible());
+    QVERIFY(mainWindow->isVisible());
+    canvas->Cls();
+    const QImage shown = canvas->Image();
+    const QImage gradient = preview();
+    QCOMPARE(shown.pixel(5, 5), gradient.pixel(5, 5));
+    QCOMPARE(shown.pixel(600, 650), gradient.pixel(600, 650));
+    QCOMPARE(geometric->hostedCanvas()->Picture().isNull(), true);
+}
+
+void TestPicker::geometricButtonAppliesAndPlacesTheWindow()
+{
+    picker->findChild<QToolButton*>("Command2")->click();
+    QVERIFY(!picker->isVisible());
+    QVERIFY(geometric->isVisible());
+    PictureBox* canvas = geometric->hostedCanvas();
+    canvas->Cls();
+    QCOMPARE(canvas->Image().pixel(300, 200), preview().pixel(300, 200));
+    QVERIFY(mainWindow->hostedCanvas()->Picture().isNull());
+    // 900 and 400 pixels wide: 13500 - 6000 - 50 twips from the left, 1500 twips from the top.
+    QTRY_COMPARE(geometric->frameGeometry().topLeft(), twipsPoint(7450, 1500));
+}
+
+QTEST_MAIN(TestPicker)
+#include "tst_picker.moc"
