@@ -33,7 +33,10 @@ public:
             }
             return;
         }
-        for (int r = 0; r < m_diameter; ++r)
+        // Only the rows that fall inside the buffer, so a huge dot near the canvas stays cheap.
+        const int firstRow = top < 0 ? -top : 0;
+        const int endRow = buffer.height - top < m_diameter ? buffer.height - top : m_diameter;
+        for (int r = firstRow; r < endRow; ++r)
             buffer.fillSpan(top + r, left + m_spans[size_t(r)].begin, left + m_spans[size_t(r)].end, colour);
     }
 

@@ -53,11 +53,14 @@ double PictureBox::ScaleHeight() const
 void PictureBox::setPicture(const QImage& picture)
 {
     m_picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    // Drawn pixel for pixel, whatever screen the picture was made for.
+    m_picture.setDevicePixelRatio(1.0);
     Cls();
 }
 
 QImage PictureBox::Image() const
 {
+    syncImageSize();
     // The copy shares the pixels, so the next direct draw must fetch (and so detach) them anew.
     m_pixels.bits = nullptr;
     return m_image;
@@ -121,9 +124,11 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, Colour colour,
     } else {
         QPainter p = painter();
         p.setPen(QPen(QColor::fromRgb(rgb), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        if (box == LineBox::Box)
-            p.drawRect(QRect(QPoint(ix1, iy1), QPoint(ix2, iy2)).normalized());
-        else
+        if (box == LineBox::Box) {
+            // Through both corners; a QRect outline would reach one pixel past the second.
+            const QPoint corners[] = {{ix1, iy1}, {ix2, iy1}, {ix2, iy2}, {ix1, iy2}};
+            p.drawPolygon(corners, 4);
+        } else
             p.drawLine(ix1, iy1, ix2, iy2);
     }
     markDirty();
@@ -168,7 +173,7 @@ void PictureBox::resizeEvent(QResizeEvent* event)
     syncImageSize();
 }
 
-void PictureBox::syncImageSize()
+void PictureBox::syncImageSize() const
 {
     const QSize wanted = size().expandedTo(QSize(0, 0));
     if (m_image.size() == wanted && (!m_image.isNull() || wanted.isEmpty()))

@@ -74,11 +74,12 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void syncImageSize();
+    void syncImageSize() const;
     double toPixels(double units) const;
     void eraseTo(QImage& image) const;
 
-    QImage m_image;
+    // Follows the widget's size lazily: a hidden widget gets no resize event until it is shown.
+    mutable QImage m_image;
     QImage m_picture;
     mutable PixelBuffer m_pixels; // cached view of m_image; bits null when it must be fetched again
     DeviceContext m_dc{*this};
