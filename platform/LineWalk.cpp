@@ -6,6 +6,8 @@
 
 namespace {
 
+__extension__ using Wide = __int128;
+
 // Walks steps [0, count) of a line whose major axis is "major"; the minor coordinate of step i is
 // minor0 + minorSign * floor((2 * i * minorDelta + majorDelta) / (2 * majorDelta)), the pixel
 // nearest the ideal line. Only steps whose major coordinate lies in [0, majorLimit) are visited.
@@ -22,9 +24,10 @@ void walk(std::int64_t major0, std::int64_t minor0, std::int64_t majorDelta, std
 
     const std::int64_t twiceMajor = 2 * majorDelta;
     const std::int64_t twiceMinor = 2 * minorDelta;
-    std::int64_t numerator = first * twiceMinor + majorDelta;
-    std::int64_t minor = minor0 + minorSign * (numerator / twiceMajor);
-    std::int64_t remainder = numerator % twiceMajor;
+    // The first visible step of a line across the whole 32-bit range needs up to 67 bits here.
+    const Wide numerator = Wide(first) * twiceMinor + majorDelta;
+    std::int64_t minor = minor0 + minorSign * static_cast<std::int64_t>(numerator / twiceMajor);
+    std::int64_t remainder = static_cast<std::int64_t>(numerator % twiceMajor);
     std::int64_t major = major0 + majorSign * first;
     for (std::int64_t i = first; i < last; ++i) {
         plot(major, minor);
