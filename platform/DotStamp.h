@@ -26,10 +26,14 @@ public:
         if (top >= 0 && left >= 0 && top + m_diameter <= buffer.height && left + m_diameter <= buffer.width) {
             // Wholly inside: no clipping in the loop.
             QRgb* row = buffer.row(top) + left;
+            const qsizetype stride = buffer.stride;
             for (const Span& span : m_spans) {
-                for (int i = span.begin; i < span.end; ++i)
-                    row[i] = colour;
-                row += buffer.stride;
+                // Span ends in locals: the pixel stores could otherwise alias them.
+                QRgb* pixel = row + span.begin;
+                QRgb* const end = row + span.end;
+                while (pixel != end)
+                    *pixel++ = colour;
+                row += stride;
             }
             return;
         }

@@ -17,6 +17,14 @@ constexpr double coordinateLimit = 1 << 24;
 
 bool usable(double pixel) { return std::isfinite(pixel) && std::fabs(pixel) < coordinateLimit; }
 
+// Nearest pixel, ties to even, for usable coordinates. Adding 1.5 * 2^52 leaves no fraction bits,
+// so the default rounding mode does the rounding without a library call.
+int nearestPixel(double pixel)
+{
+    constexpr double shift = 6755399441055744.0;
+    return static_cast<int>((pixel + shift) - shift);
+}
+
 } // namespace
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
@@ -89,8 +97,7 @@ void PictureBox::PSet(float x, float y, Colour colour)
     const double py = toPixels(y);
     if (!usable(px) || !usable(py))
         return;
-    m_dot.stamp(pixelBuffer(), static_cast<int>(roundHalfEven(px)), static_cast<int>(roundHalfEven(py)),
-                colour.toQRgb());
+    m_dot.stamp(pixelBuffer(), nearestPixel(px), nearestPixel(py), colour.toQRgb());
     markDirty();
 }
 
@@ -99,8 +106,8 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, Colour colour,
     const double l = toPixels(x1), t = toPixels(y1), r = toPixels(x2), b = toPixels(y2);
     if (!usable(l) || !usable(t) || !usable(r) || !usable(b))
         return;
-    const int ix1 = int(roundHalfEven(l)), iy1 = int(roundHalfEven(t));
-    const int ix2 = int(roundHalfEven(r)), iy2 = int(roundHalfEven(b));
+    const int ix1 = nearestPixel(l), iy1 = nearestPixel(t);
+    const int ix2 = nearestPixel(r), iy2 = nearestPixel(b);
     const QRgb rgb = colour.toQRgb();
     const int width = DrawWidth();
 
@@ -142,13 +149,11 @@ void PictureBox::Refresh()
         update();
 }
 
-PixelBuffer PictureBox::pixelBuffer()
+void PictureBox::fetchPixels()
 {
-    if (m_image.size() != size())
-        syncImageSize();
-    if (!m_pixels.bits)
-        m_pixels = PixelBuffer::of(m_image);
-    return m_pixels;
+    syncImageSize();
+    // bits() detaches the image from any copy handed out by Image().
+    m_pixels = PixelBuffer::of(m_image);
 }
 
 QPainter PictureBox::painter()
@@ -187,9 +192,4 @@ void PictureBox::syncImageSize() const
     }
     m_image = resized.copy(QRect(QPoint(0, 0), wanted));
     m_pixels.bits = nullptr;
-}
-
-double PictureBox::toPixels(double units) const
-{
-    return m_scaleMode == ScaleMode::Twips ? units / TwipsPerPixel : units;
 }

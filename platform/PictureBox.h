@@ -4,6 +4,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/DotStamp.h"
 #include "platform/PixelBuffer.h"
+#include "platform/Twips.h"
 
 #include <QImage>
 #include <QPainter>
@@ -59,7 +60,12 @@ public:
 
     // For drawing code of the platform layer: direct pixel access and a painter over the retained
     // image. Both must be used before anything else touches the canvas.
-    PixelBuffer pixelBuffer();
+    PixelBuffer pixelBuffer()
+    {
+        if (!m_pixels.bits || m_pixels.width != width() || m_pixels.height != height())
+            fetchPixels();
+        return m_pixels;
+    }
     QPainter painter();
     void markDirty()
     {
@@ -75,7 +81,8 @@ protected:
 
 private:
     void syncImageSize() const;
-    double toPixels(double units) const;
+    void fetchPixels();
+    double toPixels(double units) const { return m_scaleMode == ScaleMode::Twips ? units / TwipsPerPixel : units; }
     void eraseTo(QImage& image) const;
 
     // Follows the widget's size lazily: a hidden widget gets no resize event until it is shown.
