@@ -11,11 +11,13 @@
 
 namespace {
 
-// Coordinates beyond this many pixels are far off any canvas; dropping them keeps the integer
-// arithmetic of the drawing loops safe.
-constexpr double coordinateLimit = 1 << 24;
+// A dot beyond this many pixels is far off any canvas; dropping it keeps the integer arithmetic
+// of the stamp safe.
+constexpr double dotLimit = 1 << 24;
+// Line ends only need to fit 32 bits: the line walk and the painter clip the rest.
+constexpr double lineLimit = 2147483520.0;
 
-bool usable(double pixel) { return std::isfinite(pixel) && std::fabs(pixel) < coordinateLimit; }
+bool usable(double pixel, double limit) { return std::isfinite(pixel) && std::fabs(pixel) < limit; }
 
 // Nearest pixel, ties to even, for usable coordinates. Adding 1.5 * 2^52 leaves no fraction bits,
 // so the default rounding mode does the rounding without a library call.
@@ -41,7 +43,7 @@ void PictureBox::setBackColor(Colour colour)
 
 bool PictureBox::setDrawWidth(int width)
 {
-    if (width < 1)
+    if (width < 1 || width > maxDrawWidth)
         return false;
     if (width != m_dot.diameter())
         m_dot = DotStamp(width);
@@ -76,6 +78,8 @@ QImage PictureBox::Image() const
 
 void PictureBox::eraseTo(QImage& image) const
 {
+    if (image.isNull())
+        return;
     image.fill(m_backColor.toQRgb());
     if (!m_picture.isNull()) {
         QPainter p(&image);
@@ -95,7 +99,7 @@ void PictureBox::PSet(float x, float y, Colour colour)
 {
     const double px = toPixels(x);
     const double py = toPixels(y);
-    if (!usable(px) || !usable(py))
+    if (!usable(px, dotLimit) || !usable(py, dotLimit))
         return;
     m_dot.stamp(pixelBuffer(), nearestPixel(px), nearestPixel(py), colour.toQRgb());
     markDirty();
@@ -104,7 +108,7 @@ void PictureBox::PSet(float x, float y, Colour colour)
 void PictureBox::Line(double x1, double y1, double x2, double y2, Colour colour, LineBox box)
 {
     const double l = toPixels(x1), t = toPixels(y1), r = toPixels(x2), b = toPixels(y2);
-    if (!usable(l) || !usable(t) || !usable(r) || !usable(b))
+    if (!usable(l, lineLimit) || !usable(t, lineLimit) || !usable(r, lineLimit) || !usable(b, lineLimit))
         return;
     const int ix1 = nearestPixel(l), iy1 = nearestPixel(t);
     const int ix2 = nearestPixel(r), iy2 = nearestPixel(b);

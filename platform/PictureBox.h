@@ -35,7 +35,8 @@ public:
     int FillStyle() const { return m_fillStyle; } // 0 solid, 1 transparent
     void setFillStyle(int style) { m_fillStyle = style; }
     int DrawWidth() const { return m_dot.diameter(); }
-    // Widths below 1 are refused (false) and the width stays.
+    // Widths outside 1..32767 are refused (false) and the width stays.
+    static constexpr int maxDrawWidth = 32767;
     bool setDrawWidth(int width);
 
     ScaleMode scaleMode() const { return m_scaleMode; }

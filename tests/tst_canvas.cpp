@@ -92,7 +92,7 @@ private slots:
     void dotIsClippedAtTheEdges();
     void unusableCoordinatesAreIgnored_data();
     void unusableCoordinatesAreIgnored();
-    void widthBelowOneIsRefused();
+    void widthOutsideItsRangeIsRefused();
 
     // Lines and boxes
     void boxIncludesBothCorners_data();
@@ -421,13 +421,16 @@ void TestCanvas::unusableCoordinatesAreIgnored()
     }
 }
 
-void TestCanvas::widthBelowOneIsRefused()
+void TestCanvas::widthOutsideItsRangeIsRefused()
 {
     Canvas canvas;
     QVERIFY(canvas.box.setDrawWidth(3));
     QVERIFY(!canvas.box.setDrawWidth(0));
     QVERIFY(!canvas.box.setDrawWidth(-5));
+    QVERIFY(!canvas.box.setDrawWidth(32768));
     QCOMPARE(canvas.box.DrawWidth(), 3);
+    QVERIFY(canvas.box.setDrawWidth(32767));
+    QCOMPARE(canvas.box.DrawWidth(), 32767);
 }
 
 // --- Lines and boxes -------------------------------------------------------------------------
@@ -562,6 +565,17 @@ void TestCanvas::farOffLinesAreClipped()
     QVERIFY(canvas.inked(19, 10));
     QVERIFY(canvas.inked(10, 0));
     QVERIFY(canvas.inked(5, 5));
+
+    // The canvas's own Line, in its units, with one end far away.
+    canvas.box.Line(10, 15, 1.0e9, 15, ink);
+    canvas.box.Line(-2.0e9, 17, 10, 17, ink);
+    QVERIFY(canvas.inked(19, 15));
+    QVERIFY(canvas.inked(0, 17));
+    // Ends beyond 32 bits or not numbers at all draw nothing.
+    const QImage before = canvas.box.Image();
+    canvas.box.Line(0, 19, 1.0e12, 19, ink);
+    canvas.box.Line(0, 18, std::numeric_limits<double>::quiet_NaN(), 18, ink, LineBox::BoxFilled);
+    QCOMPARE(canvas.box.Image(), before);
 }
 
 // --- Polygons, regions and objects -----------------------------------------------------------
