@@ -1,7 +1,6 @@
 #include "platform/PictureBox.h"
 
 #include "platform/LineWalk.h"
-#include "platform/Numbers.h"
 #include "platform/Twips.h"
 
 #include <QPaintEvent>

@@ -93,6 +93,7 @@ private slots:
     void unusableCoordinatesAreIgnored_data();
     void unusableCoordinatesAreIgnored();
     void widthOutsideItsRangeIsRefused();
+    void twipsCanvasMeasuresInTwips();
 
     // Lines and boxes
     void boxIncludesBothCorners_data();
@@ -431,6 +432,21 @@ void TestCanvas::widthOutsideItsRangeIsRefused()
     QCOMPARE(canvas.box.DrawWidth(), 3);
     QVERIFY(canvas.box.setDrawWidth(32767));
     QCOMPARE(canvas.box.DrawWidth(), 32767);
+}
+
+void TestCanvas::twipsCanvasMeasuresInTwips()
+{
+    Canvas canvas(40, 30, ScaleMode::Twips);
+    QCOMPARE(canvas.box.ScaleWidth(), 600.0);
+    QCOMPARE(canvas.box.ScaleHeight(), 450.0);
+    canvas.box.Line(30, 45, 300, 150, ink, LineBox::Box);
+    QCOMPARE(boundsOf(canvas.box.Image(), ink.toQRgb()), QRect(QPoint(2, 3), QPoint(20, 10)));
+
+    // The device context stays in pixels.
+    canvas.box.Cls();
+    MoveToEx(canvas.box.hDC(), 30, 20);
+    LineTo(canvas.box.hDC(), 36, 20);
+    QCOMPARE(boundsOf(canvas.box.Image(), ink.toQRgb()), QRect(30, 20, 6, 1));
 }
 
 // --- Lines and boxes -------------------------------------------------------------------------
