@@ -28,11 +28,7 @@ public:
             QRgb* row = buffer.row(top) + left;
             const qsizetype stride = buffer.stride;
             for (const Span& span : m_spans) {
-                // Span ends in locals: the pixel stores could otherwise alias them.
-                QRgb* pixel = row + span.begin;
-                QRgb* const end = row + span.end;
-                while (pixel != end)
-                    *pixel++ = colour;
+                PixelBuffer::fill(row + span.begin, row + span.end, colour);
                 row += stride;
             }
             return;
