@@ -1,0 +1,488 @@
+// The real windows wired together as the program starts them, checked where they meet: the main
+// window opening and placing its companions, the picker handing its preview to either canvas, the
+// background-colour command and the angle dialog around a gradient that is already applied.
+
+#include "app/Form1.h"
+#include "app/Windows.h"
+#include "curves/CurvePlotter.h"
+#include "geometry/Form11.h"
+#include "gradient/frmCustomAngle.h"
+#include "gradient/frmDemo.h"
+#include "platform/Gdi.h"
+#include "platform/PictureBox.h"
+#include "platform/Random.h"
+#include "platform/Twips.h"
+#include "platform/WindowRegistry.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+enum class DesignerState { OpenAndMoved, Closed, NeverOpened };
+
+const QRgb plainPink = qRgb(255, 192, 255); // both canvases' design background
+
+// Bumped by every teardown, so a queued modal step left over from a failed test never acts on
+// the next test's dialogs.
+int testGeneration = 0;
+
+// Once a modal widget of type T is up, hands it to act. Gives up after many turns of the event
+// loop, closing whatever is modal then, so a missing dialog fails the test instead of hanging it.
+template <typename T>
+void whenModal(std::function<void(T*)> act, int turnsLeft = 200)
+{
+    QTimer::singleShot(0, [act = std::move(act), turnsLeft, generation = testGeneration]() mutable {
+        if (generation != testGeneration)
+            return;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* wanted = qobject_cast<T*>(modal)) {
+            act(wanted);
+        } else if (turnsLeft > 0) {
+            whenModal<T>(std::move(act), turnsLeft - 1);
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    });
+}
+
+void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Where the main window puts the geometric designer: its right edge 50 twips short of the main
+// window's outer width, its top 1500 twips below the top of the screen.
+QPoint designerPlace(const QWidget* main, const QWidget* designer)
+{
+    const int left =
+        pixelsToTwips(main->frameGeometry().width()) - pixelsToTwips(designer->frameGeometry().width()) - 50;
+    return twipsPoint(left, 1500);
+}
+
+// Share of the image's pixels that equal the reference's pixel at the same place.
+double shareMatching(const QImage& image, const QImage& reference)
+{
+    qint64 same = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            same += image.pixel(x, y) == reference.pixel(x, y);
+    return double(same) / (qint64(image.width()) * image.height());
+}
+
+double shareOfColour(const QImage& image, QRgb colour)
+{
+    qint64 same = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            same += image.pixel(x, y) == colour;
+    return double(same) / (qint64(image.width()) * image.height());
+}
+
+// Pixels that are neither the reference's pixel at that place nor a curve colour.
+qint64 strayPixels(const QImage& image, const QImage& reference)
+{
+    const QRgb curveColours[] = {YellowPlotter.colour.toQRgb(), GreenPlotter.colour.toQRgb(),
+                                 BluePlotter.colour.toQRgb(), PinkPlotter.colour.toQRgb()};
+    qint64 stray = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel != reference.pixel(x, y) && std::find(std::begin(curveColours), std::end(curveColours), pixel)
+                                                      == std::end(curveColours))
+                ++stray;
+        }
+    }
+    return stray;
+}
+
+// The image with every pixel that equals the reference's pixel at that place set to the colour.
+QImage replaced(const QImage& image, const QImage& reference, QRgb colour)
+{
+    QImage result = image;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == reference.pixel(x, y))
+                result.setPixel(x, y, colour);
+    return result;
+}
+
+QImage iconOf(QToolButton* button) { return button->icon().pixmap(32, 32).toImage(); }
+
+} // namespace
+
+Q_DECLARE_METATYPE(DesignerState)
+
+class TestIntegration : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void designerIsShownAndPlaced();
+    void designerPressedAgainMovesBack();
+    void closedDesignerIsBuiltAfresh();
+    void pickerIsOneInstanceOwnedByTheMainWindow_data();
+    void pickerIsOneInstanceOwnedByTheMainWindow();
+    void closedPickerIsBuiltAfresh();
+    void cosmicGradientBecomesTheMainBackground();
+    void geometricGradientBecomesTheDesignerBackground_data();
+    void geometricGradientBecomesTheDesignerBackground();
+    void backgroundColourDropsTheGradient_data();
+    void backgroundColourDropsTheGradient();
+    void angleDialogChangesOnlyThePicker();
+
+private:
+    Form1* main() const { return qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main)); }
+    Form11* designer() const
+    {
+        return qobject_cast<Form11*>(WindowRegistry::instance().existing(WindowId::Geometric));
+    }
+    frmDemo* picker() const
+    {
+        return qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
+    }
+    QToolButton* pickerButton(const char* name) const { return picker()->findChild<QToolButton*>(name); }
+    QImage pickerPreview() const { return picker()->findChild<PictureBox*>("picDraw")->Image(); }
+    QImage applyCosmicGradient();
+
+    int m_gdiAtStart = 0;
+};
+
+void TestIntegration::initTestCase()
+{
+    // A window closed by a test must not end the application's event loops (the modal dialogs
+    // run their own).
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCOMPARE(liveGdiObjectCount(), 0);
+}
+
+void TestIntegration::init()
+{
+    RandomSource::reset();
+    WindowRegistry::instance().clear();
+    // Counted from here, so a leak fails the test that leaks and not every one after it.
+    m_gdiAtStart = liveGdiObjectCount();
+    startProgram();
+    QVERIFY(main());
+    QVERIFY(main()->isVisible());
+}
+
+void TestIntegration::cleanup()
+{
+    const int liveBeforeTeardown = liveGdiObjectCount();
+    ++testGeneration;
+    processDeferredDeletes();
+    WindowRegistry& registry = WindowRegistry::instance();
+    for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
+        if (QWidget* window = registry.existing(id)) {
+            window->close();
+            delete window;
+        }
+    }
+    processDeferredDeletes();
+    registry.clear();
+    RandomSource::reset();
+    // Pens, brushes and regions live for one drawing step only, never as long as a window.
+    QCOMPARE(liveBeforeTeardown - m_gdiAtStart, 0);
+    QCOMPARE(liveGdiObjectCount() - m_gdiAtStart, 0);
+}
+
+void TestIntegration::cleanupTestCase() { QCOMPARE(liveGdiObjectCount(), 0); }
+
+// Opens the picker from the main window and applies its preview to the main canvas; returns the
+// preview that was applied.
+QImage TestIntegration::applyCosmicGradient()
+{
+    main()->Command1->click();
+    const QImage preview = pickerPreview();
+    pickerButton("Command1")->click();
+    return preview;
+}
+
+void TestIntegration::designerIsShownAndPlaced()
+{
+    QCOMPARE(designer(), nullptr);
+    main()->Command2->click();
+    Form11* form = designer();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->parentWidget(), nullptr); // shown without owner
+    QCOMPARE(form->frameGeometry().topLeft(), designerPlace(main(), form));
+    QCOMPARE(form->frameGeometry().top(), 100);
+    QVERIFY(form->Timer1->isActive());
+    QCOMPARE(form->Combo1->count(), 20);
+}
+
+void TestIntegration::designerPressedAgainMovesBack()
+{
+    main()->Command2->click();
+    QPointer<Form11> form = designer();
+    const QPoint place = form->frameGeometry().topLeft();
+    form->move(place + QPoint(-300, 170));
+    QVERIFY(form->frameGeometry().topLeft() != place);
+
+    main()->Command2->click();
+    QCOMPARE(designer(), form.data()); // the open window, not a second one
+    QCOMPARE(form->frameGeometry().topLeft(), place);
+    QCOMPARE(form->Combo1->count(), 20); // not loaded again
+}
+
+void TestIntegration::closedDesignerIsBuiltAfresh()
+{
+    main()->Command2->click();
+    QPointer<Form11> first = designer();
+    first->Check2->click(); // paused
+    first->Combo1->setEditText(QStringLiteral("30"));
+    QVERIFY(!first->Timer1->isActive());
+
+    first->close();
+    processDeferredDeletes();
+    QVERIFY(!first);
+    QCOMPARE(WindowRegistry::instance().existing(WindowId::Geometric), nullptr);
+
+    main()->Command2->click();
+    Form11* again = designer();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(again->Combo1->count(), 20);
+    QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
+    QVERIFY(again->Timer1->isActive());
+    QVERIFY(again->Check2->isChecked());
+    QCOMPARE(again->frameGeometry().topLeft(), designerPlace(main(), again));
+}
+
+void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow_data()
+{
+    QTest::addColumn<bool>("mainFirst");
+    QTest::newRow("main window opens it, then the designer") << true;
+    QTest::newRow("designer opens it, then the main window") << false;
+}
+
+void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
+{
+    QFETCH(bool, mainFirst);
+    main()->Command2->click();
+    Form11* form = designer();
+    if (mainFirst)
+        main()->Command1->click();
+    else
+        form->Command3->click();
+    QPointer<frmDemo> first = picker();
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    QVERIFY(first->isWindow());
+    QCOMPARE(first->parentWidget(), main());
+    QVERIFY(!first->isModal());
+
+    if (mainFirst)
+        form->Command3->click();
+    else
+        main()->Command1->click();
+    QCOMPARE(picker(), first.data());
+    QCOMPARE(main()->findChildren<frmDemo*>().size(), 1);
+    QCOMPARE(form->findChildren<frmDemo*>().size(), 0);
+}
+
+void TestIntegration::closedPickerIsBuiltAfresh()
+{
+    main()->Command1->click();
+    QPointer<frmDemo> first = picker();
+    first->close();
+    processDeferredDeletes();
+    QVERIFY(!first);
+    QCOMPARE(WindowRegistry::instance().existing(WindowId::GradientPicker), nullptr);
+
+    main()->Command2->click();
+    designer()->Command3->click();
+    frmDemo* again = picker();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(again->parentWidget(), main());
+    QCOMPARE(again->angle(), 315.0f);
+    // Loaded afresh: the preview is painted again.
+    const QImage preview = pickerPreview();
+    QVERIFY(!preview.isNull());
+    QCOMPARE(preview.pixel(preview.width() - 1, preview.height() - 1), qRgb(255, 128, 0));
+}
+
+void TestIntegration::cosmicGradientBecomesTheMainBackground()
+{
+    const QImage preview = applyCosmicGradient();
+    PictureBox* canvas = main()->picOutput;
+    QCOMPARE(canvas->Picture(), preview);
+    QVERIFY(!picker()->isVisible());
+    QVERIFY(main()->isVisible());
+
+    // The preview is larger than the canvas and lies at its top-left corner.
+    QVERIFY(preview.width() >= 800 && preview.height() >= 800);
+    const QImage gradient = preview.copy(0, 0, 800, 800);
+    main()->Timer1_Timer();
+    const QImage slide = canvas->Image();
+    QCOMPARE(strayPixels(slide, gradient), 0);
+    QVERIFY(shareMatching(slide, gradient) > 0.5);
+    QCOMPARE(shareOfColour(slide, plainPink), 0.0);
+
+    main()->cmdClear->click();
+    QCOMPARE(canvas->Image(), gradient);
+    // The gradient stays under the next slide as well.
+    main()->Timer1_Timer();
+    QCOMPARE(strayPixels(canvas->Image(), gradient), 0);
+}
+
+void TestIntegration::geometricGradientBecomesTheDesignerBackground_data()
+{
+    QTest::addColumn<DesignerState>("state");
+    QTest::newRow("designer open and moved by the user") << DesignerState::OpenAndMoved;
+    QTest::newRow("designer closed by the user") << DesignerState::Closed;
+    QTest::newRow("designer never opened") << DesignerState::NeverOpened;
+}
+
+void TestIntegration::geometricGradientBecomesTheDesignerBackground()
+{
+    QFETCH(DesignerState, state);
+    if (state != DesignerState::NeverOpened) {
+        main()->Command2->click();
+        designer()->move(20, 30);
+    }
+    if (state == DesignerState::Closed) {
+        designer()->close();
+        processDeferredDeletes();
+        QCOMPARE(designer(), nullptr);
+    }
+    main()->Command1->click();
+    const QImage preview = pickerPreview();
+    pickerButton("Command2")->click();
+
+    Form11* form = designer();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QVERIFY(!picker()->isVisible());
+    QCOMPARE(form->frameGeometry().topLeft(), designerPlace(main(), form));
+    QCOMPARE(form->Picture1->Picture(), preview);
+    QVERIFY(main()->picOutput->Picture().isNull());
+
+    // The same slide twice, over the gradient and after the picture is removed: the figures
+    // stay, and wherever the gradient showed, the plain background shows.
+    const QImage gradient = preview.copy(QRect(QPoint(0, 0), form->Picture1->size()));
+    RandomSource::reset();
+    form->Timer1_Timer();
+    const QImage overGradient = form->Picture1->Image();
+    QVERIFY(shareMatching(overGradient, gradient) > 0.3);
+    QCOMPARE(shareOfColour(overGradient, form->Picture1->BackColor().toQRgb()), 0.0);
+
+    form->Command4->click();
+    QVERIFY(form->Picture1->Picture().isNull());
+    RandomSource::reset();
+    form->Timer1_Timer();
+    const QImage plain = form->Picture1->Image();
+    QCOMPARE(plain, replaced(overGradient, gradient, form->Picture1->BackColor().toQRgb()));
+    QCOMPARE(shareMatching(plain, gradient), 0.0);
+}
+
+void TestIntegration::backgroundColourDropsTheGradient_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QRgb>("expectedBackground");
+    QTest::newRow("cancelled") << false << plainPink;
+    QTest::newRow("confirmed") << true << qRgb(10, 200, 30);
+}
+
+void TestIntegration::backgroundColourDropsTheGradient()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(QRgb, expectedBackground);
+    applyCosmicGradient();
+    PictureBox* canvas = main()->picOutput;
+    main()->Timer1_Timer();
+    QVERIFY(!canvas->Picture().isNull());
+
+    bool pictureGoneWhileOpen = false;
+    QWidget* dialogOwner = nullptr;
+    QString message;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModal<QColorDialog>([&](QColorDialog* dialog) {
+        pictureGoneWhileOpen = canvas->Picture().isNull();
+        dialogOwner = dialog->parentWidget();
+        if (confirmed) {
+            dialog->setCurrentColor(QColor(expectedBackground));
+            dialog->accept();
+            return;
+        }
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            message = box->text();
+            icon = box->icon();
+            box->accept();
+        });
+        dialog->reject();
+    });
+    main()->Command7->click();
+
+    QVERIFY(pictureGoneWhileOpen);
+    QCOMPARE(dialogOwner, main());
+    QCOMPARE(message, confirmed ? QString() : QStringLiteral("取消后重选"));
+    QCOMPARE(icon, confirmed ? QMessageBox::NoIcon : QMessageBox::Warning);
+    QVERIFY(canvas->Picture().isNull());
+    QCOMPARE(canvas->BackColor().toQRgb(), expectedBackground);
+    QCOMPARE(shareOfColour(canvas->Image(), expectedBackground), 1.0);
+    // The hidden picker still holds its preview for the next apply.
+    QVERIFY(!picker()->isVisible());
+    QVERIFY(!pickerPreview().isNull());
+}
+
+void TestIntegration::angleDialogChangesOnlyThePicker()
+{
+    applyCosmicGradient();
+    PictureBox* canvas = main()->picOutput;
+    main()->Timer1_Timer();
+    const QImage mainPicture = canvas->Picture();
+    const QImage mainImage = canvas->Image();
+    main()->Command1->click();
+    QVERIFY(picker()->isVisible());
+    const QImage previewBefore = pickerPreview();
+    const QImage angleIconBefore = iconOf(pickerButton("cmdAngle"));
+
+    QWidget* dialogOwner = nullptr;
+    bool untouchedWhenOpen = false, untouchedAfterStep = false, untouchedAfterDrag = false;
+    whenModal<frmCustomAngle>([&](frmCustomAngle* dialog) {
+        dialogOwner = dialog->parentWidget();
+        untouchedWhenOpen = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
+        auto* bar = dialog->findChild<QScrollBar*>("hsbAngle");
+        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        untouchedAfterStep = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
+        bar->setSliderDown(true);
+        bar->setSliderPosition(90);
+        bar->setSliderDown(false);
+        untouchedAfterDrag = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
+        dialog->findChild<QToolButton*>("cmdOK")->click();
+    });
+    pickerButton("cmdAngle")->click();
+
+    QCOMPARE(dialogOwner, picker());
+    QVERIFY(untouchedWhenOpen);
+    QVERIFY(untouchedAfterStep);
+    QVERIFY(untouchedAfterDrag);
+    QCOMPARE(picker()->angle(), 90.0f);
+    QVERIFY(pickerPreview() != previewBefore);
+    // 90 degrees runs from the bottom up: the first colour along the bottom edge.
+    const QImage preview = pickerPreview();
+    QCOMPARE(preview.pixel(0, preview.height() - 1), preview.pixel(preview.width() - 1, preview.height() - 1));
+    QVERIFY(iconOf(pickerButton("cmdAngle")) != angleIconBefore);
+    QCOMPARE(canvas->Picture(), mainPicture);
+    QCOMPARE(canvas->Image(), mainImage);
+}
+
+QTEST_MAIN(TestIntegration)
+#include "tst_integration.moc"
