@@ -120,6 +120,7 @@ QImage iconOf(QToolButton* button) { return button->icon().pixmap(32, 32).toImag
 } // namespace
 
 Q_DECLARE_METATYPE(DesignerState)
+Q_DECLARE_METATYPE(WindowId)
 
 class TestIntegration : public QObject
 {
@@ -143,6 +144,8 @@ private slots:
     void backgroundColourDropsTheGradient_data();
     void backgroundColourDropsTheGradient();
     void angleDialogChangesOnlyThePicker();
+    void applyBringsTheTargetForward_data();
+    void applyBringsTheTargetForward();
 
 private:
     Form1* main() const { return qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main)); }
@@ -482,6 +485,37 @@ void TestIntegration::angleDialogChangesOnlyThePicker()
     QVERIFY(iconOf(pickerButton("cmdAngle")) != angleIconBefore);
     QCOMPARE(canvas->Picture(), mainPicture);
     QCOMPARE(canvas->Image(), mainImage);
+}
+
+void TestIntegration::applyBringsTheTargetForward_data()
+{
+    QTest::addColumn<QString>("applyButton");
+    QTest::addColumn<WindowId>("target");
+    QTest::newRow("cosmic, opened from the designer") << "Command1" << WindowId::Main;
+    QTest::newRow("geometric, opened from the main window") << "Command2" << WindowId::Geometric;
+}
+
+// The window that receives the gradient comes to the front, even when the other pattern window
+// was in front of it, so the user sees the new background at once.
+void TestIntegration::applyBringsTheTargetForward()
+{
+    QFETCH(QString, applyButton);
+    QFETCH(WindowId, target);
+    main()->Command2->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), designer());
+    if (target == WindowId::Main) {
+        designer()->Command3->click();
+    } else {
+        main()->activateWindow();
+        main()->Command1->click();
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), picker());
+
+    pickerButton(applyButton.toLatin1().constData())->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), WindowRegistry::instance().existing(target));
 }
 
 QTEST_MAIN(TestIntegration)
