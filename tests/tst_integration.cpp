@@ -146,6 +146,8 @@ private slots:
     void angleDialogChangesOnlyThePicker();
     void applyBringsTheTargetForward_data();
     void applyBringsTheTargetForward();
+    void applyAfterTheMainWindowWasClosed_data();
+    void applyAfterTheMainWindowWasClosed();
 
 private:
     Form1* main() const { return qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main)); }
@@ -516,6 +518,44 @@ void TestIntegration::applyBringsTheTargetForward()
     pickerButton(applyButton.toLatin1().constData())->click();
     QCoreApplication::processEvents();
     QCOMPARE(QApplication::activeWindow(), WindowRegistry::instance().existing(target));
+}
+
+// The program goes on while the designer is open after the main window was closed. Applying a
+// gradient from a picker opened there must neither lose the designer off the screen's left edge
+// nor do nothing: the main window comes back, as it does whenever it is needed.
+void TestIntegration::applyAfterTheMainWindowWasClosed_data()
+{
+    QTest::addColumn<QString>("applyButton");
+    QTest::newRow("cosmic") << "Command1";
+    QTest::newRow("geometric") << "Command2";
+}
+
+void TestIntegration::applyAfterTheMainWindowWasClosed()
+{
+    QFETCH(QString, applyButton);
+    main()->Command2->click();
+    const QPoint place = designer()->frameGeometry().topLeft();
+    QPointer<Form1> closedMain = main();
+    closedMain->close();
+    processDeferredDeletes();
+    QVERIFY(!closedMain);
+    QVERIFY(designer()->isVisible());
+
+    designer()->Command3->click();
+    QVERIFY(picker());
+    QVERIFY(picker()->isVisible());
+    const QImage preview = pickerPreview();
+    pickerButton(applyButton.toLatin1().constData())->click();
+
+    if (applyButton == QLatin1String("Command1")) {
+        QVERIFY(main());
+        QVERIFY(main()->isVisible());
+        QCOMPARE(main()->picOutput->Picture(), preview);
+        QCOMPARE(main()->Combo1->count(), 23); // loaded afresh
+    } else {
+        QCOMPARE(designer()->Picture1->Picture(), preview);
+        QCOMPARE(designer()->frameGeometry().topLeft(), place);
+    }
 }
 
 QTEST_MAIN(TestIntegration)
