@@ -2,19 +2,18 @@
 // window opening and placing its companions, the picker handing its preview to either canvas, the
 // background-colour command and the angle dialog around a gradient that is already applied.
 
+#include "IntegrationSupport.h"
+
 #include "app/Form1.h"
 #include "app/Windows.h"
-#include "curves/CurvePlotter.h"
 #include "geometry/Form11.h"
 #include "gradient/frmCustomAngle.h"
 #include "gradient/frmDemo.h"
 #include "platform/Gdi.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
-#include "platform/Twips.h"
 #include "platform/WindowRegistry.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -22,11 +21,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTimer>
-#include <QToolButton>
 #include <QtTest>
-
-#include <functional>
 
 namespace {
 
@@ -34,90 +29,9 @@ enum class DesignerState { OpenAndMoved, Closed, NeverOpened };
 
 const QRgb plainPink = qRgb(255, 192, 255); // both canvases' design background
 
-// Bumped by every teardown, so a queued modal step left over from a failed test never acts on
-// the next test's dialogs.
-int testGeneration = 0;
-
-// Once a modal widget of type T is up, hands it to act. Gives up after many turns of the event
-// loop, closing whatever is modal then, so a missing dialog fails the test instead of hanging it.
-template <typename T>
-void whenModal(std::function<void(T*)> act, int turnsLeft = 200)
-{
-    QTimer::singleShot(0, [act = std::move(act), turnsLeft, generation = testGeneration]() mutable {
-        if (generation != testGeneration)
-            return;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* wanted = qobject_cast<T*>(modal)) {
-            act(wanted);
-        } else if (turnsLeft > 0) {
-            whenModal<T>(std::move(act), turnsLeft - 1);
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        }
-    });
-}
-
-void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-// Where the main window puts the geometric designer: its right edge 50 twips short of the main
-// window's outer width, its top 1500 twips below the top of the screen.
-QPoint designerPlace(const QWidget* main, const QWidget* designer)
-{
-    const int left =
-        pixelsToTwips(main->frameGeometry().width()) - pixelsToTwips(designer->frameGeometry().width()) - 50;
-    return twipsPoint(left, 1500);
-}
-
-// Share of the image's pixels that equal the reference's pixel at the same place.
-double shareMatching(const QImage& image, const QImage& reference)
-{
-    qint64 same = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            same += image.pixel(x, y) == reference.pixel(x, y);
-    return double(same) / (qint64(image.width()) * image.height());
-}
-
-double shareOfColour(const QImage& image, QRgb colour)
-{
-    qint64 same = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            same += image.pixel(x, y) == colour;
-    return double(same) / (qint64(image.width()) * image.height());
-}
-
-// Pixels that are neither the reference's pixel at that place nor a curve colour.
-qint64 strayPixels(const QImage& image, const QImage& reference)
-{
-    const QRgb curveColours[] = {YellowPlotter.colour.toQRgb(), GreenPlotter.colour.toQRgb(),
-                                 BluePlotter.colour.toQRgb(), PinkPlotter.colour.toQRgb()};
-    qint64 stray = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = image.pixel(x, y);
-            if (pixel != reference.pixel(x, y) && std::find(std::begin(curveColours), std::end(curveColours), pixel)
-                                                      == std::end(curveColours))
-                ++stray;
-        }
-    }
-    return stray;
-}
-
-// The image with every pixel that equals the reference's pixel at that place set to the colour.
-QImage replaced(const QImage& image, const QImage& reference, QRgb colour)
-{
-    QImage result = image;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == reference.pixel(x, y))
-                result.setPixel(x, y, colour);
-    return result;
-}
-
-QImage iconOf(QToolButton* button) { return button->icon().pixmap(32, 32).toImage(); }
-
 } // namespace
+
+using namespace integration;
 
 Q_DECLARE_METATYPE(DesignerState)
 Q_DECLARE_METATYPE(WindowId)
@@ -442,6 +356,12 @@ void TestIntegration::backgroundColourDropsTheGradient()
     QVERIFY(canvas->Picture().isNull());
     QCOMPARE(canvas->BackColor().toQRgb(), expectedBackground);
     QCOMPARE(shareOfColour(canvas->Image(), expectedBackground), 1.0);
+    // The next slide is drawn on the plain colour; the gradient does not come back.
+    QImage plain(canvas->Image().size(), QImage::Format_RGB32);
+    plain.fill(expectedBackground);
+    main()->Timer1_Timer();
+    QCOMPARE(strayPixels(canvas->Image(), plain), 0);
+    QVERIFY(shareOfColour(canvas->Image(), expectedBackground) > 0.5);
     // The hidden picker still holds its preview for the next apply.
     QVERIFY(!picker()->isVisible());
     QVERIFY(!pickerPreview().isNull());
