@@ -407,6 +407,14 @@ void TestIntegration::angleDialogChangesOnlyThePicker()
     QVERIFY(iconOf(pickerButton("cmdAngle")) != angleIconBefore);
     QCOMPARE(canvas->Picture(), mainPicture);
     QCOMPARE(canvas->Image(), mainImage);
+
+    // The new angle reaches the canvas only through the apply button, and the hidden picker
+    // keeps it for the next showing.
+    pickerButton("Command1")->click();
+    QCOMPARE(canvas->Picture(), preview);
+    main()->Command1->click();
+    QCOMPARE(picker()->angle(), 90.0f);
+    QCOMPARE(pickerPreview(), preview);
 }
 
 void TestIntegration::applyBringsTheTargetForward_data()
@@ -455,10 +463,13 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
     QFETCH(QString, applyButton);
     main()->Command2->click();
     const QPoint place = designer()->frameGeometry().topLeft();
+    main()->Command1->click();
+    QPointer<frmDemo> ownedPicker = picker();
     QPointer<Form1> closedMain = main();
     closedMain->close();
     processDeferredDeletes();
     QVERIFY(!closedMain);
+    QVERIFY(!ownedPicker); // goes with its owner
     QVERIFY(designer()->isVisible());
 
     designer()->Command3->click();
