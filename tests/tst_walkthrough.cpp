@@ -17,7 +17,8 @@ const QString mainCaption = QStringLiteral("澄岚数学图案自动设计器（
 const QString geometricCaption = QStringLiteral("澄岚几何图案自动设计器");
 const QString pickerCaption = QStringLiteral("澄岚渐变色背景选色器");
 const QString angleCaption = QStringLiteral("选择角度");
-const QString colourDialogCaption = QStringLiteral("Select Colo");
+// Qt's own colour dialog keeps its English caption: the program loads no translations.
+const QString colourDialogCaption = QStringLiteral("Select Color");
 
 const QRgb canvasPink = qRgb(255, 192, 255);
 const QList<QRgb> curveColours{qRgb(250, 250, 0), qRgb(0, 250, 0), qRgb(0, 0, 250), qRgb(250, 30, 130)};
@@ -104,7 +105,7 @@ void TestWalkThrough::saveForDocs(const QImage& screen, const QRect& window, con
     if (m_docs.isEmpty())
         return;
     QDir().mkpath(m_docs);
-    QVERIFY2(screen.copy(window).save(QDir(m_docs).filePath(name), "PNG", 100), qPrintable(name));
+    QVERIFY2(screen.copy(window).save(QDir(m_docs).filePath(name), "PNG", 0), qPrintable(name));
 }
 
 QRect TestWalkThrough::openWindow(const QString& caption)
