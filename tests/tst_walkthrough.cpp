@@ -158,11 +158,10 @@ void TestWalkThrough::pauseAndPlay()
     QVERIFY(m_session->click(controlCentre(m_main, 12240, 8640, 1095, 375))); // "暂 停"
     // A slide that was being drawn when the click came finishes first.
     QImage paused;
-    QImage again;
     const bool settled = xvfb::pollUntil([&] {
         paused = mainCanvas(shot());
         QTest::qWait(700);
-        return (again = mainCanvas(shot())) == paused;
+        return mainCanvas(shot()) == paused;
     }, 15000, 0);
     QVERIFY2(settled, "the canvas never came to rest after pause");
     QTest::qWait(4000);
@@ -182,8 +181,9 @@ void TestWalkThrough::gradientBackground()
     QVERIFY(m_session->click(controlCentre(m_main, 12240, 9420, 1095, 375))); // "渐变背景色"
     const QRect picker = openWindow(pickerCaption);
     QVERIFY2(picker.isValid(), "the gradient picker did not open");
-    const QImage preview = shot().copy(picker.adjusted(0, 70, 0, 0));
-    QVERIFY2(share(preview, gradientColour) > 0.9, "the picker's preview shows no yellow-to-orange gradient");
+    const QRect preview = picker.adjusted(0, 70, 0, 0);
+    QVERIFY2(xvfb::pollUntil([&] { return share(shot().copy(preview), gradientColour) > 0.9; }, 10000),
+             "the picker's preview shows no yellow-to-orange gradient");
     saveForDocs(shot(), picker, QStringLiteral("gradient-picker.png"));
 
     angleDialog(picker);
@@ -211,10 +211,10 @@ void TestWalkThrough::angleDialog(const QRect& picker)
     // Centred on the picker's size, counted from the screen's corner.
     QVERIFY2(std::abs(dialog.x() - (picker.width() - dialog.width()) / 2) <= 2, "angle dialog: wrong left");
     QVERIFY2(std::abs(dialog.y() - (picker.height() - dialog.height()) / 2) <= 2, "angle dialog: wrong top");
-    QImage screen = shot();
-    QVERIFY2(share(screen.copy(QRect(dialog.topLeft() + QPoint(14, 12), QSize(106, 102))), gradientColour) > 0.5,
+    const QRect preview(dialog.topLeft() + QPoint(14, 12), QSize(106, 102));
+    QVERIFY2(xvfb::pollUntil([&] { return share(shot().copy(preview), gradientColour) > 0.5; }, 10000),
              "the angle dialog's preview shows no gradient");
-    saveForDocs(screen, dialog, QStringLiteral("angle-dialog.png"));
+    saveForDocs(shot(), dialog, QStringLiteral("angle-dialog.png"));
     QVERIFY(m_session->click(controlCentre(dialog, 1980, 495, 975, 330))); // "确定"
     QVERIFY2(xvfb::pollUntil([&] { return m_session->visibleWindow(angleCaption).isEmpty(); }, 10000),
              "the angle dialog stayed open after OK");
