@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkText(QString::fromUtf8(reinterpret_cast<const char*>(data), length));
 
     std::vector<char16_t> units(size / 2);
-    std::memcpy(units.data(), data, units.size() * sizeof(char16_t));
+    if (!units.empty())
+        std::memcpy(units.data(), data, units.size() * sizeof(char16_t));
     checkText(QStringView(units.data(), static_cast<qsizetype>(units.size())));
 
     if (size >= sizeof(float)) {

@@ -5,7 +5,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:?build folder}
-runs=${2:-20000}
+runs=${2:-200000}
 seconds=${3:-30}
 
 # FUZZ HOOK (plotter): add fuzz_plotter here once its target exists.
