@@ -18,8 +18,5 @@ fi
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DDESIGNER_SANITIZE=ON -DDESIGNER_BENCH=OFF >/dev/null
 cmake --build build-asan
-# Any finding fails its test: stop at the first error, report leaks at exit.
-export ASAN_OPTIONS=halt_on_error=1:abort_on_error=0:detect_leaks=1:detect_stack_use_after_return=1:strict_init_order=1:check_initialization_order=1
-export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-export LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp:print_suppressions=0
+# The sanitizer options (any finding fails) are set on each test by tests/CMakeLists.txt.
 ctest --test-dir build-asan --output-on-failure -j2
