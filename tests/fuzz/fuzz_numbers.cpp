@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -34,13 +35,12 @@ int significantDigits(const QString& text)
     return count;
 }
 
-// The float's value rounded to seven significant digits, read back the way the program reads
-// texts: into a double, then stored as single precision.
-float sevenDigitValue(float value)
+// The float rounded to seven significant digits, in exponent form.
+std::string sevenDigits(float value)
 {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%.6e", static_cast<double>(value));
-    return toSingle(std::strtod(digits, nullptr));
+    return digits;
 }
 
 void checkFloat(float value)
@@ -61,9 +61,12 @@ void checkFloat(float value)
     const auto back = textToNumber(text);
     require(back.has_value(), "numberToText result rejected by textToNumber", text);
     const float readBack = toSingle(*back);
-    // Floats that seven digits can hold come back exactly; the others as their 7-digit rounding.
-    const bool exact = std::strtof(QByteArray::number(double(value), 'e', 6).constData(), nullptr) == value;
-    require(readBack == (exact ? value : sevenDigitValue(value)), "value changed on the way back", text);
+    // Floats that seven digits can hold come back exactly; the others as their 7-digit rounding,
+    // read the program's way: into a double, then stored as a float.
+    const std::string seven = sevenDigits(value);
+    const bool sevenDigitsHoldIt = std::strtof(seven.c_str(), nullptr) == value;
+    const float expected = sevenDigitsHoldIt ? value : toSingle(std::strtod(seven.c_str(), nullptr));
+    require(readBack == expected, "value changed on the way back", text);
     require(numberToText(readBack) == text, "text not stable when read back and written again", text);
 }
 
