@@ -14,9 +14,6 @@
 
 #include <algorithm>
 
-// The logo lives in the static core library, whose resources must be registered by hand.
-static void initFormResources() { Q_INIT_RESOURCE(logo); }
-
 namespace {
 
 const QString serifCjk = QStringLiteral("Noto Serif CJK SC");
@@ -132,7 +129,6 @@ QString introductionText()
 
 Form1::Form1(QWidget* parent) : QWidget(parent)
 {
-    initFormResources();
     setObjectName(QStringLiteral("Form1"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("澄岚数学图案自动设计器（永久免费版）"));

@@ -7,10 +7,8 @@
 #include "platform/Twips.h"
 #include "platform/WindowRegistry.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QPainter>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QToolButton>
@@ -21,27 +19,6 @@ constexpr int minimumWidthTwips = 4080;
 constexpr int minimumHeightTwips = 2790;
 constexpr Colour buttonFace = Colour::system(SysColorIndex::ButtonFace);
 constexpr Colour applyButtonFace{0xFFFFC0};
-
-// A small picture for the logo when the program carries none: a gradient tile with a caption.
-QPixmap drawnLogo(QSize size)
-{
-    PictureBox tile;
-    tile.resize(size);
-    clsGradient gradient;
-    gradient.setColor1(RGB(255, 255, 128));
-    gradient.setColor2(RGB(0, 128, 255));
-    gradient.setAngle(45);
-    gradient.Draw(tile);
-    QImage image = tile.Image();
-    QPainter painter(&image);
-    QFont font = painter.font();
-    font.setPixelSize(size.height() / 2);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("澄岚"));
-    return QPixmap::fromImage(image);
-}
 
 // Shows an open window again in front and active, so the user sees its new background at once.
 void bringForward(QWidget* window)
@@ -125,8 +102,8 @@ void frmDemo::buildLogo()
     imgLogo = new QLabel(picTools);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
     imgLogo->setGeometry(twipsRect(240, 0, 900, 660));
-    const QString resource = QStringLiteral(":/images/logo.png");
-    imgLogo->setPixmap(QFile::exists(resource) ? QPixmap(resource) : drawnLogo(imgLogo->size()));
+    imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo/logo.png")));
+    imgLogo->setScaledContents(true);
 
     lblLogo = new QLabel(QStringLiteral("数学之美"), picTools);
     lblLogo->setObjectName(QStringLiteral("lblLogo"));
