@@ -108,26 +108,13 @@ void Form1::Command5_Click()
 
 void Form1::Command6_Click() { Timer1.stop(); }
 
-void Form1::Command1_Click()
-{
-    QWidget* picker = WindowRegistry::instance().window(WindowId::GradientPicker);
-    if (!picker)
-        return;
-    picker->show();
-    picker->raise();
-    picker->activateWindow();
-}
+void Form1::Command1_Click() { WindowRegistry::instance().show(WindowId::GradientPicker); }
 
 void Form1::Command2_Click()
 {
-    QWidget* designer = WindowRegistry::instance().window(WindowId::Geometric);
-    if (!designer)
-        return;
-    designer->show();
-    const int left = pixelsToTwips(frameGeometry().width()) - pixelsToTwips(designer->frameGeometry().width()) - 50;
-    designer->move(twipsToPixels(left), twipsToPixels(1500));
-    designer->raise();
-    designer->activateWindow();
+    WindowRegistry& registry = WindowRegistry::instance();
+    if (registry.show(WindowId::Geometric))
+        registry.placeGeometricDesigner(this);
 }
 
 void Form1::cmdClear_Click() { picOutput->Cls(); }

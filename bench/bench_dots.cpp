@@ -61,19 +61,6 @@ const std::vector<Dot>& tickDots()
     return dots;
 }
 
-// Widgets need an application object; the benchmark executable has none of its own.
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "designer_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives until the process ends
-}
-
 // Seconds per tick of the baseline, by pen width.
 std::map<int, double>& baselineSeconds()
 {
@@ -91,7 +78,6 @@ double threadSeconds()
 
 void BM_DotsQPainter(benchmark::State& state)
 {
-    ensureApplication();
     const int width = int(state.range(0));
     const std::vector<Dot>& dots = tickDots();
     QImage image(800, 800, QImage::Format_RGB32);
@@ -115,7 +101,6 @@ void BM_DotsQPainter(benchmark::State& state)
 
 void BM_DotsPSet(benchmark::State& state)
 {
-    ensureApplication();
     const int width = int(state.range(0));
     const std::vector<Dot>& dots = tickDots();
     PictureBox canvas;

@@ -22,18 +22,6 @@ namespace {
 
 constexpr int ticksPerRound = 64;
 
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "designer_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 struct Figure
 {
     int corner = 0;
@@ -82,7 +70,6 @@ double nanosecondsSince(std::chrono::steady_clock::time_point start, benchmark::
 
 void BM_GeometricTick(benchmark::State& state)
 {
-    ensureApplication();
     Form11 form;
     form.Timer1->stop();
     form.Combo1->setEditText(QStringLiteral("9"));
@@ -104,7 +91,6 @@ BENCHMARK(BM_GeometricTick)->Unit(benchmark::kMicrosecond);
 // edge drawn with its own QPainter call.
 void BM_GeometricTickPainterBaseline(benchmark::State& state)
 {
-    ensureApplication();
     const std::vector<Slide> slides = replaySlides();
     QImage image(609, 609, QImage::Format_RGB32);
     std::vector<PixelPoint> vertices(99);

@@ -10,18 +10,6 @@
 
 namespace {
 
-void ensureApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "designer_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 // The same lines in the same colours, one pen and one drawLine call per line.
 void paintWithQPainter(QImage& image, const std::vector<PixelPoint>& lines, const std::vector<Colour>& table)
 {
@@ -43,7 +31,6 @@ double secondsOf(auto&& work)
 // "speedup" is the QPainter time over the renderer's time.
 void BM_GradientVsQPainter(benchmark::State& state)
 {
-    ensureApplication();
     constexpr int size = 800;
     PictureBox canvas;
     canvas.resize(size, size);

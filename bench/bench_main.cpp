@@ -1,3 +1,17 @@
+#include <QApplication>
+
 #include <benchmark/benchmark.h>
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    // Canvases are widgets, so every benchmark needs an application object; no window is shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -18,17 +18,6 @@
 
 namespace {
 
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "designer_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 class BenchControls : public CurveControls
 {
 public:
@@ -110,7 +99,6 @@ double baselineSecondsPerTick(int penWidth)
 
 void BM_SlideShowTick(benchmark::State& state)
 {
-    ensureApplication();
     const int penWidth = int(state.range(0));
     const double baseline = baselineSecondsPerTick(penWidth);
     BenchControls controls(penWidth);

@@ -266,12 +266,7 @@ void Form11::Command1_Click(int /*index*/)
 
 void Form11::Command3_Click()
 {
-    QWidget* picker = WindowRegistry::instance().window(WindowId::GradientPicker);
-    if (!picker)
-        return;
-    picker->show();
-    picker->raise();
-    picker->activateWindow();
+    WindowRegistry::instance().show(WindowId::GradientPicker);
 }
 
 void Form11::Command4_Click() { Picture1->setPicture(QImage()); }

@@ -20,14 +20,6 @@ constexpr int minimumHeightTwips = 2790;
 constexpr Colour buttonFace = Colour::system(SysColorIndex::ButtonFace);
 constexpr Colour applyButtonFace{0xFFFFC0};
 
-// Shows an open window again in front and active, so the user sees its new background at once.
-void bringForward(QWidget* window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
 } // namespace
 
 frmDemo::frmDemo(QWidget* owner) : QWidget(owner, Qt::Window)
@@ -244,8 +236,7 @@ void frmDemo::Command1_Click()
     if (PictureBox* canvas = registry.canvas(WindowId::Main))
         canvas->setPicture(picDraw->Image());
     hide();
-    if (QWidget* main = registry.window(WindowId::Main))
-        bringForward(main);
+    registry.show(WindowId::Main);
 }
 
 void frmDemo::Command2_Click()
@@ -254,12 +245,6 @@ void frmDemo::Command2_Click()
     if (PictureBox* canvas = registry.canvas(WindowId::Geometric))
         canvas->setPicture(picDraw->Image());
     hide();
-    QWidget* geometric = registry.window(WindowId::Geometric);
-    if (!geometric)
-        return;
-    bringForward(geometric);
-    QWidget* main = registry.window(WindowId::Main);
-    const int mainWidth = main ? pixelsToTwips(main->frameGeometry().width()) : 0;
-    const int left = mainWidth - pixelsToTwips(geometric->frameGeometry().width()) - 50;
-    geometric->move(twipsPoint(left, 1500));
+    if (registry.show(WindowId::Geometric))
+        registry.placeGeometricDesigner(registry.window(WindowId::Main));
 }

@@ -1,5 +1,7 @@
 #include "platform/WindowRegistry.h"
 
+#include "platform/Twips.h"
+
 WindowRegistry& WindowRegistry::instance()
 {
     static WindowRegistry registry;
@@ -23,6 +25,27 @@ PictureBox* WindowRegistry::canvas(WindowId id)
 {
     auto* host = dynamic_cast<CanvasHost*>(window(id));
     return host ? host->hostedCanvas() : nullptr;
+}
+
+QWidget* WindowRegistry::show(WindowId id)
+{
+    QWidget* shown = window(id);
+    if (!shown)
+        return nullptr;
+    shown->show();
+    shown->raise();
+    shown->activateWindow();
+    return shown;
+}
+
+void WindowRegistry::placeGeometricDesigner(const QWidget* mainWindow)
+{
+    QWidget* designer = existing(WindowId::Geometric);
+    if (!designer)
+        return;
+    const int mainWidth = mainWindow ? pixelsToTwips(mainWindow->frameGeometry().width()) : 0;
+    const int left = mainWidth - pixelsToTwips(designer->frameGeometry().width()) - 50;
+    designer->move(twipsPoint(left, 1500));
 }
 
 void WindowRegistry::clear()
