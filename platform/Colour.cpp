@@ -48,9 +48,3 @@ Colour Colour::resolved() const
         return Colour(GetSysColor(systemIndex()));
     return Colour(m_value & 0x00FFFFFFu);
 }
-
-QRgb Colour::toQRgb() const
-{
-    const Colour plain = resolved();
-    return qRgb(plain.red(), plain.green(), plain.blue());
-}

@@ -31,7 +31,13 @@ public:
 
     // The plain colour this value shows: system references are resolved, the top byte ignored.
     Colour resolved() const;
-    QRgb toQRgb() const;
+    // Inline for plain colours: drawing loops convert a colour per dot.
+    QRgb toQRgb() const
+    {
+        if (isSystemReference())
+            return resolved().toQRgb();
+        return qRgb(red(), green(), blue());
+    }
     QColor toQColor() const { return QColor::fromRgb(toQRgb()); }
     static Colour fromQColor(const QColor& colour) { return rgb(colour.red(), colour.green(), colour.blue()); }
     static Colour fromQRgb(QRgb rgb) { return Colour::rgb(qRed(rgb), qGreen(rgb), qBlue(rgb)); }

@@ -23,6 +23,18 @@ std::optional<QColor> runColourDialog(QWidget* owner, std::optional<QColor> init
     return dialog.selectedColor();
 }
 
+// The icon bits of a message box style: 16 critical, 32 question, 48 warning, 64 information.
+QMessageBox::Icon iconOf(int style)
+{
+    switch (style & 0x70) {
+    case 16: return QMessageBox::Critical;
+    case 32: return QMessageBox::Question;
+    case 48: return QMessageBox::Warning;
+    case 64: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
 } // namespace
 
 void MsgBox(const QString& text, int style, const QString& title)
@@ -30,7 +42,7 @@ void MsgBox(const QString& text, int style, const QString& title)
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
-    box.setIcon(style == vbExclamation ? QMessageBox::Warning : QMessageBox::NoIcon);
+    box.setIcon(iconOf(style));
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

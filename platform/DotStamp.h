@@ -26,14 +26,17 @@ public:
         if (top >= 0 && left >= 0 && top + m_diameter <= buffer.height && left + m_diameter <= buffer.width) {
             // Wholly inside: no clipping in the loop.
             QRgb* row = buffer.row(top) + left;
+            const qsizetype stride = buffer.stride;
             for (const Span& span : m_spans) {
-                for (int i = span.begin; i < span.end; ++i)
-                    row[i] = colour;
-                row += buffer.stride;
+                PixelBuffer::fill(row + span.begin, row + span.end, colour);
+                row += stride;
             }
             return;
         }
-        for (int r = 0; r < m_diameter; ++r)
+        // Only the rows that fall inside the buffer, so a huge dot near the canvas stays cheap.
+        const int firstRow = top < 0 ? -top : 0;
+        const int endRow = buffer.height - top < m_diameter ? buffer.height - top : m_diameter;
+        for (int r = firstRow; r < endRow; ++r)
             buffer.fillSpan(top + r, left + m_spans[size_t(r)].begin, left + m_spans[size_t(r)].end, colour);
     }
 

@@ -6,6 +6,8 @@
 
 namespace {
 
+__extension__ using Wide = __int128;
+
 // Ceiling of a / b for b > 0.
 std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
 
@@ -43,9 +45,10 @@ void walk(std::int64_t major0, std::int64_t minor0, std::int64_t majorDelta, std
 
     const std::int64_t twiceMajor = 2 * majorDelta;
     const std::int64_t twiceMinor = 2 * minorDelta;
-    std::int64_t numerator = first * twiceMinor + majorDelta;
-    std::int64_t minor = minor0 + minorSign * (numerator / twiceMajor);
-    std::int64_t remainder = numerator % twiceMajor;
+    // The first visible step of a line across the whole 32-bit range needs up to 67 bits here.
+    const Wide numerator = Wide(first) * twiceMinor + majorDelta;
+    std::int64_t minor = minor0 + minorSign * static_cast<std::int64_t>(numerator / twiceMajor);
+    std::int64_t remainder = static_cast<std::int64_t>(numerator % twiceMajor);
     std::int64_t major = major0 + majorSign * first;
     for (std::int64_t i = first; i < last; ++i) {
         plot(major, minor);

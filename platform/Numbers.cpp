@@ -1,10 +1,12 @@
 #include "platform/Numbers.h"
 
-#include <cfenv>
+#include <charconv>
+#include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <locale.h>
+#include <string>
 
 std::int64_t roundHalfEven(double x)
 {
@@ -30,6 +32,30 @@ std::optional<Int> nearestInt(double x)
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// The application object switches the C library to the user's locale, whose decimal separator may
+// be a comma; the checked text is always parsed the "C" way.
+double parseCDouble(const std::string& ascii)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return strtod_l(ascii.c_str(), nullptr, cLocale);
+}
+
+// "d.ddddde±x" with the given number of significant digits, independent of the locale.
+std::string scientific(float value, int significantDigits)
+{
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific,
+                                      significantDigits - 1);
+    return std::string(text, result.ptr);
+}
+
+bool readsBackAs(const std::string& text, float value)
+{
+    float parsed = std::numeric_limits<float>::quiet_NaN();
+    std::from_chars(text.data(), text.data() + text.size(), parsed);
+    return parsed == value;
+}
 
 } // namespace
 
@@ -83,7 +109,7 @@ std::optional<double> textToNumber(QStringView text)
     if (i != end)
         return std::nullopt;
 
-    const double value = std::strtod(ascii.c_str(), nullptr);
+    const double value = parseCDouble(ascii);
     if (!std::isfinite(value))
         return std::nullopt;
     return value;
@@ -111,17 +137,13 @@ QString numberToText(float value)
         return QStringLiteral("0");
 
     // The fewest significant digits (up to seven) that read back as the same float.
-    char digits[32];
     int precision = 1;
-    for (; precision < 7; ++precision) {
-        std::snprintf(digits, sizeof digits, "%.*e", precision - 1, static_cast<double>(value));
-        if (std::strtof(digits, nullptr) == value)
-            break;
-    }
-    std::snprintf(digits, sizeof digits, "%.*e", precision - 1, static_cast<double>(value));
+    while (precision < 7 && !readsBackAs(scientific(value, precision), value))
+        ++precision;
+    const std::string digits = scientific(value, precision);
 
     // digits is "[-]d.ddde[+-]xx": split into sign, significant digits and decimal exponent.
-    const char* p = digits;
+    const char* p = digits.c_str();
     QString sign;
     if (*p == '-') {
         sign = QStringLiteral("-");

@@ -1,7 +1,6 @@
 #include "platform/PictureBox.h"
 
 #include "platform/LineWalk.h"
-#include "platform/Numbers.h"
 #include "platform/Twips.h"
 
 #include <QPaintEvent>
@@ -11,11 +10,21 @@
 
 namespace {
 
-// Coordinates beyond this many pixels are far off any canvas; dropping them keeps the integer
-// arithmetic of the drawing loops safe.
-constexpr double coordinateLimit = 1 << 24;
+// A dot beyond this many pixels is far off any canvas; dropping it keeps the integer arithmetic
+// of the stamp safe.
+constexpr double dotLimit = 1 << 24;
+// Line ends only need to fit 32 bits: the line walk and the painter clip the rest.
+constexpr double lineLimit = 2147483520.0;
 
-bool usable(double pixel) { return std::isfinite(pixel) && std::fabs(pixel) < coordinateLimit; }
+bool usable(double pixel, double limit) { return std::isfinite(pixel) && std::fabs(pixel) < limit; }
+
+// Nearest pixel, ties to even, for usable coordinates. Adding 1.5 * 2^52 leaves no fraction bits,
+// so the default rounding mode does the rounding without a library call.
+int nearestPixel(double pixel)
+{
+    constexpr double shift = 6755399441055744.0;
+    return static_cast<int>((pixel + shift) - shift);
+}
 
 } // namespace
 
@@ -33,7 +42,7 @@ void PictureBox::setBackColor(Colour colour)
 
 bool PictureBox::setDrawWidth(int width)
 {
-    if (width < 1)
+    if (width < 1 || width > maxDrawWidth)
         return false;
     if (width != m_dot.diameter())
         m_dot = DotStamp(width);
@@ -53,11 +62,14 @@ double PictureBox::ScaleHeight() const
 void PictureBox::setPicture(const QImage& picture)
 {
     m_picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+    // Drawn pixel for pixel, whatever screen the picture was made for.
+    m_picture.setDevicePixelRatio(1.0);
     Cls();
 }
 
 QImage PictureBox::Image() const
 {
+    syncImageSize();
     // The copy shares the pixels, so the next direct draw must fetch (and so detach) them anew.
     m_pixels.bits = nullptr;
     return m_image;
@@ -65,6 +77,8 @@ QImage PictureBox::Image() const
 
 void PictureBox::eraseTo(QImage& image) const
 {
+    if (image.isNull())
+        return;
     image.fill(m_backColor.toQRgb());
     if (!m_picture.isNull()) {
         QPainter p(&image);
@@ -84,20 +98,19 @@ void PictureBox::PSet(float x, float y, Colour colour)
 {
     const double px = toPixels(x);
     const double py = toPixels(y);
-    if (!usable(px) || !usable(py))
+    if (!usable(px, dotLimit) || !usable(py, dotLimit))
         return;
-    m_dot.stamp(pixelBuffer(), static_cast<int>(roundHalfEven(px)), static_cast<int>(roundHalfEven(py)),
-                colour.toQRgb());
+    m_dot.stamp(pixelBuffer(), nearestPixel(px), nearestPixel(py), colour.toQRgb());
     markDirty();
 }
 
 void PictureBox::Line(double x1, double y1, double x2, double y2, Colour colour, LineBox box)
 {
     const double l = toPixels(x1), t = toPixels(y1), r = toPixels(x2), b = toPixels(y2);
-    if (!usable(l) || !usable(t) || !usable(r) || !usable(b))
+    if (!usable(l, lineLimit) || !usable(t, lineLimit) || !usable(r, lineLimit) || !usable(b, lineLimit))
         return;
-    const int ix1 = int(roundHalfEven(l)), iy1 = int(roundHalfEven(t));
-    const int ix2 = int(roundHalfEven(r)), iy2 = int(roundHalfEven(b));
+    const int ix1 = nearestPixel(l), iy1 = nearestPixel(t);
+    const int ix2 = nearestPixel(r), iy2 = nearestPixel(b);
     const QRgb rgb = colour.toQRgb();
     const int width = DrawWidth();
 
@@ -121,9 +134,11 @@ void PictureBox::Line(double x1, double y1, double x2, double y2, Colour colour,
     } else {
         QPainter p = painter();
         p.setPen(QPen(QColor::fromRgb(rgb), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        if (box == LineBox::Box)
-            p.drawRect(QRect(QPoint(ix1, iy1), QPoint(ix2, iy2)).normalized());
-        else
+        if (box == LineBox::Box) {
+            // Through both corners; a QRect outline would reach one pixel past the second.
+            const QPoint corners[] = {{ix1, iy1}, {ix2, iy1}, {ix2, iy2}, {ix1, iy2}};
+            p.drawPolygon(corners, 4);
+        } else
             p.drawLine(ix1, iy1, ix2, iy2);
     }
     markDirty();
@@ -137,13 +152,11 @@ void PictureBox::Refresh()
         update();
 }
 
-PixelBuffer PictureBox::pixelBuffer()
+void PictureBox::fetchPixels()
 {
-    if (m_image.size() != size())
-        syncImageSize();
-    if (!m_pixels.bits)
-        m_pixels = PixelBuffer::of(m_image);
-    return m_pixels;
+    syncImageSize();
+    // bits() detaches the image from any copy handed out by Image().
+    m_pixels = PixelBuffer::of(m_image);
 }
 
 QPainter PictureBox::painter()
@@ -168,7 +181,7 @@ void PictureBox::resizeEvent(QResizeEvent* event)
     syncImageSize();
 }
 
-void PictureBox::syncImageSize()
+void PictureBox::syncImageSize() const
 {
     const QSize wanted = size().expandedTo(QSize(0, 0));
     if (m_image.size() == wanted && (!m_image.isNull() || wanted.isEmpty()))
@@ -182,9 +195,4 @@ void PictureBox::syncImageSize()
     }
     m_image = resized.copy(QRect(QPoint(0, 0), wanted));
     m_pixels.bits = nullptr;
-}
-
-double PictureBox::toPixels(double units) const
-{
-    return m_scaleMode == ScaleMode::Twips ? units / TwipsPerPixel : units;
 }

@@ -4,6 +4,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/DotStamp.h"
 #include "platform/PixelBuffer.h"
+#include "platform/Twips.h"
 
 #include <QImage>
 #include <QPainter>
@@ -34,7 +35,8 @@ public:
     int FillStyle() const { return m_fillStyle; } // 0 solid, 1 transparent
     void setFillStyle(int style) { m_fillStyle = style; }
     int DrawWidth() const { return m_dot.diameter(); }
-    // Widths below 1 are refused (false) and the width stays.
+    // Widths outside 1..32767 are refused (false) and the width stays.
+    static constexpr int maxDrawWidth = 32767;
     bool setDrawWidth(int width);
 
     ScaleMode scaleMode() const { return m_scaleMode; }
@@ -59,7 +61,12 @@ public:
 
     // For drawing code of the platform layer: direct pixel access and a painter over the retained
     // image. Both must be used before anything else touches the canvas.
-    PixelBuffer pixelBuffer();
+    PixelBuffer pixelBuffer()
+    {
+        if (!m_pixels.bits || m_pixels.width != width() || m_pixels.height != height())
+            fetchPixels();
+        return m_pixels;
+    }
     QPainter painter();
     void markDirty()
     {
@@ -74,11 +81,13 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void syncImageSize();
-    double toPixels(double units) const;
+    void syncImageSize() const;
+    void fetchPixels();
+    double toPixels(double units) const { return m_scaleMode == ScaleMode::Twips ? units / TwipsPerPixel : units; }
     void eraseTo(QImage& image) const;
 
-    QImage m_image;
+    // Follows the widget's size lazily: a hidden widget gets no resize event until it is shown.
+    mutable QImage m_image;
     QImage m_picture;
     mutable PixelBuffer m_pixels; // cached view of m_image; bits null when it must be fetched again
     DeviceContext m_dc{*this};
