@@ -4,7 +4,8 @@
 # resident memory of the program just after its window showed, and after 100 slides (measured in
 # process by designer_bench).
 #
-# Usage: bench/startup.sh [build directory] [starts]     (defaults: build 9)
+# Usage: bench/startup.sh [build directory] [starts] [display number]
+#        (defaults: build, 9, the first display from :50 on without a lock file)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,23 +20,30 @@ for tool in Xvfb xdotool xmessage; do
 done
 [[ -x $binary ]] || { echo "startup.sh: no $binary; build first" >&2; exit 1; }
 
-# Xvfb picks a free display and writes its number to the descriptor given.
-displayfile=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+# A display number whose lock file is free; Xvfb itself refuses one that is taken. Without
+# -noreset the server resets whenever its last client leaves, and a start that falls into the
+# reset cannot connect.
+display=${3:-}
+if [[ -z $display ]]; then
+    display=50
+    while [[ -e /tmp/.X$display-lock ]]; do display=$((display + 1)); done
+fi
+errors=$(mktemp)
+Xvfb ":$display" -screen 0 1600x1000x24 -nolisten tcp -noreset 2>/dev/null &
 xvfb=$!
 child=
 cleanup() {
     [[ -n $child ]] && kill "$child" 2>/dev/null && wait "$child" 2>/dev/null
     kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    rm -f "$displayfile"
+    rm -f "$errors"
 }
 trap cleanup EXIT
+export DISPLAY=:$display
 for _ in $(seq 200); do
-    [[ -s $displayfile ]] && break
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    kill -0 "$xvfb" 2>/dev/null || { echo "startup.sh: Xvfb could not start on $DISPLAY" >&2; exit 1; }
     sleep 0.05
 done
-[[ -s $displayfile ]] || { echo "startup.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=:$(head -n1 "$displayfile")
 unset QT_QPA_PLATFORM
 
 now_ns() { date +%s%N; }
@@ -47,10 +55,10 @@ time_to_window() {
     shift
     local start
     start=$(now_ns)
-    "$@" >/dev/null 2>&1 &
+    "$@" >/dev/null 2>"$errors" &
     child=$!
     until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
-        kill -0 "$child" 2>/dev/null || { echo "startup.sh: $1 exited before showing its window" >&2; exit 1; }
+        kill -0 "$child" 2>/dev/null || { echo "startup.sh: $1 exited before showing its window:" >&2; cat "$errors" >&2; exit 1; }
         sleep 0.002
     done
     elapsed=$((($(now_ns) - start) / 1000000))
