@@ -363,6 +363,10 @@ void TestRobustness::lineWidthCombo()
 void TestRobustness::pointCountBox_data()
 {
     addHostileTexts();
+    // Around the first odd count whose vertex index overflows 16 bits.
+    QTest::newRow("21845, the last odd count drawn") << QStringLiteral("21845") << 21845.0 << qint64(21845) << qint64(21845);
+    QTest::newRow("21847, the first odd count not drawn") << QStringLiteral("21847") << 21847.0 << qint64(21847) << qint64(21847);
+    QTest::newRow("32766, even counts never overflow") << QStringLiteral("32766") << 32766.0 << qint64(32766) << qint64(32766);
 }
 
 // The one-off figure: a text that is no 16-bit number leaves the box cleared with nothing drawn;
