@@ -8,6 +8,9 @@
 void registerWindows()
 {
     auto& registry = WindowRegistry::instance();
+    // The main window is built again when needed after the user closed it (the designer may
+    // still be open and its picker apply a gradient or ask for the main window's width).
+    registry.setFactory(WindowId::Main, [] { return new Form1; });
     registry.setFactory(WindowId::Geometric, [] { return new Form11; });
     // The picker is owned by the main window, so it stays above it.
     registry.setFactory(WindowId::GradientPicker,
@@ -17,7 +20,5 @@ void registerWindows()
 void startProgram()
 {
     registerWindows();
-    auto* main = new Form1;
-    WindowRegistry::instance().adopt(WindowId::Main, main);
-    main->show();
+    WindowRegistry::instance().window(WindowId::Main)->show();
 }

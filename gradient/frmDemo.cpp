@@ -43,6 +43,14 @@ QPixmap drawnLogo(QSize size)
     return QPixmap::fromImage(image);
 }
 
+// Shows an open window again in front and active, so the user sees its new background at once.
+void bringForward(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 frmDemo::frmDemo(QWidget* owner) : QWidget(owner, Qt::Window)
@@ -260,7 +268,7 @@ void frmDemo::Command1_Click()
         canvas->setPicture(picDraw->Image());
     hide();
     if (QWidget* main = registry.window(WindowId::Main))
-        main->show();
+        bringForward(main);
 }
 
 void frmDemo::Command2_Click()
@@ -272,7 +280,7 @@ void frmDemo::Command2_Click()
     QWidget* geometric = registry.window(WindowId::Geometric);
     if (!geometric)
         return;
-    geometric->show();
+    bringForward(geometric);
     QWidget* main = registry.window(WindowId::Main);
     const int mainWidth = main ? pixelsToTwips(main->frameGeometry().width()) : 0;
     const int left = mainWidth - pixelsToTwips(geometric->frameGeometry().width()) - 50;

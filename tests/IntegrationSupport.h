@@ -1,0 +1,104 @@
+#pragma once
+
+// Helpers for tests that drive the real windows together: modal dialogs answered from queued
+// calls, deferred deletion, window placement and comparisons of canvas images.
+
+#include "curves/CurvePlotter.h"
+#include "platform/Twips.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <functional>
+#include <iterator>
+
+namespace integration {
+
+// Bumped by every teardown, so a queued modal step left over from a failed test never acts on
+// the next test's dialogs.
+inline int testGeneration = 0;
+
+// Once a modal widget of type T is up, hands it to act. Gives up after many turns of the event
+// loop, closing whatever is modal then, so a missing dialog fails the test instead of hanging it.
+template <typename T>
+void whenModal(std::function<void(T*)> act, int turnsLeft = 200)
+{
+    QTimer::singleShot(0, [act = std::move(act), turnsLeft, generation = testGeneration]() mutable {
+        if (generation != testGeneration)
+            return;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* wanted = qobject_cast<T*>(modal)) {
+            act(wanted);
+        } else if (turnsLeft > 0) {
+            whenModal<T>(std::move(act), turnsLeft - 1);
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        }
+    });
+}
+
+inline void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Where the main window puts the geometric designer: its right edge 50 twips short of the main
+// window's outer width, its top 1500 twips below the top of the screen.
+inline QPoint designerPlace(const QWidget* main, const QWidget* designer)
+{
+    const int left =
+        pixelsToTwips(main->frameGeometry().width()) - pixelsToTwips(designer->frameGeometry().width()) - 50;
+    return twipsPoint(left, 1500);
+}
+
+// Share of the image's pixels that equal the reference's pixel at the same place.
+inline double shareMatching(const QImage& image, const QImage& reference)
+{
+    qint64 same = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            same += image.pixel(x, y) == reference.pixel(x, y);
+    return double(same) / (qint64(image.width()) * image.height());
+}
+
+inline double shareOfColour(const QImage& image, QRgb colour)
+{
+    qint64 same = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            same += image.pixel(x, y) == colour;
+    return double(same) / (qint64(image.width()) * image.height());
+}
+
+// Pixels that are neither the reference's pixel at that place nor a curve colour.
+inline qint64 strayPixels(const QImage& image, const QImage& reference)
+{
+    const QRgb curveColours[] = {YellowPlotter.colour.toQRgb(), GreenPlotter.colour.toQRgb(),
+                                 BluePlotter.colour.toQRgb(), PinkPlotter.colour.toQRgb()};
+    qint64 stray = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel != reference.pixel(x, y) && std::find(std::begin(curveColours), std::end(curveColours), pixel)
+                                                      == std::end(curveColours))
+                ++stray;
+        }
+    }
+    return stray;
+}
+
+// The image with every pixel that equals the reference's pixel at that place set to the colour.
+inline QImage replaced(const QImage& image, const QImage& reference, QRgb colour)
+{
+    QImage result = image;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == reference.pixel(x, y))
+                result.setPixel(x, y, colour);
+    return result;
+}
+
+inline QImage iconOf(QToolButton* button) { return button->icon().pixmap(32, 32).toImage(); }
+
+} // namespace integration

@@ -1,0 +1,493 @@
+// The real windows wired together as the program starts them, checked where they meet: the main
+// window opening and placing its companions, the picker handing its preview to either canvas, the
+// background-colour command and the angle dialog around a gradient that is already applied.
+
+#include "IntegrationSupport.h"
+
+#include "app/Form1.h"
+#include "app/Windows.h"
+#include "geometry/Form11.h"
+#include "gradient/frmCustomAngle.h"
+#include "gradient/frmDemo.h"
+#include "platform/Gdi.h"
+#include "platform/PictureBox.h"
+#include "platform/Random.h"
+#include "platform/WindowRegistry.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+enum class DesignerState { OpenAndMoved, Closed, NeverOpened };
+
+const QRgb plainPink = qRgb(255, 192, 255); // both canvases' design background
+
+} // namespace
+
+using namespace integration;
+
+Q_DECLARE_METATYPE(DesignerState)
+Q_DECLARE_METATYPE(WindowId)
+
+class TestIntegration : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void designerIsShownAndPlaced();
+    void designerPressedAgainMovesBack();
+    void closedDesignerIsBuiltAfresh();
+    void pickerIsOneInstanceOwnedByTheMainWindow_data();
+    void pickerIsOneInstanceOwnedByTheMainWindow();
+    void closedPickerIsBuiltAfresh();
+    void cosmicGradientBecomesTheMainBackground();
+    void geometricGradientBecomesTheDesignerBackground_data();
+    void geometricGradientBecomesTheDesignerBackground();
+    void backgroundColourDropsTheGradient_data();
+    void backgroundColourDropsTheGradient();
+    void angleDialogChangesOnlyThePicker();
+    void applyBringsTheTargetForward_data();
+    void applyBringsTheTargetForward();
+    void applyAfterTheMainWindowWasClosed_data();
+    void applyAfterTheMainWindowWasClosed();
+
+private:
+    Form1* main() const { return qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main)); }
+    Form11* designer() const
+    {
+        return qobject_cast<Form11*>(WindowRegistry::instance().existing(WindowId::Geometric));
+    }
+    frmDemo* picker() const
+    {
+        return qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
+    }
+    QToolButton* pickerButton(const char* name) const { return picker()->findChild<QToolButton*>(name); }
+    QImage pickerPreview() const { return picker()->findChild<PictureBox*>("picDraw")->Image(); }
+    QImage applyCosmicGradient();
+
+    int m_gdiAtStart = 0;
+};
+
+void TestIntegration::initTestCase()
+{
+    // A window closed by a test must not end the application's event loops (the modal dialogs
+    // run their own).
+    QApplication::setQuitOnLastWindowClosed(false);
+    QCOMPARE(liveGdiObjectCount(), 0);
+}
+
+void TestIntegration::init()
+{
+    RandomSource::reset();
+    WindowRegistry::instance().clear();
+    // Counted from here, so a leak fails the test that leaks and not every one after it.
+    m_gdiAtStart = liveGdiObjectCount();
+    startProgram();
+    QVERIFY(main());
+    QVERIFY(main()->isVisible());
+}
+
+void TestIntegration::cleanup()
+{
+    const int liveBeforeTeardown = liveGdiObjectCount();
+    ++testGeneration;
+    processDeferredDeletes();
+    WindowRegistry& registry = WindowRegistry::instance();
+    for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
+        if (QWidget* window = registry.existing(id)) {
+            window->close();
+            delete window;
+        }
+    }
+    processDeferredDeletes();
+    registry.clear();
+    RandomSource::reset();
+    // Pens, brushes and regions live for one drawing step only, never as long as a window.
+    QCOMPARE(liveBeforeTeardown - m_gdiAtStart, 0);
+    QCOMPARE(liveGdiObjectCount() - m_gdiAtStart, 0);
+}
+
+void TestIntegration::cleanupTestCase() { QCOMPARE(liveGdiObjectCount(), 0); }
+
+// Opens the picker from the main window and applies its preview to the main canvas; returns the
+// preview that was applied.
+QImage TestIntegration::applyCosmicGradient()
+{
+    main()->Command1->click();
+    const QImage preview = pickerPreview();
+    pickerButton("Command1")->click();
+    return preview;
+}
+
+void TestIntegration::designerIsShownAndPlaced()
+{
+    QCOMPARE(designer(), nullptr);
+    main()->Command2->click();
+    Form11* form = designer();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QCOMPARE(form->parentWidget(), nullptr); // shown without owner
+    QCOMPARE(form->frameGeometry().topLeft(), designerPlace(main(), form));
+    QCOMPARE(form->frameGeometry().top(), 100);
+    QVERIFY(form->Timer1->isActive());
+    QCOMPARE(form->Combo1->count(), 20);
+}
+
+void TestIntegration::designerPressedAgainMovesBack()
+{
+    main()->Command2->click();
+    QPointer<Form11> form = designer();
+    const QPoint place = form->frameGeometry().topLeft();
+    form->move(place + QPoint(-300, 170));
+    QVERIFY(form->frameGeometry().topLeft() != place);
+
+    main()->Command2->click();
+    QCOMPARE(designer(), form.data()); // the open window, not a second one
+    QCOMPARE(form->frameGeometry().topLeft(), place);
+    QCOMPARE(form->Combo1->count(), 20); // not loaded again
+}
+
+void TestIntegration::closedDesignerIsBuiltAfresh()
+{
+    main()->Command2->click();
+    QPointer<Form11> first = designer();
+    first->Check2->click(); // paused
+    first->Combo1->setEditText(QStringLiteral("30"));
+    QVERIFY(!first->Timer1->isActive());
+
+    first->close();
+    processDeferredDeletes();
+    QVERIFY(!first);
+    QCOMPARE(WindowRegistry::instance().existing(WindowId::Geometric), nullptr);
+
+    main()->Command2->click();
+    Form11* again = designer();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(again->Combo1->count(), 20);
+    QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
+    QVERIFY(again->Timer1->isActive());
+    QVERIFY(again->Check2->isChecked());
+    QCOMPARE(again->frameGeometry().topLeft(), designerPlace(main(), again));
+}
+
+void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow_data()
+{
+    QTest::addColumn<bool>("mainFirst");
+    QTest::newRow("main window opens it, then the designer") << true;
+    QTest::newRow("designer opens it, then the main window") << false;
+}
+
+void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
+{
+    QFETCH(bool, mainFirst);
+    main()->Command2->click();
+    Form11* form = designer();
+    if (mainFirst)
+        main()->Command1->click();
+    else
+        form->Command3->click();
+    QPointer<frmDemo> first = picker();
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    QVERIFY(first->isWindow());
+    QCOMPARE(first->parentWidget(), main());
+    QVERIFY(!first->isModal());
+
+    if (mainFirst)
+        form->Command3->click();
+    else
+        main()->Command1->click();
+    QCOMPARE(picker(), first.data());
+    QCOMPARE(main()->findChildren<frmDemo*>().size(), 1);
+    QCOMPARE(form->findChildren<frmDemo*>().size(), 0);
+}
+
+void TestIntegration::closedPickerIsBuiltAfresh()
+{
+    main()->Command1->click();
+    QPointer<frmDemo> first = picker();
+    first->close();
+    processDeferredDeletes();
+    QVERIFY(!first);
+    QCOMPARE(WindowRegistry::instance().existing(WindowId::GradientPicker), nullptr);
+
+    main()->Command2->click();
+    designer()->Command3->click();
+    frmDemo* again = picker();
+    QVERIFY(again);
+    QVERIFY(again->isVisible());
+    QCOMPARE(again->parentWidget(), main());
+    QCOMPARE(again->angle(), 315.0f);
+    // Loaded afresh: the preview is painted again.
+    const QImage preview = pickerPreview();
+    QVERIFY(!preview.isNull());
+    QCOMPARE(preview.pixel(preview.width() - 1, preview.height() - 1), qRgb(255, 128, 0));
+}
+
+void TestIntegration::cosmicGradientBecomesTheMainBackground()
+{
+    const QImage preview = applyCosmicGradient();
+    PictureBox* canvas = main()->picOutput;
+    QCOMPARE(canvas->Picture(), preview);
+    QVERIFY(!picker()->isVisible());
+    QVERIFY(main()->isVisible());
+
+    // The preview is larger than the canvas and lies at its top-left corner.
+    QVERIFY(preview.width() >= 800 && preview.height() >= 800);
+    const QImage gradient = preview.copy(0, 0, 800, 800);
+    main()->Timer1_Timer();
+    const QImage slide = canvas->Image();
+    QCOMPARE(strayPixels(slide, gradient), 0);
+    QVERIFY(shareMatching(slide, gradient) > 0.5);
+    QCOMPARE(shareOfColour(slide, plainPink), 0.0);
+
+    main()->cmdClear->click();
+    QCOMPARE(canvas->Image(), gradient);
+    // The gradient stays under the next slide as well.
+    main()->Timer1_Timer();
+    QCOMPARE(strayPixels(canvas->Image(), gradient), 0);
+}
+
+void TestIntegration::geometricGradientBecomesTheDesignerBackground_data()
+{
+    QTest::addColumn<DesignerState>("state");
+    QTest::newRow("designer open and moved by the user") << DesignerState::OpenAndMoved;
+    QTest::newRow("designer closed by the user") << DesignerState::Closed;
+    QTest::newRow("designer never opened") << DesignerState::NeverOpened;
+}
+
+void TestIntegration::geometricGradientBecomesTheDesignerBackground()
+{
+    QFETCH(DesignerState, state);
+    if (state != DesignerState::NeverOpened) {
+        main()->Command2->click();
+        designer()->move(20, 30);
+    }
+    if (state == DesignerState::Closed) {
+        designer()->close();
+        processDeferredDeletes();
+        QCOMPARE(designer(), nullptr);
+    }
+    main()->Command1->click();
+    const QImage preview = pickerPreview();
+    pickerButton("Command2")->click();
+
+    Form11* form = designer();
+    QVERIFY(form);
+    QVERIFY(form->isVisible());
+    QVERIFY(!picker()->isVisible());
+    QCOMPARE(form->frameGeometry().topLeft(), designerPlace(main(), form));
+    QCOMPARE(form->Picture1->Picture(), preview);
+    QVERIFY(main()->picOutput->Picture().isNull());
+
+    // The same slide twice, over the gradient and after the picture is removed: the figures
+    // stay, and wherever the gradient showed, the plain background shows.
+    const QImage gradient = preview.copy(QRect(QPoint(0, 0), form->Picture1->size()));
+    RandomSource::reset();
+    form->Timer1_Timer();
+    const QImage overGradient = form->Picture1->Image();
+    QVERIFY(shareMatching(overGradient, gradient) > 0.3);
+    QCOMPARE(shareOfColour(overGradient, form->Picture1->BackColor().toQRgb()), 0.0);
+
+    form->Command4->click();
+    QVERIFY(form->Picture1->Picture().isNull());
+    RandomSource::reset();
+    form->Timer1_Timer();
+    const QImage plain = form->Picture1->Image();
+    QCOMPARE(plain, replaced(overGradient, gradient, form->Picture1->BackColor().toQRgb()));
+    QCOMPARE(shareMatching(plain, gradient), 0.0);
+}
+
+void TestIntegration::backgroundColourDropsTheGradient_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QRgb>("expectedBackground");
+    QTest::newRow("cancelled") << false << plainPink;
+    QTest::newRow("confirmed") << true << qRgb(10, 200, 30);
+}
+
+void TestIntegration::backgroundColourDropsTheGradient()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(QRgb, expectedBackground);
+    applyCosmicGradient();
+    PictureBox* canvas = main()->picOutput;
+    main()->Timer1_Timer();
+    QVERIFY(!canvas->Picture().isNull());
+
+    bool pictureGoneWhileOpen = false;
+    QWidget* dialogOwner = nullptr;
+    QString message;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    whenModal<QColorDialog>([&](QColorDialog* dialog) {
+        pictureGoneWhileOpen = canvas->Picture().isNull();
+        dialogOwner = dialog->parentWidget();
+        if (confirmed) {
+            dialog->setCurrentColor(QColor(expectedBackground));
+            dialog->accept();
+            return;
+        }
+        whenModal<QMessageBox>([&](QMessageBox* box) {
+            message = box->text();
+            icon = box->icon();
+            box->accept();
+        });
+        dialog->reject();
+    });
+    main()->Command7->click();
+
+    QVERIFY(pictureGoneWhileOpen);
+    QCOMPARE(dialogOwner, main());
+    QCOMPARE(message, confirmed ? QString() : QStringLiteral("取消后重选"));
+    QCOMPARE(icon, confirmed ? QMessageBox::NoIcon : QMessageBox::Warning);
+    QVERIFY(canvas->Picture().isNull());
+    QCOMPARE(canvas->BackColor().toQRgb(), expectedBackground);
+    QCOMPARE(shareOfColour(canvas->Image(), expectedBackground), 1.0);
+    // The next slide is drawn on the plain colour; the gradient does not come back.
+    QImage plain(canvas->Image().size(), QImage::Format_RGB32);
+    plain.fill(expectedBackground);
+    main()->Timer1_Timer();
+    QCOMPARE(strayPixels(canvas->Image(), plain), 0);
+    QVERIFY(shareOfColour(canvas->Image(), expectedBackground) > 0.5);
+    // The hidden picker still holds its preview for the next apply.
+    QVERIFY(!picker()->isVisible());
+    QVERIFY(!pickerPreview().isNull());
+}
+
+void TestIntegration::angleDialogChangesOnlyThePicker()
+{
+    applyCosmicGradient();
+    PictureBox* canvas = main()->picOutput;
+    main()->Timer1_Timer();
+    const QImage mainPicture = canvas->Picture();
+    const QImage mainImage = canvas->Image();
+    main()->Command1->click();
+    QVERIFY(picker()->isVisible());
+    const QImage previewBefore = pickerPreview();
+    const QImage angleIconBefore = iconOf(pickerButton("cmdAngle"));
+
+    QWidget* dialogOwner = nullptr;
+    bool untouchedWhenOpen = false, untouchedAfterStep = false, untouchedAfterDrag = false;
+    whenModal<frmCustomAngle>([&](frmCustomAngle* dialog) {
+        dialogOwner = dialog->parentWidget();
+        untouchedWhenOpen = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
+        auto* bar = dialog->findChild<QScrollBar*>("hsbAngle");
+        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        untouchedAfterStep = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
+        bar->setSliderDown(true);
+        bar->setSliderPosition(90);
+        bar->setSliderDown(false);
+        untouchedAfterDrag = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
+        dialog->findChild<QToolButton*>("cmdOK")->click();
+    });
+    pickerButton("cmdAngle")->click();
+
+    QCOMPARE(dialogOwner, picker());
+    QVERIFY(untouchedWhenOpen);
+    QVERIFY(untouchedAfterStep);
+    QVERIFY(untouchedAfterDrag);
+    QCOMPARE(picker()->angle(), 90.0f);
+    QVERIFY(pickerPreview() != previewBefore);
+    // 90 degrees runs from the bottom up: the first colour along the bottom edge.
+    const QImage preview = pickerPreview();
+    QCOMPARE(preview.pixel(0, preview.height() - 1), preview.pixel(preview.width() - 1, preview.height() - 1));
+    QVERIFY(iconOf(pickerButton("cmdAngle")) != angleIconBefore);
+    QCOMPARE(canvas->Picture(), mainPicture);
+    QCOMPARE(canvas->Image(), mainImage);
+
+    // The new angle reaches the canvas only through the apply button, and the hidden picker
+    // keeps it for the next showing.
+    pickerButton("Command1")->click();
+    QCOMPARE(canvas->Picture(), preview);
+    main()->Command1->click();
+    QCOMPARE(picker()->angle(), 90.0f);
+    QCOMPARE(pickerPreview(), preview);
+}
+
+void TestIntegration::applyBringsTheTargetForward_data()
+{
+    QTest::addColumn<QString>("applyButton");
+    QTest::addColumn<WindowId>("target");
+    QTest::newRow("cosmic, opened from the designer") << "Command1" << WindowId::Main;
+    QTest::newRow("geometric, opened from the main window") << "Command2" << WindowId::Geometric;
+}
+
+// The window that receives the gradient comes to the front, even when the other pattern window
+// was in front of it, so the user sees the new background at once.
+void TestIntegration::applyBringsTheTargetForward()
+{
+    QFETCH(QString, applyButton);
+    QFETCH(WindowId, target);
+    main()->Command2->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), designer());
+    if (target == WindowId::Main) {
+        designer()->Command3->click();
+    } else {
+        main()->activateWindow();
+        main()->Command1->click();
+    }
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), picker());
+
+    pickerButton(applyButton.toLatin1().constData())->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), WindowRegistry::instance().existing(target));
+}
+
+// The program goes on while the designer is open after the main window was closed. Applying a
+// gradient from a picker opened there must neither lose the designer off the screen's left edge
+// nor do nothing: the main window comes back, as it does whenever it is needed.
+void TestIntegration::applyAfterTheMainWindowWasClosed_data()
+{
+    QTest::addColumn<QString>("applyButton");
+    QTest::newRow("cosmic") << "Command1";
+    QTest::newRow("geometric") << "Command2";
+}
+
+void TestIntegration::applyAfterTheMainWindowWasClosed()
+{
+    QFETCH(QString, applyButton);
+    main()->Command2->click();
+    const QPoint place = designer()->frameGeometry().topLeft();
+    main()->Command1->click();
+    QPointer<frmDemo> ownedPicker = picker();
+    QPointer<Form1> closedMain = main();
+    closedMain->close();
+    processDeferredDeletes();
+    QVERIFY(!closedMain);
+    QVERIFY(!ownedPicker); // goes with its owner
+    QVERIFY(designer()->isVisible());
+
+    designer()->Command3->click();
+    QVERIFY(picker());
+    QVERIFY(picker()->isVisible());
+    const QImage preview = pickerPreview();
+    pickerButton(applyButton.toLatin1().constData())->click();
+
+    if (applyButton == QLatin1String("Command1")) {
+        QVERIFY(main());
+        QVERIFY(main()->isVisible());
+        QCOMPARE(main()->picOutput->Picture(), preview);
+        QCOMPARE(main()->Combo1->count(), 23); // loaded afresh
+    } else {
+        QCOMPARE(designer()->Picture1->Picture(), preview);
+        QCOMPARE(designer()->frameGeometry().topLeft(), place);
+    }
+}
+
+QTEST_MAIN(TestIntegration)
+#include "tst_integration.moc"
