@@ -10,6 +10,7 @@ packages=(
   fonts-noto-cjk
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
+  desktop-file-utils
 )
 
 missing=()

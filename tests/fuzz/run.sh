@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang into BUILD_DIR and gives each a short bounded run from
+# its committed seeds. Exits 77 (a skip for CTest) where clang or libFuzzer is missing.
+# Usage: tests/fuzz/run.sh BUILD_DIR [RUNS] [SECONDS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:?build folder}
+runs=${2:-200000}
+seconds=${3:-30}
+
+# FUZZ HOOK (plotter): add fuzz_plotter here once its target exists.
+fuzzers=(fuzz_numbers)
+
+if ! command -v clang++ >/dev/null; then
+  echo "SKIP: clang++ is not installed (scripts/setup.sh installs it)"
+  exit 77
+fi
+if ! echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+    clang++ -x c++ -fsanitize=fuzzer - -o /dev/null 2>/dev/null; then
+  echo "SKIP: clang++ cannot link libFuzzer (install libclang-rt-14-dev)"
+  exit 77
+fi
+
+[ -f "$build/build.ninja" ] ||
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build"
+
+for fuzzer in "${fuzzers[@]}"; do
+  # New inputs go to a scratch folder; the committed seeds are only read.
+  scratch=$(mktemp -d)
+  trap 'rm -rf "$scratch"' EXIT
+  echo "== $fuzzer: $runs runs or $seconds s"
+  "$build/$fuzzer" -runs="$runs" -max_total_time="$seconds" -max_len=256 -print_final_stats=1 \
+    -artifact_prefix="$build/$fuzzer-" "$scratch" "$here/corpus/$fuzzer"
+  rm -rf "$scratch"
+  trap - EXIT
+done
