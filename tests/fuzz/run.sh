@@ -8,8 +8,7 @@ build=${1:?build folder}
 runs=${2:-200000}
 seconds=${3:-30}
 
-# FUZZ HOOK (plotter): add fuzz_plotter here once its target exists.
-fuzzers=(fuzz_numbers)
+fuzzers=(fuzz_numbers fuzz_plotter)
 
 if ! command -v clang++ >/dev/null; then
   echo "SKIP: clang++ is not installed (scripts/setup.sh installs it)"
