@@ -15,17 +15,6 @@
 
 namespace {
 
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "designer_bench";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-}
-
 // VmRSS of this process in bytes, 0 when it cannot be read.
 double residentBytes()
 {
@@ -50,7 +39,6 @@ double residentWithEmptyWindow()
 
 void BM_ResidentAfter100Slides(benchmark::State& state)
 {
-    ensureApplication();
     const double baseline = residentWithEmptyWindow();
     double resident = 0;
     for (auto _ : state) {
