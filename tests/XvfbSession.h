@@ -71,7 +71,7 @@ public:
         if (server.isEmpty())
             return;
         // Xvfb picks a free display itself and writes its number to standard output.
-        m_server.process.start(server, {"-displayfd", "1", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
+        m_server.process.start(server, {"-displayfd", "1", "-noreset", "-screen", "0", "1600x1000x24", "-nolisten", "tcp"});
         if (!m_server.process.waitForStarted(10000))
             return;
         QDeadlineTimer deadline(20000);
