@@ -98,6 +98,9 @@ private slots:
         QCOMPARE(canvas->ForeColor(), RGB(192, 64, 0));
         QCOMPARE(canvas->DrawWidth(), 4);
         QCOMPARE(canvas->Image().pixel(400, 400), qRgb(255, 192, 255));
+        // The program's own pictures are linked in: the window icon and the logo in the canvas.
+        QVERIFY(!m_form->windowIcon().isNull());
+        QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
         QVERIFY(!m_form->Image1->pixmap().isNull());
         QCOMPARE(m_form->Image1->pixmap().size(), QSize(549, 417));
     }

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QLabel>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -106,6 +107,7 @@ void TestPicker::startsWithTheDefaultGradient()
     QVERIFY(angle.pixel(12, 12) != arrowRed);
     // Sunken frame: dark outer edge at the top left.
     QCOMPARE(angle.pixel(0, 10), Colour::system(SysColorIndex::DarkShadow).toQRgb());
+    QVERIFY(!picker->findChild<QLabel*>(QStringLiteral("imgLogo"))->pixmap().isNull());
     // Drawing an arrow marks the tool strip.
     QCOMPARE(picker->findChild<PictureBox*>("picTools")->Image().pixel(5, 5), qRgb(215, 21, 123));
 }
