@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libgl-dev
+  qt6-base-dev qt6-qpa-plugins libgl-dev qt6-svg-dev qt6-translations-l10n
   libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
-  desktop-file-utils
+  desktop-file-utils appstream dpkg-dev file
+  librsvg2-bin openbox
 )
 
 missing=()
