@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need; installs only what is
-# missing, so a second run is a quick no-op.
+# missing, so a second run is a quick no-op. Never asks for input: where it cannot install, it
+# stops at once and names the packages that are missing.
 set -euo pipefail
 
 packages=(
@@ -18,10 +19,27 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
+((${#missing[@]})) || exit 0
 
-if ((${#missing[@]})); then
-  echo "setup: installing ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+give_up() {
+  echo "setup: $1" >&2
+  echo "setup: missing packages: ${missing[*]}" >&2
+  echo "setup: install them as root: apt-get install ${missing[*]}" >&2
+  exit 1
+}
+
+# sudo -n fails instead of asking for a password; env carries the settings past sudo's reset.
+if [ "$(id -u)" -eq 0 ]; then
+  as_root=(env)
+elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+  as_root=(sudo -n env)
+else
+  give_up "not root, and sudo is missing or would ask for a password"
 fi
+as_root+=(DEBIAN_FRONTEND=noninteractive NEEDRESTART_MODE=a)
+
+echo "setup: installing ${missing[*]}"
+"${as_root[@]}" apt-get update -qq </dev/null || give_up "apt-get update failed"
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends \
+  -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "${missing[@]}" </dev/null ||
+  give_up "apt-get install failed"

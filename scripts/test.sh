@@ -1,15 +1,43 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless: first the normal
 # build (with a short fuzzing run and the install check), then the same suite built with the
-# address and undefined-behaviour sanitizers in build-asan/. DESIGNER_QUICK=1 skips the second.
+# address and undefined-behaviour sanitizers in build-asan/. DESIGNER_QUICK=1 skips the fuzzing
+# and the sanitizer pass. Prints how long each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure -j2
 
-if [ "${DESIGNER_QUICK:-0}" = 1 ]; then
+timings=()
+report() {
+  ((${#timings[@]})) || return 0
+  echo "test: time per stage"
+  printf '  %s\n' "${timings[@]}"
+}
+trap report EXIT
+
+# Runs one stage and notes its time, also when it fails.
+stage() {
+  local name=$1
+  shift
+  local start=$SECONDS rc=0
+  echo "== test: $name"
+  "$@" || rc=$?
+  timings+=("$(printf '%-28s %4d s%s' "$name" $((SECONDS - start)) "$( ((rc)) && echo ' (failed)')")")
+  return "$rc"
+}
+
+quick=${DESIGNER_QUICK:-0}
+export QT_QPA_PLATFORM=offscreen
+
+stage "set-up" scripts/setup.sh
+stage "build" scripts/build.sh
+if [ "$quick" = 1 ]; then
+  echo "test: fuzzing skipped (DESIGNER_QUICK=1)"
+  stage "tests" ctest --test-dir build --output-on-failure -j2 -E '^fuzz$'
+else
+  stage "tests and fuzzing" ctest --test-dir build --output-on-failure -j2
+fi
+
+if [ "$quick" = 1 ]; then
   echo "test: sanitizer run skipped (DESIGNER_QUICK=1)"
   exit 0
 fi
@@ -17,6 +45,7 @@ fi
 [ -f build-asan/build.ninja ] ||
   cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DDESIGNER_SANITIZE=ON -DDESIGNER_BENCH=OFF >/dev/null
-cmake --build build-asan
-# The sanitizer options (any finding fails) are set on each test by tests/CMakeLists.txt.
-ctest --test-dir build-asan --output-on-failure -j2
+stage "sanitizer build" cmake --build build-asan
+# The sanitizer options (any finding fails) are set on each test by tests/CMakeLists.txt; the
+# install check and the fuzzing ran in the first pass already.
+stage "sanitizer tests" ctest --test-dir build-asan --output-on-failure -j2

@@ -104,25 +104,40 @@ public:
     bool programRunning() const { return m_program.process.state() == QProcess::Running; }
 
     // Runs a short helper program on the display; false when it failed. Its standard output goes
-    // to output when given.
-    bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr) const
+    // to output when given; why it failed goes to failure when given.
+    bool run(const QString& program, const QStringList& arguments, QByteArray* output = nullptr,
+             QString* failure = nullptr) const
     {
         QProcess helper;
         helper.setProcessEnvironment(environment());
         helper.start(program, arguments);
-        if (!helper.waitForFinished(15000) || helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
+        QString why;
+        if (!helper.waitForFinished(15000))
+            why = program + QStringLiteral(" did not finish within 15 s: ") + helper.errorString();
+        else if (helper.exitStatus() != QProcess::NormalExit || helper.exitCode() != 0)
+            why = program + QStringLiteral(" failed (exit code %1): ").arg(helper.exitCode())
+                  + QString::fromLocal8Bit(helper.readAllStandardError()).trimmed();
+        if (!why.isEmpty()) {
+            if (failure)
+                *failure = why;
             return false;
+        }
         if (output)
             *output = helper.readAllStandardOutput();
         return true;
     }
 
-    QImage screenshot() const
+    // The whole screen; a null image when it could not be taken, with the reason in failure.
+    QImage screenshot(QString* failure = nullptr) const
     {
         const QString file = m_files.filePath(QStringLiteral("screen.png"));
         QFile::remove(file);
-        run(QStringLiteral("import"), {"-window", "root", file});
-        return QImage(file).convertToFormat(QImage::Format_RGB32);
+        if (!run(QStringLiteral("import"), {"-window", "root", file}, nullptr, failure))
+            return {};
+        const QImage image(file);
+        if (image.isNull() && failure)
+            *failure = QStringLiteral("import wrote no readable picture");
+        return image.convertToFormat(QImage::Format_RGB32);
     }
 
     // The id of the first shown window whose caption contains the text, or an empty text.

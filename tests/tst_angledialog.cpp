@@ -1,4 +1,5 @@
 #include "FakeCanvasWindow.h"
+#include "ModalDialog.h"
 
 #include "gradient/frmCustomAngle.h"
 #include "gradient/frmDemo.h"
@@ -7,7 +8,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -30,17 +30,10 @@ struct AngleDialog
     void click(const char* name) const { dialog->findChild<QToolButton*>(name)->click(); }
 };
 
-// Runs the steps on the angle dialog once it is shown modally.
-void whenOpen(std::function<void(AngleDialog)> steps)
+// The steps, run on the angle dialog once it is shown modally.
+std::function<void(frmCustomAngle*)> steps(std::function<void(AngleDialog)> onDialog)
 {
-    QTimer::singleShot(0, [steps] {
-        auto* dialog = qobject_cast<frmCustomAngle*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QFAIL("the angle dialog is not open");
-            return;
-        }
-        steps(AngleDialog{dialog});
-    });
+    return [onDialog = std::move(onDialog)](frmCustomAngle* dialog) { onDialog(AngleDialog{dialog}); };
 }
 
 // The preview is 106 x 102 pixels; its arrow points from the centre (53, 51) in the angle's
@@ -59,15 +52,14 @@ class TestAngleDialog : public QObject
 private slots:
     void init();
     void cleanup();
-    void opensOnTheGivenAngle();
+    void opensOnTheAngle_data();
+    void opensOnTheAngle();
     void barMovesRepaintLive_data();
     void barMovesRepaintLive();
+    void closing_data();
+    void closing();
     void okGivesThePickerTheNewAngle();
     void cancelKeepsThePickersAngle();
-    void frameCloseAccepts();
-    void escapeCancels();
-    void freshDialogOnZero();
-    void angleRoundingUpToAFullTurnIsZero();
     void mainCanvasIsNeverTouched();
 
 private:
@@ -95,25 +87,43 @@ void TestAngleDialog::cleanup()
     WindowRegistry::instance().clear();
 }
 
-void TestAngleDialog::opensOnTheGivenAngle()
+void TestAngleDialog::opensOnTheAngle_data()
 {
-    float angle = 315;
-    int bar = -1;
-    QString label, title;
-    bool pointsDownRight = false;
-    whenOpen([&](AngleDialog d) {
-        bar = d.bar()->value();
-        label = d.label();
+    QTest::addColumn<float>("angle");
+    QTest::addColumn<int>("bar");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QPoint>("arrow"); // a red pixel this far from the preview's centre
+    QTest::newRow("315 points to the lower right") << 315.0f << 315 << "315度" << QPoint(8, 8);
+    QTest::newRow("0 on a fresh dialog points right") << 0.0f << 0 << "0度" << QPoint(12, 0);
+    QTest::newRow("90 points up") << 90.0f << 90 << "90度" << QPoint(0, -12);
+    QTest::newRow("44.5 ties to the even 44") << 44.5f << 44 << "44度" << QPoint(8, -8);
+    QTest::newRow("45.5 ties to the even 46") << 45.5f << 46 << "46度" << QPoint(8, -8);
+    QTest::newRow("359.7 rounds to a full turn, 0") << 359.7f << 0 << "0度" << QPoint(12, 0);
+}
+
+void TestAngleDialog::opensOnTheAngle()
+{
+    QFETCH(float, angle);
+    QFETCH(int, bar);
+    QFETCH(QString, label);
+    QFETCH(QPoint, arrow);
+    int shownBar = -1;
+    QString shownLabel, title;
+    bool arrowRight = false;
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+        shownBar = d.bar()->value();
+        shownLabel = d.label();
         title = d.dialog->windowTitle();
-        pointsDownRight = arrowPoints(d.preview(), 8, 8);
+        arrowRight = arrowPoints(d.preview(), arrow.x(), arrow.y());
         d.click("cmdOK");
-    });
+    }));
     QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
-    QCOMPARE(bar, 315);
-    QCOMPARE(label, QStringLiteral("315度"));
+    QCOMPARE(dialog.answered(), 1);
+    QCOMPARE(shownBar, bar);
+    QCOMPARE(shownLabel, label);
     QCOMPARE(title, QStringLiteral(" 选择角度"));
-    QVERIFY(pointsDownRight);
-    QCOMPARE(angle, 315.0f);
+    QVERIFY(arrowRight);
+    QCOMPARE(angle, float(bar));
 }
 
 void TestAngleDialog::barMovesRepaintLive_data()
@@ -130,7 +140,7 @@ void TestAngleDialog::barMovesRepaintLive()
     QString label;
     bool pointsUp = false;
     bool repainted = false;
-    whenOpen([&](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
         const QImage before = d.preview();
         if (dragged) {
             d.bar()->setSliderDown(true);
@@ -143,21 +153,54 @@ void TestAngleDialog::barMovesRepaintLive()
         pointsUp = arrowPoints(d.preview(), 0, -12);
         d.bar()->setSliderDown(false);
         d.click("cmdOK");
-    });
+    }));
     QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(dialog.answered(), 1);
     QCOMPARE(label, QStringLiteral("90度"));
     QVERIFY(repainted);
     QVERIFY(pointsUp);
     QCOMPARE(angle, 90.0f);
 }
 
+void TestAngleDialog::closing_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<float>("angle");
+    QTest::newRow("OK takes the bar's angle") << "cmdOK" << true << 45.0f;
+    QTest::newRow("window frame takes it too") << "frame" << true << 45.0f;
+    QTest::newRow("cancel keeps the old angle") << "cmdCancel" << false << 315.0f;
+    QTest::newRow("escape keeps it too") << "escape" << false << 315.0f;
+}
+
+void TestAngleDialog::closing()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, accepted);
+    QFETCH(float, angle);
+    float chosen = 315;
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+        d.bar()->setValue(45);
+        if (how == "frame")
+            d.dialog->close();
+        else if (how == "escape")
+            QTest::keyClick(d.dialog, Qt::Key_Escape);
+        else
+            d.click(qPrintable(how));
+    }));
+    QCOMPARE(frmCustomAngle::Display(picker, chosen, lightYellow, orange), accepted);
+    QCOMPARE(dialog.answered(), 1);
+    QCOMPARE(chosen, angle);
+}
+
 void TestAngleDialog::okGivesThePickerTheNewAngle()
 {
-    whenOpen([](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([](AngleDialog d) {
         d.bar()->setValue(90);
         d.click("cmdOK");
-    });
+    }));
     picker->cmdAngle_Click();
+    QCOMPARE(dialog.answered(), 1);
     QCOMPARE(picker->angle(), 90.0f);
     // 90 runs from the bottom up: the first colour along the bottom edge.
     const QImage preview = pickerPreview();
@@ -171,66 +214,14 @@ void TestAngleDialog::okGivesThePickerTheNewAngle()
 void TestAngleDialog::cancelKeepsThePickersAngle()
 {
     const QImage before = pickerPreview();
-    whenOpen([](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([](AngleDialog d) {
         d.bar()->setValue(90);
         d.click("cmdCancel");
-    });
+    }));
     picker->cmdAngle_Click();
+    QCOMPARE(dialog.answered(), 1);
     QCOMPARE(picker->angle(), 315.0f);
     QCOMPARE(pickerPreview(), before);
-}
-
-void TestAngleDialog::frameCloseAccepts()
-{
-    float angle = 315;
-    whenOpen([](AngleDialog d) {
-        d.bar()->setValue(45);
-        d.dialog->close();
-    });
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
-    QCOMPARE(angle, 45.0f);
-}
-
-void TestAngleDialog::escapeCancels()
-{
-    float angle = 315;
-    whenOpen([](AngleDialog d) {
-        d.bar()->setValue(45);
-        QTest::keyClick(d.dialog, Qt::Key_Escape);
-    });
-    QVERIFY(!frmCustomAngle::Display(picker, angle, lightYellow, orange));
-    QCOMPARE(angle, 315.0f);
-}
-
-void TestAngleDialog::freshDialogOnZero()
-{
-    float angle = 0;
-    int bar = -1;
-    QString label;
-    bool pointsRight = false;
-    whenOpen([&](AngleDialog d) {
-        bar = d.bar()->value();
-        label = d.label();
-        pointsRight = arrowPoints(d.preview(), 12, 0);
-        d.click("cmdOK");
-    });
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
-    QCOMPARE(bar, 0);
-    QCOMPARE(label, QStringLiteral("0度"));
-    QVERIFY(pointsRight);
-}
-
-void TestAngleDialog::angleRoundingUpToAFullTurnIsZero()
-{
-    float angle = 359.7f;
-    int bar = -1;
-    whenOpen([&](AngleDialog d) {
-        bar = d.bar()->value();
-        d.click("cmdOK");
-    });
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
-    QCOMPARE(bar, 0);
-    QCOMPARE(angle, 0.0f);
 }
 
 void TestAngleDialog::mainCanvasIsNeverTouched()
@@ -241,14 +232,15 @@ void TestAngleDialog::mainCanvasIsNeverTouched()
     canvas->setPicture(background);
     canvas->PSet(100, 100, RGB(0, 255, 0));
     const QImage drawing = canvas->Image();
-    whenOpen([](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([](AngleDialog d) {
         d.bar()->setSliderDown(true);
         d.bar()->setSliderPosition(10);
         d.bar()->setSliderDown(false);
         d.bar()->setValue(200);
         d.click("cmdOK");
-    });
+    }));
     picker->cmdAngle_Click();
+    QCOMPARE(dialog.answered(), 1);
     QCOMPARE(picker->angle(), 200.0f);
     QCOMPARE(canvas->Picture(), background);
     QCOMPARE(canvas->Image(), drawing);

@@ -1,3 +1,5 @@
+#include "ModalDialog.h"
+
 #include "platform/Dialogs.h"
 
 #include <QtTest>
@@ -13,18 +15,7 @@
 
 namespace {
 
-using DialogAction = std::function<void(QWidget*)>;
-
-// Runs the action on the modal dialog once it is up, as a user who waits for it to appear.
-void whenModalShown(DialogAction action, int triesLeft = 200)
-{
-    QTimer::singleShot(triesLeft == 200 ? 0 : 10, [action, triesLeft] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            action(modal);
-        else if (triesLeft > 0)
-            whenModalShown(action, triesLeft - 1);
-    });
-}
+using ColourAnswer = std::function<void(QColorDialog*)>;
 
 QAbstractButton* colourDialogButton(QWidget* dialog, QDialogButtonBox::StandardButton which)
 {
@@ -42,14 +33,9 @@ struct ColourDialogSeen
 };
 
 // Looks at the colour dialog, picks the colour (when given) and presses OK or Cancel.
-DialogAction answerColourDialog(ColourDialogSeen& seen, bool ok, QColor pick = QColor())
+ColourAnswer answerColourDialog(ColourDialogSeen& seen, bool ok, QColor pick = QColor())
 {
-    return [&seen, ok, pick](QWidget* modal) {
-        auto* dialog = qobject_cast<QColorDialog*>(modal);
-        if (!dialog) {
-            modal->close();
-            return;
-        }
+    return [&seen, ok, pick](QColorDialog* dialog) {
         seen.qtsOwn = dialog->testOption(QColorDialog::DontUseNativeDialog);
         seen.modal = dialog->isModal();
         seen.owner = dialog->parentWidget();
@@ -105,17 +91,10 @@ void TestDialogs::msgBoxShowsTextIconAndTitle()
     QFETCH(int, icon);
     QFETCH(QString, shownTitle);
 
-    bool seen = false;
     QString seenText;
     QString seenTitle;
     int seenIcon = -1;
-    whenModalShown([&](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) {
-            modal->close();
-            return;
-        }
-        seen = true;
+    ModalDialog<QMessageBox> answer([&](QMessageBox* box) {
         seenText = box->text();
         seenTitle = box->windowTitle();
         seenIcon = int(box->icon());
@@ -127,7 +106,7 @@ void TestDialogs::msgBoxShowsTextIconAndTitle()
     else
         MsgBox(text, style, title);
 
-    QVERIFY(seen);
+    QCOMPARE(answer.answered(), 1);
     QCOMPARE(seenText, text);
     QCOMPARE(seenTitle, shownTitle);
     QCOMPARE(seenIcon, icon);
@@ -150,9 +129,10 @@ void TestDialogs::chooseColorReportsTheChoice()
     request.lpCustColors = &custom;
 
     ColourDialogSeen seen;
-    whenModalShown(answerColourDialog(seen, ok, QColor(10, 200, 30)));
+    ModalDialog<QColorDialog> answer(answerColourDialog(seen, ok, QColor(10, 200, 30)));
     const int result = ChooseColorA(request);
 
+    QCOMPARE(answer.answered(), 1);
     QVERIFY(seen.qtsOwn);
     QVERIFY(seen.modal);
     QCOMPARE(seen.owner, &owner);
@@ -165,60 +145,61 @@ void TestDialogs::chooseColorNeverPreselects()
     CHOOSECOLOR request;
     request.rgbResult = RGB(10, 200, 30).value();
     ColourDialogSeen seen;
-    whenModalShown(answerColourDialog(seen, false));
-    QCOMPARE(ChooseColorA(request), 0);
+    {
+        ModalDialog<QColorDialog> answer(answerColourDialog(seen, false));
+        QCOMPARE(ChooseColorA(request), 0);
+        QCOMPARE(answer.answered(), 1);
+    }
     QVERIFY(seen.current.isValid());
     QVERIFY(seen.current != QColor(10, 200, 30));
 
     // Only the explicit flag preselects.
     request.Flags = CC_RGBINIT;
-    whenModalShown(answerColourDialog(seen, false));
+    ModalDialog<QColorDialog> answer(answerColourDialog(seen, false));
     ChooseColorA(request);
+    QCOMPARE(answer.answered(), 1);
     QCOMPARE(seen.current, QColor(10, 200, 30));
 }
 
 void TestDialogs::customColoursAreForgotten()
 {
-    // In the first use the user adds a custom colour; the next use starts without it.
+    // Each use starts without the custom colours a user added in the one before.
     const QColor custom(12, 34, 56);
-    bool added = false;
-    whenModalShown([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QColorDialog*>(modal);
-        if (!dialog) {
-            modal->close();
-            return;
-        }
-        dialog->setCurrentColor(custom);
-        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-            if (button->text().contains(QStringLiteral("Custom"))) {
-                button->click();
-                added = true;
-            }
-        }
-        colourDialogButton(dialog, QDialogButtonBox::Ok)->click();
-    });
-    CHOOSECOLOR first;
-    QVERIFY(ChooseColorA(first) != 0);
-    QVERIFY(added);
-
+    const auto addCustom = [&](QColorDialog* dialog) {
+        QColorDialog::setCustomColor(0, custom);
+        dialog->accept();
+    };
     QList<QColor> customSeen;
-    whenModalShown([&](QWidget* modal) {
+    const auto lookAtCustom = [&](QColorDialog* dialog) {
         for (int i = 0; i < QColorDialog::customCount(); ++i)
             customSeen.append(QColorDialog::customColor(i));
-        modal->close();
-    });
-    CHOOSECOLOR second;
-    ChooseColorA(second);
-    QCOMPARE(customSeen.size(), QColorDialog::customCount());
-    QVERIFY(!customSeen.contains(custom));
+        dialog->reject();
+    };
+    {
+        ModalDialog<QColorDialog> first(addCustom);
+        CHOOSECOLOR request;
+        QVERIFY(ChooseColorA(request) != 0);
+        QCOMPARE(first.answered(), 1);
+        QCOMPARE(QColorDialog::customColor(0), custom);
+    }
+    {
+        ModalDialog<QColorDialog> second(lookAtCustom);
+        CHOOSECOLOR request;
+        ChooseColorA(request);
+        QCOMPARE(second.answered(), 1);
+        QCOMPARE(customSeen.size(), QColorDialog::customCount());
+        QVERIFY(!customSeen.contains(custom));
+    }
 
     // The control form forgets them too.
-    ColourDialogSeen cancelled;
-    whenModalShown(answerColourDialog(cancelled, false));
+    QColorDialog::setCustomColor(0, custom);
+    customSeen.clear();
+    ModalDialog<QColorDialog> third(lookAtCustom);
     CommonDialog control;
     control.ShowColor();
-    for (int i = 0; i < QColorDialog::customCount(); ++i)
-        QVERIFY(QColorDialog::customColor(i) != custom);
+    QCOMPARE(third.answered(), 1);
+    QCOMPARE(customSeen.size(), QColorDialog::customCount());
+    QVERIFY(!customSeen.contains(custom));
 }
 
 void TestDialogs::commonDialog_data()
@@ -250,8 +231,9 @@ void TestDialogs::commonDialog()
     cdlColor.Color = RGB(200, 100, 50);
 
     ColourDialogSeen seen;
-    whenModalShown(answerColourDialog(seen, ok, QColor(1, 2, 3)));
+    ModalDialog<QColorDialog> answer(answerColourDialog(seen, ok, QColor(1, 2, 3)));
     QCOMPARE(int(cdlColor.ShowColor()), error);
+    QCOMPARE(answer.answered(), 1);
 
     QVERIFY(seen.qtsOwn);
     QVERIFY(seen.modal);

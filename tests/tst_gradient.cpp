@@ -1,11 +1,11 @@
+#include "ModalDialog.h"
+
 #include "gradient/GradientRect.h"
 #include "platform/Gdi.h"
 #include "platform/PictureBox.h"
 #include "platform/WindowServices.h"
 
-#include <QApplication>
 #include <QMessageBox>
-#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -17,28 +17,6 @@ const Colour red = RGB(255, 0, 0);
 const Colour blue = RGB(0, 0, 255);
 // Green never appears in a red-to-blue gradient, so any pixel left green was not painted.
 const QRgb sentinel = qRgb(0, 255, 0);
-
-// Answers every message box that opens while it lives, remembering title and text.
-class MessageCatcher : public QObject
-{
-public:
-    MessageCatcher()
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                titles << box->windowTitle();
-                texts << box->text();
-                box->accept();
-            }
-        });
-        m_timer.start(5);
-    }
-    QStringList titles;
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
 
 // A canvas of the given size filled with the sentinel colour.
 std::unique_ptr<PictureBox> sentinelCanvas(int width, int height)
@@ -230,10 +208,15 @@ void TestGradient::brokenAngleReportsOnceAndStops()
     const int before = liveGdiObjectCount();
     clsGradient gradient;
     gradient.setAngle(std::numeric_limits<float>::quiet_NaN());
-    MessageCatcher catcher;
+    QStringList titles, texts;
+    ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
+        titles << box->windowTitle();
+        texts << box->text();
+        box->accept();
+    }, Answer::EveryOne);
     QVERIFY(!gradient.Draw(*canvas));
-    QCOMPARE(catcher.titles, QStringList{QStringLiteral("GradientRect.cls")});
-    QCOMPARE(catcher.texts, QStringList{QStringLiteral("溢出")});
+    QCOMPARE(titles, QStringList{QStringLiteral("GradientRect.cls")});
+    QCOMPARE(texts, QStringList{QStringLiteral("溢出")});
     QCOMPARE(countSentinels(canvas->Image()), 40 * 40);
     QCOMPARE(liveGdiObjectCount(), before);
     QVERIFY(canvas->updatesEnabled());

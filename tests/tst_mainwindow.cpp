@@ -1,3 +1,5 @@
+#include "ModalDialog.h"
+
 #include "app/Form1.h"
 #include "curves/SlideShow.h"
 #include "platform/Beep.h"
@@ -14,20 +16,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include <functional>
 
 namespace {
-
-// Runs act on the next modal widget once it is up (the caller then opens it).
-void whenModal(std::function<void(QWidget*)> act, int triesLeft = 500)
-{
-    QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            act(modal);
-        else if (triesLeft > 0)
-            whenModal(std::move(act), triesLeft - 1);
-    });
-}
 
 QWidget* makeFakeWindow(int* built)
 {
@@ -293,38 +283,42 @@ private slots:
         QCOMPARE(m_form->picOutput->Image().pixel(460, 432), qRgb(250, 250, 0));
     }
 
-    void gradientPickerThroughTheRegistry()
+    void windowsThroughTheRegistry_data()
     {
-        m_form->Command1->click(); // no picker known: nothing happens
-        int built = 0;
-        WindowRegistry::instance().setFactory(WindowId::GradientPicker, [&] { return makeFakeWindow(&built); });
-        m_form->show();
-        m_form->Command1->click();
-        QWidget* picker = WindowRegistry::instance().existing(WindowId::GradientPicker);
-        QVERIFY(picker && picker->isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(picker));
-        picker->hide();
-        m_form->Command1->click();
-        QVERIFY(picker->isVisible());
-        QCOMPARE(built, 1);
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QPoint>("place"); // where the button puts the window; null: left alone
+        QTest::newRow("gradient picker") << "Command1" << int(WindowId::GradientPicker) << QPoint();
+        // 1167 and 300 pixels wide: 17505 - 4500 - 50 = 12955 twips, 864 pixels; 1500 twips down.
+        QTest::newRow("geometric designer") << "Command2" << int(WindowId::Geometric) << QPoint(864, 100);
     }
 
-    void geometricDesignerThroughTheRegistry()
+    void windowsThroughTheRegistry()
     {
-        m_form->Command2->click(); // no designer known: nothing happens
+        QFETCH(QString, button);
+        QFETCH(int, window);
+        QFETCH(QPoint, place);
+        const auto id = WindowId(window);
+        auto* command = m_form->findChild<QPushButton*>(button);
+        command->click(); // no such window known: nothing happens
+        QCOMPARE(WindowRegistry::instance().existing(id), nullptr);
+
         int built = 0;
-        WindowRegistry::instance().setFactory(WindowId::Geometric, [&] { return makeFakeWindow(&built); });
+        WindowRegistry::instance().setFactory(id, [&] { return makeFakeWindow(&built); });
         m_form->show();
-        m_form->Command2->click();
-        QWidget* designer = WindowRegistry::instance().existing(WindowId::Geometric);
-        QVERIFY(designer && designer->isVisible());
-        const int leftTwips = pixelsToTwips(m_form->frameGeometry().width())
-                              - pixelsToTwips(designer->frameGeometry().width()) - 50;
-        const QPoint expected(twipsToPixels(leftTwips), twipsToPixels(1500));
-        QCOMPARE(designer->frameGeometry().topLeft(), expected);
-        designer->move(10, 10);
-        m_form->Command2->click(); // an open designer goes back to its place
-        QCOMPARE(designer->frameGeometry().topLeft(), expected);
+        command->click();
+        QWidget* shown = WindowRegistry::instance().existing(id);
+        QVERIFY(shown && shown->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        if (!place.isNull())
+            QCOMPARE(shown->frameGeometry().topLeft(), place);
+        // Hidden and moved away, it comes back; a placed window goes back to its place.
+        shown->hide();
+        shown->move(10, 10);
+        command->click();
+        QVERIFY(shown->isVisible());
+        if (!place.isNull())
+            QCOMPARE(shown->frameGeometry().topLeft(), place);
         QCOMPARE(built, 1);
     }
 
@@ -363,10 +357,9 @@ private slots:
         canvas->PSet(400, 400, RGB(9, 9, 9));
         QColor openedWith;
         QWidget* owner = nullptr;
-        whenModal([&](QWidget* modal) {
-            auto* dialog = qobject_cast<QColorDialog*>(modal);
-            QVERIFY(dialog);
-            QVERIFY(canvas->Picture().isNull()); // gone before the dialog opened
+        bool pictureGoneFirst = false;
+        ModalDialog<QColorDialog> choose([&](QColorDialog* dialog) {
+            pictureGoneFirst = canvas->Picture().isNull();
             openedWith = dialog->currentColor();
             owner = dialog->parentWidget();
             QColorDialog::setCustomColor(0, Qt::red);
@@ -374,6 +367,8 @@ private slots:
             dialog->accept();
         });
         m_form->Command7->click();
+        QCOMPARE(choose.answered(), 1);
+        QVERIFY(pictureGoneFirst);
         QCOMPARE(openedWith, QColor(Qt::black)); // never preselects the canvas colour
         QCOMPARE(owner, m_form.get());
         QCOMPARE(canvas->BackColor(), RGB(10, 200, 30));
@@ -381,11 +376,12 @@ private slots:
         QCOMPARE(canvas->Image().pixel(400, 400), qRgb(10, 200, 30));
 
         QColor customAtNextUse;
-        whenModal([&](QWidget* modal) {
+        ModalDialog<QColorDialog> again([&](QColorDialog* dialog) {
             customAtNextUse = QColorDialog::customColor(0);
-            static_cast<QDialog*>(modal)->accept();
+            dialog->accept();
         });
         m_form->Command7->click();
+        QCOMPARE(again.answered(), 1);
         QCOMPARE(customAtNextUse, QColor(Qt::black));
     }
 
@@ -397,18 +393,16 @@ private slots:
         canvas->setPicture(picture);
         QString message, title;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
-        whenModal([&](QWidget* colourDialog) {
-            whenModal([&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                QVERIFY(box);
-                message = box->text();
-                title = box->windowTitle();
-                icon = box->icon();
-                box->accept();
-            });
-            static_cast<QDialog*>(colourDialog)->reject();
+        ModalDialog<QColorDialog> cancel([](QColorDialog* dialog) { dialog->reject(); });
+        ModalDialog<QMessageBox> note([&](QMessageBox* box) {
+            message = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            box->accept();
         });
         m_form->Command7->click();
+        QCOMPARE(cancel.answered(), 1);
+        QCOMPARE(note.answered(), 1);
         QCOMPARE(message, QStringLiteral("取消后重选"));
         QCOMPARE(title, applicationTitle());
         QCOMPARE(icon, QMessageBox::Warning);

@@ -1,17 +1,15 @@
 #include "FakeCanvasWindow.h"
+#include "ModalDialog.h"
 
 #include "gradient/frmDemo.h"
 #include "platform/Twips.h"
 
-#include <QApplication>
 #include <QColorDialog>
 #include <QLabel>
 #include <QPointer>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -26,16 +24,6 @@ bool near(QRgb a, QRgb b, int tolerance = 12)
         && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
-// Runs the answer on the colour dialog as soon as it is open.
-void answerColourDialog(std::function<void(QColorDialog*)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        answer(dialog);
-    });
-}
-
 } // namespace
 
 class TestPicker : public QObject
@@ -46,8 +34,8 @@ private slots:
     void init();
     void cleanup();
     void startsWithTheDefaultGradient();
-    void cancelledColourChangesNothing();
-    void chosenSecondColourChangesOnlyIt();
+    void colourButtons_data();
+    void colourButtons();
     void snapsToTheMinimumSize_data();
     void snapsToTheMinimumSize();
     void cosmicButtonAppliesToTheMainCanvas();
@@ -112,41 +100,44 @@ void TestPicker::startsWithTheDefaultGradient()
     QCOMPARE(picker->findChild<PictureBox*>("picTools")->Image().pixel(5, 5), qRgb(215, 21, 123));
 }
 
-void TestPicker::cancelledColourChangesNothing()
+void TestPicker::colourButtons_data()
 {
-    const QImage before = preview();
-    const QImage swatch0 = icon("cmdColor_0"), swatch1 = icon("cmdColor_1"), angle = icon("cmdAngle");
-    QColor offered;
-    answerColourDialog([&offered](QColorDialog* dialog) {
-        offered = dialog->currentColor();
-        dialog->setCurrentColor(Qt::blue);
-        dialog->reject();
-    });
-    picker->cmdColor_Click(1);
-    QCOMPARE(offered.rgb(), orange);
-    QCOMPARE(picker->color2(), Colour(0x000080FF));
-    QCOMPARE(preview(), before);
-    QCOMPARE(icon("cmdColor_0"), swatch0);
-    QCOMPARE(icon("cmdColor_1"), swatch1);
-    QCOMPARE(icon("cmdAngle"), angle);
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QRgb>("first");  // the colours afterwards
+    QTest::addColumn<QRgb>("second");
+    const QRgb blue = qRgb(0, 0, 255);
+    QTest::newRow("colour 1 chosen changes only the first") << 0 << true << blue << orange;
+    QTest::newRow("colour 2 chosen changes only the second") << 1 << true << lightYellow << blue;
+    QTest::newRow("colour 1 cancelled changes nothing") << 0 << false << lightYellow << orange;
+    QTest::newRow("colour 2 cancelled changes nothing") << 1 << false << lightYellow << orange;
 }
 
-void TestPicker::chosenSecondColourChangesOnlyIt()
+void TestPicker::colourButtons()
 {
-    const QImage swatch0 = icon("cmdColor_0"), angle = icon("cmdAngle");
-    answerColourDialog([](QColorDialog* dialog) {
+    QFETCH(int, index);
+    QFETCH(bool, ok);
+    QFETCH(QRgb, first);
+    QFETCH(QRgb, second);
+    const QImage before = preview(), angle = icon("cmdAngle");
+    QColor offered;
+    ModalDialog<QColorDialog> answer([&](QColorDialog* dialog) {
+        offered = dialog->currentColor();
         dialog->setCurrentColor(QColor(0, 0, 255));
-        dialog->accept();
+        ok ? dialog->accept() : dialog->reject();
     });
-    picker->cmdColor_Click(1);
-    QCOMPARE(picker->color1(), Colour(0x0080FFFF));
-    QCOMPARE(picker->color2(), RGB(0, 0, 255));
-    QCOMPARE(icon("cmdColor_0"), swatch0);
-    QCOMPARE(icon("cmdColor_1").pixel(16, 16), qRgb(0, 0, 255));
-    QVERIFY(icon("cmdAngle") != angle);
+    picker->cmdColor_Click(index);
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(offered.rgb(), index == 0 ? lightYellow : orange); // the button's own colour
+    QCOMPARE(picker->color1(), Colour::fromQRgb(first));
+    QCOMPARE(picker->color2(), Colour::fromQRgb(second));
+    QCOMPARE(icon("cmdColor_0").pixel(16, 16), first);
+    QCOMPARE(icon("cmdColor_1").pixel(16, 16), second);
+    QCOMPARE(icon("cmdAngle") != angle, ok);
     const QImage image = preview();
-    QVERIFY(near(image.pixel(0, 0), lightYellow));
-    QVERIFY(near(image.pixel(image.width() - 1, image.height() - 1), qRgb(0, 0, 255)));
+    QCOMPARE(image != before, ok);
+    QVERIFY(near(image.pixel(0, 0), first));
+    QVERIFY(near(image.pixel(image.width() - 1, image.height() - 1), second));
 }
 
 void TestPicker::snapsToTheMinimumSize_data()

@@ -18,10 +18,11 @@ const QString mainCaption = QStringLiteral("澄岚数学图案自动设计器（
 const QString geometricCaption = QStringLiteral("澄岚几何图案自动设计器");
 const QString pickerCaption = QStringLiteral("澄岚渐变色背景选色器");
 const QString angleCaption = QStringLiteral("选择角度");
-// Qt's own colour dialog keeps its English caption: the program loads no translations.
-const QString colourDialogCaption = QStringLiteral("Select Color");
+// Qt's own colour dialog: English until the program loads Qt's Chinese translation.
+const QStringList colourDialogCaptions{QStringLiteral("Select Color"), QStringLiteral("选择颜色")};
 
 const QRgb canvasPink = qRgb(255, 192, 255);
+const QRgb windowGreen = qRgb(0, 64, 0);
 const QList<QRgb> curveColours{qRgb(250, 250, 0), qRgb(0, 250, 0), qRgb(0, 0, 250), qRgb(250, 30, 130)};
 
 // The centre of a control, given in twips, on the screen.
@@ -48,6 +49,14 @@ bool hasAllCurveColours(const QImage& canvas)
     return true;
 }
 
+bool hasAnyCurveColour(const QImage& canvas)
+{
+    for (QRgb colour : curveColours)
+        if (xvfb::countColour(canvas, colour) > 0)
+            return true;
+    return false;
+}
+
 // Between the picker's light yellow RGB(255, 255, 128) and its orange RGB(255, 128, 0).
 bool gradientColour(QRgb pixel)
 {
@@ -68,9 +77,12 @@ private slots:
     void cleanup() { m_session.reset(); }
 
 private:
-    QImage shot() const { return m_session->screenshot(); }
+    QImage shot();
+    bool watch(const std::function<bool()>& condition, int timeoutMs, int stepMs = 250);
+    QByteArray why(const char* lack) const;
     QImage mainCanvas(const QImage& screen) const { return screen.copy(QRect(m_main.topLeft(), QSize(800, 800))); }
     QImage waitForChange(const std::function<QImage(const QImage&)>& crop, const QImage& before, int timeoutMs);
+    QString colourDialog() const;
     void saveForDocs(const QImage& screen, const QRect& window, const QString& name);
     QRect openWindow(const QString& caption);
 
@@ -84,6 +96,7 @@ private:
     std::unique_ptr<xvfb::Session> m_session;
     QRect m_main;
     QString m_docs;
+    QString m_shotFailure;
     QElapsedTimer m_sinceStart;
 };
 
@@ -95,12 +108,46 @@ void TestWalkThrough::initTestCase()
     m_docs = qEnvironmentVariable("DESIGNER_DOCS_DIR");
 }
 
+// The screen now; the first screenshot that fails is kept as the reason for what fails next.
+QImage TestWalkThrough::shot()
+{
+    QString failure;
+    const QImage screen = m_session->screenshot(&failure);
+    if (screen.isNull() && m_shotFailure.isEmpty())
+        m_shotFailure = QStringLiteral("the screenshot failed: ") + failure;
+    return screen;
+}
+
+// Polls until the condition holds; false when time ran out or a screenshot failed.
+bool TestWalkThrough::watch(const std::function<bool()>& condition, int timeoutMs, int stepMs)
+{
+    return xvfb::pollUntil([&] { return !m_shotFailure.isEmpty() || condition(); }, timeoutMs, stepMs)
+           && m_shotFailure.isEmpty();
+}
+
+// A failed screenshot is reported as such, not as a picture that lacks something.
+QByteArray TestWalkThrough::why(const char* lack) const
+{
+    return m_shotFailure.isEmpty() ? QByteArray(lack) : m_shotFailure.toUtf8();
+}
+
 QImage TestWalkThrough::waitForChange(const std::function<QImage(const QImage&)>& crop, const QImage& before,
                                       int timeoutMs)
 {
     QImage after;
-    xvfb::pollUntil([&] { return (after = crop(shot())) != before; }, timeoutMs, 300);
+    watch([&] { return (after = crop(shot())) != before; }, timeoutMs, 300);
     return after;
+}
+
+// The id of the shown colour dialog, under either caption, or an empty text.
+QString TestWalkThrough::colourDialog() const
+{
+    for (const QString& caption : colourDialogCaptions) {
+        const QString id = m_session->visibleWindow(caption);
+        if (!id.isEmpty())
+            return id;
+    }
+    return {};
 }
 
 void TestWalkThrough::saveForDocs(const QImage& screen, const QRect& window, const QString& name)
@@ -123,8 +170,9 @@ void TestWalkThrough::walkThrough()
     QVERIFY2(!binary.isEmpty(), "DESIGNER_BINARY is not set");
     m_session = std::make_unique<xvfb::Session>();
     QVERIFY2(m_session->started(), "Xvfb did not start or gave no display number");
-    QVERIFY2(m_session->startProgram(binary), "the designer did not start");
+    // Started before the program, so the program's first tick is at least 3 s after it.
     m_sinceStart.start();
+    QVERIFY2(m_session->startProgram(binary), "the designer did not start");
 
     // Each step leaves the windows as the next one expects them.
     for (auto step : {&TestWalkThrough::firstSlide, &TestWalkThrough::pauseAndPlay,
@@ -141,16 +189,25 @@ void TestWalkThrough::firstSlide()
 {
     m_main = openWindow(mainCaption);
     QVERIFY2(m_main.width() >= 800 && m_main.height() >= 800, "no main window of canvas size");
-    // Nothing is drawn before the first tick, 3 seconds after start-up.
-    const QImage early = mainCanvas(shot());
-    if (m_sinceStart.elapsed() < 2500)
-        QVERIFY2(xvfb::countColour(early, canvasPink) > 600000, "the canvas is not empty before the first slide");
+    // The window is mapped before Qt paints it (black until then): wait for the painted canvas.
+    // A picture taken within 2.5 s of the start is older than the first tick and has no curve yet.
+    QImage early;
+    qint64 takenBy = 0;
+    QVERIFY2(watch([&] {
+        early = mainCanvas(shot());
+        takenBy = m_sinceStart.elapsed();
+        return xvfb::countColour(early, canvasPink) > 0;
+    }, 10000, 100), why("the canvas was never painted"));
+    if (takenBy < 2500)
+        QVERIFY2(!hasAnyCurveColour(early), "a curve colour on the canvas before the first slide");
 
     QImage canvas;
-    const bool drawn = xvfb::pollUntil([&] { return hasAllCurveColours(canvas = mainCanvas(shot())); }, 20000, 300);
-    QVERIFY2(drawn, "no slide with the four curve colours");
+    QVERIFY2(watch([&] { return hasAllCurveColours(canvas = mainCanvas(shot())); }, 20000, 300),
+             why("no slide with the four curve colours"));
     QVERIFY2(xvfb::countColour(canvas, canvasPink) > 200000, "the slide is not on the pink canvas");
-    saveForDocs(shot(), m_main, QStringLiteral("main-window.png"));
+    const QImage screen = shot();
+    QVERIFY2(xvfb::countColour(screen.copy(m_main), windowGreen) > 100000, why("no dark green window background"));
+    saveForDocs(screen, m_main, QStringLiteral("main-window.png"));
 }
 
 void TestWalkThrough::pauseAndPlay()
@@ -158,22 +215,22 @@ void TestWalkThrough::pauseAndPlay()
     QVERIFY(m_session->click(controlCentre(m_main, 12240, 8640, 1095, 375))); // "暂 停"
     // A slide that was being drawn when the click came finishes first.
     QImage paused;
-    const bool settled = xvfb::pollUntil([&] {
+    const bool settled = watch([&] {
         paused = mainCanvas(shot());
         QTest::qWait(700);
         return mainCanvas(shot()) == paused;
     }, 15000, 0);
-    QVERIFY2(settled, "the canvas never came to rest after pause");
+    QVERIFY2(settled, why("the canvas never came to rest after pause"));
     QTest::qWait(4000);
-    QVERIFY2(mainCanvas(shot()) == paused, "a new slide came while paused");
+    QVERIFY2(mainCanvas(shot()) == paused, why("a new slide came while paused"));
     QVERIFY2(hasAllCurveColours(paused), "pause took the slide away");
 
     QVERIFY(m_session->click(controlCentre(m_main, 12240, 8250, 1095, 375))); // "播 放"
     QTest::qWait(1000);
-    QVERIFY2(mainCanvas(shot()) == paused, "play brought a slide at once instead of after one interval");
+    QVERIFY2(mainCanvas(shot()) == paused, why("play brought a slide at once instead of after one interval"));
     const QImage next = waitForChange([this](const QImage& s) { return mainCanvas(s); }, paused, 15000);
-    QVERIFY2(next != paused, "play brought no new slide");
-    QVERIFY2(xvfb::pollUntil([&] { return hasAllCurveColours(mainCanvas(shot())); }, 10000), "the next slide is incomplete");
+    QVERIFY2(next != paused, why("play brought no new slide"));
+    QVERIFY2(watch([&] { return hasAllCurveColours(mainCanvas(shot())); }, 10000), why("the next slide is incomplete"));
 }
 
 void TestWalkThrough::gradientBackground()
@@ -182,8 +239,8 @@ void TestWalkThrough::gradientBackground()
     const QRect picker = openWindow(pickerCaption);
     QVERIFY2(picker.isValid(), "the gradient picker did not open");
     const QRect preview = picker.adjusted(0, 70, 0, 0);
-    QVERIFY2(xvfb::pollUntil([&] { return share(shot().copy(preview), gradientColour) > 0.9; }, 10000),
-             "the picker's preview shows no yellow-to-orange gradient");
+    QVERIFY2(watch([&] { return share(shot().copy(preview), gradientColour) > 0.9; }, 10000),
+             why("the picker's preview shows no yellow-to-orange gradient"));
     saveForDocs(shot(), picker, QStringLiteral("gradient-picker.png"));
 
     angleDialog(picker);
@@ -197,8 +254,8 @@ void TestWalkThrough::gradientBackground()
     // The next slide is drawn over the gradient.
     QImage canvas = waitForChange([this](const QImage& s) { return mainCanvas(s); }, before, 10000);
     const QImage afterApply = canvas;
-    xvfb::pollUntil([&] { return (canvas = mainCanvas(shot())) != afterApply && hasAllCurveColours(canvas); }, 10000);
-    QVERIFY2(hasAllCurveColours(canvas), "no slide over the gradient");
+    watch([&] { return (canvas = mainCanvas(shot())) != afterApply && hasAllCurveColours(canvas); }, 10000);
+    QVERIFY2(hasAllCurveColours(canvas), why("no slide over the gradient"));
     QVERIFY2(xvfb::countColour(canvas, canvasPink) < 100, "the pink background still shows");
     QVERIFY2(share(canvas, gradientColour) > 0.6, "the canvas shows no yellow-to-orange gradient");
 }
@@ -212,8 +269,8 @@ void TestWalkThrough::angleDialog(const QRect& picker)
     QVERIFY2(std::abs(dialog.x() - (picker.width() - dialog.width()) / 2) <= 2, "angle dialog: wrong left");
     QVERIFY2(std::abs(dialog.y() - (picker.height() - dialog.height()) / 2) <= 2, "angle dialog: wrong top");
     const QRect preview(dialog.topLeft() + QPoint(14, 12), QSize(106, 102));
-    QVERIFY2(xvfb::pollUntil([&] { return share(shot().copy(preview), gradientColour) > 0.5; }, 10000),
-             "the angle dialog's preview shows no gradient");
+    QVERIFY2(watch([&] { return share(shot().copy(preview), gradientColour) > 0.5; }, 10000),
+             why("the angle dialog's preview shows no gradient"));
     saveForDocs(shot(), dialog, QStringLiteral("angle-dialog.png"));
     QVERIFY(m_session->click(controlCentre(dialog, 1980, 495, 975, 330))); // "确定"
     QVERIFY2(xvfb::pollUntil([&] { return m_session->visibleWindow(angleCaption).isEmpty(); }, 10000),
@@ -223,22 +280,23 @@ void TestWalkThrough::angleDialog(const QRect& picker)
 void TestWalkThrough::backgroundColour()
 {
     QVERIFY(m_session->click(controlCentre(m_main, 12240, 9030, 1095, 375))); // "背景颜色"
-    const QString dialog = m_session->waitForWindow(colourDialogCaption);
+    QString dialog;
+    xvfb::pollUntil([&] { return !(dialog = colourDialog()).isEmpty(); }, 20000);
     QVERIFY2(!dialog.isEmpty(), "the colour dialog did not open");
     // Type the colour into the dialog's "HTML:" box and confirm with Enter.
     QVERIFY(m_session->run("xdotool", {"windowfocus", "--sync", dialog}));
     QVERIFY(m_session->keys({"alt+h", "ctrl+a"}));
     QVERIFY(m_session->type(QStringLiteral("#3366cc")));
     QVERIFY(m_session->keys({"Return"}));
-    QVERIFY2(xvfb::pollUntil([&] { return m_session->visibleWindow(colourDialogCaption).isEmpty(); }, 10000),
+    QVERIFY2(xvfb::pollUntil([&] { return colourDialog().isEmpty(); }, 10000),
              "the colour dialog stayed open after Enter");
 
     const QRgb chosen = qRgb(0x33, 0x66, 0xcc);
     QImage canvas;
-    const bool coloured = xvfb::pollUntil([&] {
+    const bool coloured = watch([&] {
         return xvfb::countColour(canvas = mainCanvas(shot()), chosen) > 400000;
     }, 10000);
-    QVERIFY2(coloured, "the canvas did not take the chosen colour");
+    QVERIFY2(coloured, why("the canvas did not take the chosen colour"));
     QVERIFY2(xvfb::countColour(canvas, canvasPink) < 100, "the pink background still shows");
     QVERIFY2(share(canvas, gradientColour) < 0.05, "the gradient background still shows");
 }
@@ -267,11 +325,11 @@ void TestWalkThrough::geometricDesigner()
                                                                                           : std::nullopt;
     };
     std::optional<QRgb> first;
-    QVERIFY2(xvfb::pollUntil([&] { return (first = tickBackground(shot())).has_value(); }, 10000, 300),
-             "the geometric designer drew nothing");
+    QVERIFY2(watch([&] { return (first = tickBackground(shot())).has_value(); }, 10000, 300),
+             why("the geometric designer drew nothing"));
     std::optional<QRgb> second;
-    QVERIFY2(xvfb::pollUntil([&] { return (second = tickBackground(shot())) && *second != *first; }, 10000, 300),
-             "the geometric designer does not animate");
+    QVERIFY2(watch([&] { return (second = tickBackground(shot())) && *second != *first; }, 10000, 300),
+             why("the geometric designer does not animate"));
     saveForDocs(shot(), designer, QStringLiteral("geometric-designer.png"));
 }
 
