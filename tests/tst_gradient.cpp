@@ -56,6 +56,10 @@ private slots:
     void tooSmallAreaPaintsNothing();
     void paintLeavesNoGraphicsObjects();
     void brokenAngleReportsOnceAndStops();
+    void sweepLineList_data();
+    void sweepLineList();
+    void sweepColours_data();
+    void sweepColours();
 };
 
 void TestGradient::blendColors_data()
@@ -220,6 +224,85 @@ void TestGradient::brokenAngleReportsOnceAndStops()
     QCOMPARE(countSentinels(canvas->Image()), 40 * 40);
     QCOMPARE(liveGdiObjectCount(), before);
     QVERIFY(canvas->updatesEnabled());
+}
+
+// Expected lines worked out step by step by hand-written arithmetic apart from the program: the
+// centre, the half-length, the turn of both ends with single-precision stores, the steepness
+// test, the offset, then one-pixel steps until both newest ends are past the far edge.
+void TestGradient::sweepLineList_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<float>("angle");
+    QTest::addColumn<int>("entries");
+    QTest::addColumn<QLine>("first");
+    QTest::addColumn<QLine>("last");
+    QTest::newRow("60x40 at 0: columns left to right")
+        << QSize(60, 40) << 0.0f << 124 << QLine(0, 63, 0, -23) << QLine(61, 63, 61, -23);
+    QTest::newRow("60x40 at 90: rows upwards")
+        << QSize(60, 40) << 90.0f << 84 << QLine(73, 40, -13, 40) << QLine(73, -1, -13, -1);
+    QTest::newRow("60x40 at 180: columns right to left")
+        << QSize(60, 40) << 180.0f << 124 << QLine(60, -23, 60, 63) << QLine(-1, -23, -1, 63);
+    QTest::newRow("60x40 at 270: rows downwards")
+        << QSize(60, 40) << 270.0f << 84 << QLine(-13, 0, 73, 0) << QLine(-13, 41, 73, 41);
+    // On a square the diagonal line's rise and run are equal: the tie counts as steep.
+    QTest::newRow("50x50 at 315: tie, stepped sideways")
+        << QSize(50, 50) << 315.0f << 205 << QLine(-51, 51, 0, -1) << QLine(50, 51, 101, -1);
+    QTest::newRow("50x50 at 45: tie, stepped sideways")
+        << QSize(50, 50) << 45.0f << 206 << QLine(0, 51, -51, -1) << QLine(102, 51, 51, -1);
+    QTest::newRow("800x800 at 315: the main canvas")
+        << QSize(800, 800) << 315.0f << 3205 << QLine(-801, 801, 0, -1) << QLine(800, 801, 1601, -1);
+    // The turn by 225 degrees in single precision leaves the line just steep.
+    QTest::newRow("60x40 at 135: single-precision turn")
+        << QSize(60, 40) << 135.0f << 206 << QLine(61, 40, -1, 101) << QLine(61, -62, -1, -1);
+    QTest::newRow("101x37 at 135") << QSize(101, 37) << 135.0f << 409 << QLine(203, -33, 101, 69)
+                                   << QLine(0, -33, -102, 69);
+    QTest::newRow("106x102 at 225") << QSize(106, 102) << 225.0f << 430 << QLine(106, -3, 213, 105)
+                                    << QLine(-108, -3, -1, 105);
+    // An odd number of entries: the last one is never drawn.
+    QTest::newRow("21x40 at 315: odd count") << QSize(21, 40) << 315.0f << 127 << QLine(-41, 41, 0, -1)
+                                             << QLine(21, 41, 62, -1);
+}
+
+void TestGradient::sweepLineList()
+{
+    QFETCH(QSize, size);
+    QFETCH(float, angle);
+    QFETCH(int, entries);
+    QFETCH(QLine, first);
+    QFETCH(QLine, last);
+    clsGradient gradient;
+    gradient.setAngle(angle);
+    std::vector<PixelPoint> lines;
+    QCOMPARE(gradient.sweepLines(size.width(), size.height(), lines), ErrorCode::None);
+    QCOMPARE(int(lines.size()), entries);
+    const auto line = [&](size_t k) { return QLine(lines[2 * k].x, lines[2 * k].y, lines[2 * k + 1].x, lines[2 * k + 1].y); };
+    QCOMPARE(line(0), first);
+    QCOMPARE(line(lines.size() / 2 - 1), last);
+}
+
+// Red to blue over 21 x 40 at 315: 127 entries, 63 lines, a table of N(63.5) = 64 colours whose
+// entry i is N(i * 255 / 64) of blue and the rest of red. The steep lines step sideways, so row 0
+// holds line x + 1 at column x.
+void TestGradient::sweepColours_data()
+{
+    QTest::addColumn<QPoint>("pixel");
+    QTest::addColumn<QRgb>("colour");
+    QTest::newRow("column 0: line 1, 4 of blue") << QPoint(0, 0) << qRgb(0xfb, 0, 0x04);
+    QTest::newRow("column 10: line 11, 44 of blue") << QPoint(10, 0) << qRgb(0xd3, 0, 0x2c);
+    QTest::newRow("column 20: line 21, 84 of blue") << QPoint(20, 0) << qRgb(0xab, 0, 0x54);
+}
+
+void TestGradient::sweepColours()
+{
+    QFETCH(QPoint, pixel);
+    QFETCH(QRgb, colour);
+    auto canvas = sentinelCanvas(21, 40);
+    clsGradient gradient;
+    gradient.setColor1(red);
+    gradient.setColor2(blue);
+    gradient.setAngle(315);
+    QVERIFY(gradient.Draw(*canvas));
+    QCOMPARE(canvas->Image().pixel(pixel), colour);
 }
 
 QTEST_MAIN(TestGradient)

@@ -217,6 +217,9 @@ void TestNumbers::numberToText_data()
     QTest::newRow("largest float") << std::numeric_limits<float>::max() << "3.402823E+38";
     QTest::newRow("small fixed") << 0.00001f << "0.00001";
     QTest::newRow("tiny") << 1.5e-7f << "1.5E-07";
+    QTest::newRow("a millionth is the first in scientific form") << 1e-6f << "1E-06";
+    QTest::newRow("seven digits ending in zeros lose them") << 1.0000001f << "1";
+    QTest::newRow("eight digits round to seven") << 1.2345678f << "1.234568";
     QTest::newRow("tiny negative") << -2.5e-12f << "-2.5E-12";
 }
 

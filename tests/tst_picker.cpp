@@ -1,6 +1,7 @@
 #include "FakeCanvasWindow.h"
 #include "ModalDialog.h"
 
+#include "gradient/basDemo.h"
 #include "gradient/frmDemo.h"
 #include "platform/Twips.h"
 
@@ -40,6 +41,8 @@ private slots:
     void snapsToTheMinimumSize();
     void cosmicButtonAppliesToTheMainCanvas();
     void geometricButtonAppliesAndPlacesTheWindow();
+    void arrowSizeFromTheShorterSide_data();
+    void arrowSizeFromTheShorterSide();
 
 private:
     QImage icon(const char* name) const
@@ -188,6 +191,33 @@ void TestPicker::geometricButtonAppliesAndPlacesTheWindow()
     QVERIFY(mainWindow->hostedCanvas()->Picture().isNull());
     // 900 and 400 pixels wide: 13500 - 6000 - 50 twips from the left, 1500 twips from the top.
     QTRY_COMPARE(geometric->frameGeometry().topLeft(), twipsPoint(7450, 1500));
+}
+
+// The arrow's size is the shorter side over pi, rounded down: 100 / 3.14159265358979 gives 31,
+// so the tip lies 31 pixels from the centre; the longer side would give 63.
+void TestPicker::arrowSizeFromTheShorterSide_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<float>("angle");
+    QTest::addColumn<QPoint>("tip");
+    QTest::addColumn<QPoint>("beyond"); // two pixels past the tip
+    QTest::newRow("wide canvas, pointing right") << QSize(200, 100) << 0.0f << QPoint(131, 50) << QPoint(133, 50);
+    QTest::newRow("tall canvas, pointing up") << QSize(100, 200) << 90.0f << QPoint(50, 69) << QPoint(50, 67);
+}
+
+void TestPicker::arrowSizeFromTheShorterSide()
+{
+    QFETCH(QSize, size);
+    QFETCH(float, angle);
+    QFETCH(QPoint, tip);
+    QFETCH(QPoint, beyond);
+    PictureBox canvas;
+    canvas.resize(size);
+    canvas.setBackColor(RGB(255, 255, 255));
+    QCOMPARE(DrawAngleArrow(canvas, angle), ErrorCode::None);
+    const QImage image = canvas.Image();
+    QVERIFY(image.pixel(tip) != qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(beyond), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(TestPicker)

@@ -96,6 +96,10 @@ private slots:
     void extremeBoxesNeverCrash();
     void noGraphicsObjectOutlivesCall_data();
     void noGraphicsObjectOutlivesCall();
+    void vertexNextToHalfWay_data();
+    void vertexNextToHalfWay();
+    void vertexTable_data();
+    void vertexTable();
 };
 
 void TestStarGeometry::decomposition_data()
@@ -373,6 +377,75 @@ void TestStarGeometry::noGraphicsObjectOutlivesCall()
     Canvas canvas(3);
     QCOMPARE(canvas.draw(std::int16_t(points), std::int16_t(fill)), ErrorCode::None);
     QCOMPARE(liveGdiObjectCount(), 0);
+}
+
+// Vertices of the designer's largest figures whose y lies within 2e-4 twips of a half-way point:
+// the sine of (angle + 90) with the seven-digit constant rounds one way, a cosine of the angle
+// would round the other.
+void TestStarGeometry::vertexNextToHalfWay_data()
+{
+    QTest::addColumn<int>("centre");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<int>("radius");
+    QTest::addColumn<int>("x");
+    QTest::addColumn<int>("y");
+    // 4500 - 4300 sin((angle + 90) K) = 4317.49983
+    QTest::newRow("37 points, vertex at 28 spacings") << 4500 << 360.0 / 37 * 28 << 4300 << 204 << 4317;
+    // 4500 - 3300 sin((angle + 90) K) = 6603.50024
+    QTest::newRow("25 points, vertex at 9 spacings") << 4500 << 360.0 / 25 * 9 << 3300 << 7043 << 6604;
+}
+
+void TestStarGeometry::vertexNextToHalfWay()
+{
+    QFETCH(int, centre);
+    QFETCH(double, angle);
+    QFETCH(int, radius);
+    QFETCH(int, x);
+    QFETCH(int, y);
+    const auto vertex = PolarVertex(centre, centre, angle, radius, radius);
+    QVERIFY(vertex);
+    QCOMPARE(vertex->x, x);
+    QCOMPARE(vertex->y, y);
+}
+
+// Pixel vertices of one copy in drawing order, worked out apart from the program from the box,
+// the decomposition, the angle of each vertex and two roundings (twips, then pixels).
+void TestStarGeometry::vertexTable_data()
+{
+    QTest::addColumn<QRect>("box");
+    QTest::addColumn<int>("points");
+    QTest::addColumn<int>("copy");
+    QTest::addColumn<std::vector<PixelPoint>>("vertices");
+    const QRect square(300, 300, 2400, 2400);
+    QTest::newRow("pentagram from the top centre")
+        << square << 5 << 0 << std::vector<PixelPoint>{{100, 20}, {147, 165}, {24, 75}, {176, 75}, {53, 165}};
+    QTest::newRow("hexagram's second triangle points down")
+        << square << 6 << 1 << std::vector<PixelPoint>{{169, 60}, {100, 180}, {31, 60}};
+    QTest::newRow("second square has level sides")
+        << square << 8 << 1 << std::vector<PixelPoint>{{157, 43}, {157, 157}, {43, 157}, {43, 43}};
+    QTest::newRow("{7/3} stretched on a wide box")
+        << QRect(300, 300, 2400, 1200) << 7 << 0
+        << std::vector<PixelPoint>{{100, 20}, {135, 96}, {37, 35}, {178, 69}, {22, 69}, {163, 35}, {65, 96}};
+    QTest::newRow("second of two pentagrams, designer's outer box")
+        << QRect(200, 200, 8600, 8600) << 10 << 1
+        << std::vector<PixelPoint>{{468, 68}, {300, 587}, {132, 68}, {573, 389}, {27, 389}};
+    QTest::newRow("fourth of four triangles") << QRect(3200, 3200, 2600, 2600) << 12 << 3
+                                              << std::vector<PixelPoint>{{387, 300}, {257, 375}, {257, 225}};
+}
+
+void TestStarGeometry::vertexTable()
+{
+    QFETCH(QRect, box);
+    QFETCH(int, points);
+    QFETCH(int, copy);
+    QFETCH(std::vector<PixelPoint>, vertices);
+    const StarDecomposition figure = decomposePointCount(std::int16_t(points));
+    QCOMPARE(int(figure.m), int(vertices.size()));
+    const auto ellipse = starEllipse(box.x(), box.y(), box.width(), box.height());
+    QVERIFY(ellipse);
+    std::vector<PixelPoint> drawn(vertices.size());
+    QCOMPARE(starCopyVertices(*ellipse, figure, copy, 15, 15, drawn.data()), ErrorCode::None);
+    QCOMPARE(drawn, vertices);
 }
 
 QTEST_MAIN(TestStarGeometry)
