@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PixelCount.h"
+
 #include "curves/CurveControls.h"
 #include "platform/PictureBox.h"
 
@@ -10,7 +12,7 @@
 #include <vector>
 
 // The main window's curve controls without a window: plain texts and an 800 x 800 canvas with the
-// main window's design colours.
+// main window's design colours. Shared by the tests, the fuzz target and the benchmarks.
 class FakeCurveControls : public CurveControls
 {
 public:
@@ -26,7 +28,8 @@ public:
     std::array<QString, 4> params{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
     QString patternCodeShown;
     PictureBox canvas;
-    mutable QStringList reads; // which texts were read, in order
+    bool recordReads = false;
+    mutable QStringList reads; // which texts were read, in order, while recordReads is set
 
     void setParams(const QString& R, const QString& r, const QString& d, const QString& N)
     {
@@ -49,17 +52,9 @@ public:
     PictureBox& curveCanvas() override { return canvas; }
 
 private:
-    void log(const QString& what) const { reads.append(what); }
-};
-
-// Pixels of the canvas in the given colour.
-inline int countPixels(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            count += (row[x] & 0xFFFFFF) == (colour & 0xFFFFFF);
+    void log(const QString& what) const
+    {
+        if (recordReads)
+            reads.append(what);
     }
-    return count;
-}
+};

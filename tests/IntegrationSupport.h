@@ -3,6 +3,8 @@
 // Helpers for tests that drive the real windows together: modal dialogs answered from queued
 // calls, deferred deletion, window placement and comparisons of canvas images.
 
+#include "PixelCount.h"
+
 #include "curves/CurvePlotter.h"
 #include "platform/Twips.h"
 
@@ -43,14 +45,9 @@ void whenModal(std::function<void(T*)> act, int turnsLeft = 200)
 
 inline void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// Where the main window puts the geometric designer: its right edge 50 twips short of the main
-// window's outer width, its top 1500 twips below the top of the screen.
-inline QPoint designerPlace(const QWidget* main, const QWidget* designer)
-{
-    const int left =
-        pixelsToTwips(main->frameGeometry().width()) - pixelsToTwips(designer->frameGeometry().width()) - 50;
-    return twipsPoint(left, 1500);
-}
+// Where the main window puts the geometric designer, 1167 and 609 pixels wide: its left edge
+// 17505 - 9135 - 50 = 8320 twips (555 pixels) from the screen's, its top 1500 twips (100 pixels).
+constexpr QPoint designerPlace(555, 100);
 
 // Share of the image's pixels that equal the reference's pixel at the same place.
 inline double shareMatching(const QImage& image, const QImage& reference)
@@ -64,11 +61,7 @@ inline double shareMatching(const QImage& image, const QImage& reference)
 
 inline double shareOfColour(const QImage& image, QRgb colour)
 {
-    qint64 same = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            same += image.pixel(x, y) == colour;
-    return double(same) / (qint64(image.width()) * image.height());
+    return shareWhere(image, [wanted = colour & 0xFFFFFF](QRgb pixel) { return pixel == wanted; });
 }
 
 // Pixels that are neither the reference's pixel at that place nor a curve colour.

@@ -40,15 +40,6 @@ inline QString missingTool(const QStringList& tools)
     return {};
 }
 
-inline int countColour(const QImage& image, QRgb colour)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
-    return count;
-}
-
 // Waits until the condition holds, checking it every step; false when time ran out.
 inline bool pollUntil(const std::function<bool()>& condition, int timeoutMs, int stepMs = 250)
 {

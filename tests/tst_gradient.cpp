@@ -1,4 +1,5 @@
 #include "ModalDialog.h"
+#include "PixelCount.h"
 
 #include "gradient/GradientRect.h"
 #include "platform/Gdi.h"
@@ -27,14 +28,7 @@ std::unique_ptr<PictureBox> sentinelCanvas(int width, int height)
     return canvas;
 }
 
-int countSentinels(const QImage& image)
-{
-    int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += image.pixel(x, y) == sentinel;
-    return count;
-}
+int countSentinels(const QImage& image) { return countColour(image, sentinel); }
 
 } // namespace
 

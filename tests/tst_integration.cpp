@@ -47,7 +47,6 @@ private slots:
     void cleanupTestCase();
 
     void designerIsShownAndPlaced();
-    void designerPressedAgainMovesBack();
     void closedDesignerIsBuiltAfresh();
     void pickerIsOneInstanceOwnedByTheMainWindow_data();
     void pickerIsOneInstanceOwnedByTheMainWindow();
@@ -139,24 +138,10 @@ void TestIntegration::designerIsShownAndPlaced()
     QVERIFY(form);
     QVERIFY(form->isVisible());
     QCOMPARE(form->parentWidget(), nullptr); // shown without owner
-    QCOMPARE(form->frameGeometry().topLeft(), designerPlace(main(), form));
+    QCOMPARE(form->frameGeometry().topLeft(), designerPlace);
     QCOMPARE(form->frameGeometry().top(), 100);
     QVERIFY(form->Timer1->isActive());
     QCOMPARE(form->Combo1->count(), 20);
-}
-
-void TestIntegration::designerPressedAgainMovesBack()
-{
-    main()->Command2->click();
-    QPointer<Form11> form = designer();
-    const QPoint place = form->frameGeometry().topLeft();
-    form->move(place + QPoint(-300, 170));
-    QVERIFY(form->frameGeometry().topLeft() != place);
-
-    main()->Command2->click();
-    QCOMPARE(designer(), form.data()); // the open window, not a second one
-    QCOMPARE(form->frameGeometry().topLeft(), place);
-    QCOMPARE(form->Combo1->count(), 20); // not loaded again
 }
 
 void TestIntegration::closedDesignerIsBuiltAfresh()
@@ -180,7 +165,7 @@ void TestIntegration::closedDesignerIsBuiltAfresh()
     QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
     QVERIFY(again->Timer1->isActive());
     QVERIFY(again->Check2->isChecked());
-    QCOMPARE(again->frameGeometry().topLeft(), designerPlace(main(), again));
+    QCOMPARE(again->frameGeometry().topLeft(), designerPlace);
 }
 
 void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow_data()
@@ -289,7 +274,7 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
     QVERIFY(form);
     QVERIFY(form->isVisible());
     QVERIFY(!picker()->isVisible());
-    QCOMPARE(form->frameGeometry().topLeft(), designerPlace(main(), form));
+    QCOMPARE(form->frameGeometry().topLeft(), designerPlace);
     QCOMPARE(form->Picture1->Picture(), preview);
     QVERIFY(main()->picOutput->Picture().isNull());
 

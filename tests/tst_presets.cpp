@@ -11,6 +11,8 @@
 
 #include <QtTest>
 
+#include <array>
+#include <cmath>
 #include <memory>
 
 Q_DECLARE_METATYPE(CurveStyle)
@@ -94,17 +96,44 @@ private slots:
         }
     }
 
-    void textsAreTheNarrowedProductsOfThreeDraws()
+    // The three boxes from three draws in the order box 0, 1, 2 and the multipliers of each row;
+    // the texts are read back by Qt's own parser and hold seven significant digits.
+    void presetTextsFromTheirDraws_data()
     {
-        FakeCurveControls controls;
-        runStylePreset(controls, CurveStyle::Three);
+        QTest::addColumn<CurveStyle>("style");
+        QTest::addColumn<float>("fixedScale");
+        QTest::addColumn<float>("rollingScale");
+        QTest::addColumn<float>("penHoleScale");
+        QTest::addColumn<QString>("stepCount");
+        QTest::newRow("style one") << CurveStyle::One << 380.0f << 260.0f << 100.0f << "2880";
+        QTest::newRow("style two") << CurveStyle::Two << 200.0f << 140.0f << 100.0f << "2880";
+        QTest::newRow("style three") << CurveStyle::Three << 340.0f << 180.0f << 80.0f << "1440";
+        QTest::newRow("style four") << CurveStyle::Four << 460.0f << 320.0f << 40.0f << "2880";
+    }
+
+    void presetTextsFromTheirDraws()
+    {
+        QFETCH(CurveStyle, style);
+        QFETCH(float, fixedScale);
+        QFETCH(float, rollingScale);
+        QFETCH(float, penHoleScale);
+        QFETCH(QString, stepCount);
+        std::array<float, 3> draws{};
+        for (float& draw : draws)
+            draw = RandomSource::next();
         RandomSource::reset();
-        const float fixed = RandomSource::next() * 340.0f;
-        const float rolling = RandomSource::next() * 180.0f + 1.0f;
-        const float penHole = RandomSource::next() * 80.0f;
-        QCOMPARE(controls.params[0], numberToText(fixed));
-        QCOMPARE(controls.params[1], numberToText(rolling));
-        QCOMPARE(controls.params[2], numberToText(penHole));
+        FakeCurveControls controls;
+        runStylePreset(controls, style);
+        const std::array<float, 3> expected{draws[0] * fixedScale, float(draws[1] * rollingScale) + 1.0f,
+                                            draws[2] * penHoleScale};
+        for (size_t box = 0; box < 3; ++box) {
+            bool ok = false;
+            const double shown = controls.params[box].toDouble(&ok);
+            QVERIFY2(ok, qPrintable(controls.params[box]));
+            QVERIFY2(std::fabs(shown - expected[box]) <= 6e-7 * std::fabs(expected[box]),
+                     qPrintable(QStringLiteral("box %1: %2, expected %3").arg(box).arg(controls.params[box]).arg(expected[box], 0, 'g', 9)));
+        }
+        QCOMPARE(controls.params[3], stepCount);
     }
 
     void presetPlotsInItsColour_data()
@@ -121,7 +150,7 @@ private slots:
         QFETCH(CurveStyle, style);
         FakeCurveControls controls;
         runStylePreset(controls, style);
-        QVERIFY(countPixels(controls.canvas.Image(), plotterOf(style)->colour.toQRgb()) > 0);
+        QVERIFY(countColour(controls.canvas.Image(), plotterOf(style)->colour.toQRgb()) > 0);
     }
 
     void twoPressesGiveTwoCurvesOnTheCanvas()
@@ -133,7 +162,7 @@ private slots:
         runStylePreset(controls, CurveStyle::Two);
         QVERIFY(controls.params != first);
         const QRgb green = GreenPlotter.colour.toQRgb();
-        QVERIFY(countPixels(controls.canvas.Image(), green) > countPixels(once, green));
+        QVERIFY(countColour(controls.canvas.Image(), green) > countColour(once, green));
     }
 
     void replayFromTheStartGivesTheSameTexts()
@@ -169,7 +198,7 @@ private slots:
         slideShowTick(controls);
         const QImage image = controls.canvas.Image();
         for (const CurvePlotter* plotter : {&YellowPlotter, &GreenPlotter, &BluePlotter, &PinkPlotter})
-            QVERIFY(countPixels(image, plotter->colour.toQRgb()) > 0);
+            QVERIFY(countColour(image, plotter->colour.toQRgb()) > 0);
     }
 
     void tickShowsThePatternCodeOfTheBoxes()

@@ -2,6 +2,7 @@
 // clicks and key presses, every step checked on the screen's pixels. With DESIGNER_DOCS_DIR set it
 // also saves a picture of each of the four windows into that folder.
 
+#include "PixelCount.h"
 #include "XvfbSession.h"
 
 #include <QDir>
@@ -32,19 +33,10 @@ QPoint controlCentre(const QRect& window, int left, int top, int width, int heig
                                      int(std::lround((top + height / 2.0) / 15.0)));
 }
 
-double share(const QImage& image, const std::function<bool(QRgb)>& test)
-{
-    qint64 count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            count += test(image.pixel(x, y));
-    return double(count) / (qint64(image.width()) * image.height());
-}
-
 bool hasAllCurveColours(const QImage& canvas)
 {
     for (QRgb colour : curveColours)
-        if (xvfb::countColour(canvas, colour) <= 20)
+        if (countColour(canvas, colour) <= 20)
             return false;
     return true;
 }
@@ -52,7 +44,7 @@ bool hasAllCurveColours(const QImage& canvas)
 bool hasAnyCurveColour(const QImage& canvas)
 {
     for (QRgb colour : curveColours)
-        if (xvfb::countColour(canvas, colour) > 0)
+        if (countColour(canvas, colour) > 0)
             return true;
     return false;
 }
@@ -196,7 +188,7 @@ void TestWalkThrough::firstSlide()
     QVERIFY2(watch([&] {
         early = mainCanvas(shot());
         takenBy = m_sinceStart.elapsed();
-        return xvfb::countColour(early, canvasPink) > 0;
+        return countColour(early, canvasPink) > 0;
     }, 10000, 100), why("the canvas was never painted"));
     if (takenBy < 2500)
         QVERIFY2(!hasAnyCurveColour(early), "a curve colour on the canvas before the first slide");
@@ -204,9 +196,9 @@ void TestWalkThrough::firstSlide()
     QImage canvas;
     QVERIFY2(watch([&] { return hasAllCurveColours(canvas = mainCanvas(shot())); }, 20000, 300),
              why("no slide with the four curve colours"));
-    QVERIFY2(xvfb::countColour(canvas, canvasPink) > 200000, "the slide is not on the pink canvas");
+    QVERIFY2(countColour(canvas, canvasPink) > 200000, "the slide is not on the pink canvas");
     const QImage screen = shot();
-    QVERIFY2(xvfb::countColour(screen.copy(m_main), windowGreen) > 100000, why("no dark green window background"));
+    QVERIFY2(countColour(screen.copy(m_main), windowGreen) > 100000, why("no dark green window background"));
     saveForDocs(screen, m_main, QStringLiteral("main-window.png"));
 }
 
@@ -239,7 +231,7 @@ void TestWalkThrough::gradientBackground()
     const QRect picker = openWindow(pickerCaption);
     QVERIFY2(picker.isValid(), "the gradient picker did not open");
     const QRect preview = picker.adjusted(0, 70, 0, 0);
-    QVERIFY2(watch([&] { return share(shot().copy(preview), gradientColour) > 0.9; }, 10000),
+    QVERIFY2(watch([&] { return shareWhere(shot().copy(preview), gradientColour) > 0.9; }, 10000),
              why("the picker's preview shows no yellow-to-orange gradient"));
     saveForDocs(shot(), picker, QStringLiteral("gradient-picker.png"));
 
@@ -256,8 +248,8 @@ void TestWalkThrough::gradientBackground()
     const QImage afterApply = canvas;
     watch([&] { return (canvas = mainCanvas(shot())) != afterApply && hasAllCurveColours(canvas); }, 10000);
     QVERIFY2(hasAllCurveColours(canvas), why("no slide over the gradient"));
-    QVERIFY2(xvfb::countColour(canvas, canvasPink) < 100, "the pink background still shows");
-    QVERIFY2(share(canvas, gradientColour) > 0.6, "the canvas shows no yellow-to-orange gradient");
+    QVERIFY2(countColour(canvas, canvasPink) < 100, "the pink background still shows");
+    QVERIFY2(shareWhere(canvas, gradientColour) > 0.6, "the canvas shows no yellow-to-orange gradient");
 }
 
 void TestWalkThrough::angleDialog(const QRect& picker)
@@ -269,7 +261,7 @@ void TestWalkThrough::angleDialog(const QRect& picker)
     QVERIFY2(std::abs(dialog.x() - (picker.width() - dialog.width()) / 2) <= 2, "angle dialog: wrong left");
     QVERIFY2(std::abs(dialog.y() - (picker.height() - dialog.height()) / 2) <= 2, "angle dialog: wrong top");
     const QRect preview(dialog.topLeft() + QPoint(14, 12), QSize(106, 102));
-    QVERIFY2(watch([&] { return share(shot().copy(preview), gradientColour) > 0.5; }, 10000),
+    QVERIFY2(watch([&] { return shareWhere(shot().copy(preview), gradientColour) > 0.5; }, 10000),
              why("the angle dialog's preview shows no gradient"));
     saveForDocs(shot(), dialog, QStringLiteral("angle-dialog.png"));
     QVERIFY(m_session->click(controlCentre(dialog, 1980, 495, 975, 330))); // "确定"
@@ -294,11 +286,11 @@ void TestWalkThrough::backgroundColour()
     const QRgb chosen = qRgb(0x33, 0x66, 0xcc);
     QImage canvas;
     const bool coloured = watch([&] {
-        return xvfb::countColour(canvas = mainCanvas(shot()), chosen) > 400000;
+        return countColour(canvas = mainCanvas(shot()), chosen) > 400000;
     }, 10000);
     QVERIFY2(coloured, why("the canvas did not take the chosen colour"));
-    QVERIFY2(xvfb::countColour(canvas, canvasPink) < 100, "the pink background still shows");
-    QVERIFY2(share(canvas, gradientColour) < 0.05, "the gradient background still shows");
+    QVERIFY2(countColour(canvas, canvasPink) < 100, "the pink background still shows");
+    QVERIFY2(shareWhere(canvas, gradientColour) < 0.05, "the gradient background still shows");
 }
 
 void TestWalkThrough::geometricDesigner()
@@ -321,7 +313,7 @@ void TestWalkThrough::geometricDesigner()
         const QRgb corner = canvas.pixel(2, 606);
         if (qRed(corner) > 230 || qGreen(corner) > 230 || qBlue(corner) > 230)
             return std::nullopt;
-        return xvfb::countColour(canvas, corner) > canvas.width() * canvas.height() / 10 ? std::optional(corner)
+        return countColour(canvas, corner) > canvas.width() * canvas.height() / 10 ? std::optional(corner)
                                                                                           : std::nullopt;
     };
     std::optional<QRgb> first;
