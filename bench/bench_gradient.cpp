@@ -1,3 +1,5 @@
+#include "ThreadTime.h"
+
 #include "gradient/GradientRect.h"
 #include "platform/PictureBox.h"
 
@@ -6,7 +8,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 
 namespace {
 
@@ -18,13 +19,6 @@ void paintWithQPainter(QImage& image, const std::vector<PixelPoint>& lines, cons
         painter.setPen(QPen(table[i / 2].toQColor(), 1));
         painter.drawLine(lines[i].x, lines[i].y, lines[i + 1].x, lines[i + 1].y);
     }
-}
-
-double secondsOf(auto&& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // Paints an 800 x 800 gradient with the renderer and the same lines through QPainter in turn;
@@ -39,13 +33,13 @@ void BM_GradientVsQPainter(benchmark::State& state)
     std::vector<PixelPoint> lines;
     gradient.sweepLines(size, size, lines);
     std::vector<Colour> table;
-    clsGradient::BlendColors(gradient.Color1(), gradient.Color2(), int(lines.size() / 2 + 1), table);
+    clsGradient::BlendColors(gradient.Color1(), gradient.Color2(), int(roundHalfEven(double(lines.size()) / 2)), table);
     QImage image(size, size, QImage::Format_RGB32);
 
     double ours = 0, baseline = 0;
     for (auto _ : state) {
-        const double t = secondsOf([&] { benchmark::DoNotOptimize(gradient.Draw(canvas)); });
-        baseline += secondsOf([&] { paintWithQPainter(image, lines, table); });
+        const double t = threadSecondsOf([&] { benchmark::DoNotOptimize(gradient.Draw(canvas)); });
+        baseline += threadSecondsOf([&] { paintWithQPainter(image, lines, table); });
         ours += t;
         state.SetIterationTime(t);
     }

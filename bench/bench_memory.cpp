@@ -57,7 +57,8 @@ void BM_ResidentAfter100Slides(benchmark::State& state)
     constexpr double megaByte = 1024.0 * 1024.0;
     state.counters["resident_MB"] = resident / megaByte;
     state.counters["empty_window_MB"] = baseline / megaByte;
-    state.counters["ratio"] = baseline > 0 ? resident / baseline : 0;
+    // Baseline over ours, the direction of every ratio here: above 1 would mean less than Qt's own.
+    state.counters["baseline_over_ours"] = resident > 0 ? baseline / resident : 0;
 }
 
 } // namespace

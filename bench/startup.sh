@@ -57,9 +57,11 @@ time_to_window() {
     start=$(now_ns)
     "$@" >/dev/null 2>"$errors" &
     child=$!
-    until xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
+    # Every 20 ms, at the lowest priority: a tighter loop of new processes would take the CPU
+    # from the start-up it times. Both programs are timed the same way.
+    until nice -n 19 xdotool search --onlyvisible --name "$name" >/dev/null 2>&1; do
         kill -0 "$child" 2>/dev/null || { echo "startup.sh: $1 exited before showing its window:" >&2; cat "$errors" >&2; exit 1; }
-        sleep 0.002
+        sleep 0.02
     done
     elapsed=$((($(now_ns) - start) / 1000000))
 }
@@ -91,7 +93,7 @@ rss=$(printf '%s\n' "${rss_kb[@]}" | median)
 echo "starts: $starts on $DISPLAY"
 echo "main window shown after:     ${program} ms median (${program_ms[*]})"
 echo "xmessage window shown after: ${baseline} ms median (${baseline_ms[*]})"
-awk -v p="$program" -v b="$baseline" 'BEGIN { printf "ratio program / xmessage:    %.2f\n", p / (b > 0 ? b : 1) }'
+awk -v p="$program" -v b="$baseline" 'BEGIN { printf "speedup (xmessage / program): %.2f\n", b / (p > 0 ? p : 1) }'
 awk -v k="$rss" 'BEGIN { printf "resident memory at start-up: %.1f MB median\n", k / 1024 }'
 
 if [[ -x $bench ]]; then

@@ -25,7 +25,7 @@ constexpr PresetRow presetRows[] = {
 
 } // namespace
 
-void runStylePreset(CurveControls& controls, CurveStyle style)
+const CurvePlotter& writeStyleParameters(CurveControls& controls, CurveStyle style)
 {
     const PresetRow& row = presetRows[static_cast<int>(style)];
     // Each product (plus 1) is narrowed to single precision before it becomes text.
@@ -37,5 +37,10 @@ void runStylePreset(CurveControls& controls, CurveStyle style)
     const float penHole = toSingle(RandomSource::next() * row.penHoleScale);
     controls.setParamText(2, numberToText(penHole));
     controls.setParamText(3, QString::fromUtf16(row.stepCount));
-    plotCurve(controls, *row.plotter);
+    return *row.plotter;
+}
+
+void runStylePreset(CurveControls& controls, CurveStyle style)
+{
+    plotCurve(controls, writeStyleParameters(controls, style));
 }
