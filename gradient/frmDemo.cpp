@@ -201,7 +201,7 @@ void frmDemo::passPictureTo(QToolButton* button)
 void frmDemo::reportIfFailed(ErrorCode error)
 {
     if (error != ErrorCode::None)
-        MsgBox(gradientErrorText(error));
+        MsgBox(gradientErrorText(error), vbExclamation, QString(), this);
 }
 
 void frmDemo::cmdColor_Click(int index)
