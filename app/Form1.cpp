@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/ProgramSetup.h"
+#include "platform/ComboPopup.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 
@@ -94,6 +95,7 @@ void appendEntries(QComboBox* combo, const QStringList& entries)
     combo->addItems(entries);
     combo->setCurrentIndex(-1);
     combo->setEditText(text);
+    fitPopupToEntries(combo);
 }
 
 QString introductionText()
