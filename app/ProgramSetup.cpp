@@ -34,8 +34,8 @@ bool loadChineseQtTranslation(QApplication& app)
 void setUpApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("pattern-designer"));
-    // The installed entry is pattern-designer.desktop.
-    QGuiApplication::setDesktopFileName(QStringLiteral("pattern-designer"));
+    // The installed entry is org.chenglan.patterndesigner.desktop, named after the program's id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.chenglan.patterndesigner"));
     QApplication::setWindowIcon(programIcon());
     loadChineseQtTranslation(app);
     app.installEventFilter(new EnterPressesButton(&app));

@@ -182,7 +182,7 @@ void TestTranslation::colourChooserBlocksOnlyTheWindowThatAsked()
 
 void TestTranslation::desktopFileNameMatchesTheInstalledEntry()
 {
-    const QString entry = QFINDTESTDATA("../app/resources/pattern-designer.desktop");
+    const QString entry = QFINDTESTDATA("../app/resources/org.chenglan.patterndesigner.desktop");
     QVERIFY2(!entry.isEmpty(), "desktop entry not found beside the sources");
     QCOMPARE(QGuiApplication::desktopFileName() + QStringLiteral(".desktop"), QFileInfo(entry).fileName());
 }
