@@ -2,11 +2,14 @@
 
 #include "gradient/GraphicalButton.h"
 #include "gradient/basDemo.h"
+#include "platform/FramedPlacement.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolButton>
@@ -117,14 +120,29 @@ bool frmCustomAngle::run(QWidget* caller, float& angle, Colour color1, Colour co
 
 void frmCustomAngle::showAngle() { lblAngle->setText(QString::number(m_angle) + QStringLiteral("度")); }
 
+QPoint frmCustomAngle::placement(QSize callerOuter, QSize dialogOuter, const QRect& available)
+{
+    // Half the difference of the outer sizes in twips, counted from the screen's corner.
+    const int left = (pixelsToTwips(callerOuter.width()) - pixelsToTwips(dialogOuter.width())) / 2;
+    const int top = (pixelsToTwips(callerOuter.height()) - pixelsToTwips(dialogOuter.height())) / 2;
+    return keptInside(QRect(twipsPoint(left, top), dialogOuter), available);
+}
+
 void frmCustomAngle::placeOver(QWidget* caller)
 {
     if (!caller)
         return;
-    // Half the difference of the sizes, counted from the screen's corner.
-    const int left = (pixelsToTwips(caller->frameGeometry().width()) - pixelsToTwips(frameGeometry().width())) / 2;
-    const int top = (pixelsToTwips(caller->frameGeometry().height()) - pixelsToTwips(frameGeometry().height())) / 2;
-    move(twipsPoint(left, top));
+    const QPointer<QWidget> callerWindow(caller);
+    placeOnceFramed(this, [this, callerWindow] {
+        if (!callerWindow)
+            return;
+        // Until the dialog is framed, its frame is taken to be as thick as its caller's.
+        const QSize decoration = isFramed(this) ? frameGeometry().size() - size()
+                                                : callerWindow->frameGeometry().size() - callerWindow->size();
+        const QScreen* screen = callerWindow->screen();
+        const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), QSize(1 << 20, 1 << 20));
+        move(placement(callerWindow->frameGeometry().size(), size() + decoration, available));
+    });
 }
 
 void frmCustomAngle::hsbAngle_Change()

@@ -3,6 +3,7 @@
 #include "gradient/GraphicalButton.h"
 #include "gradient/basDemo.h"
 #include "gradient/frmCustomAngle.h"
+#include "platform/FramedPlacement.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 #include "platform/WindowRegistry.h"
@@ -12,6 +13,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QToolButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -59,10 +62,6 @@ frmDemo::frmDemo(QWidget* owner) : QWidget(owner, Qt::Window)
     connect(cmdAngle, &QToolButton::clicked, this, &frmDemo::cmdAngle_Click);
     connect(Command1, &QToolButton::clicked, this, &frmDemo::Command1_Click);
     connect(Command2, &QToolButton::clicked, this, &frmDemo::Command2_Click);
-
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->geometry().center() - rect().center());
 }
 
 void frmDemo::setVisible(bool visible)
@@ -72,8 +71,28 @@ void frmDemo::setVisible(bool visible)
     if (visible && !m_loaded) {
         m_loaded = true;
         Form_Load();
+        placeOnceFramed(this, [this] { centreOnScreen(); });
     }
     QWidget::setVisible(visible);
+}
+
+void frmDemo::centreOnScreen()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    // Only a framed window knows the room its frame takes; the preview gives way to make the
+    // whole window fit, down to the minimum size that Form_Resize keeps.
+    if (isFramed(this)) {
+        const QSize room = available.size() - (frameGeometry().size() - size());
+        if (width() > room.width() || height() > room.height())
+            resize(std::min(width(), room.width()), std::min(height(), room.height()));
+    }
+    const QSize outer = frameGeometry().size();
+    const QPoint centred(available.left() + (available.width() - outer.width()) / 2,
+                         available.top() + (available.height() - outer.height()) / 2);
+    move(keptInside(QRect(centred, outer), available));
 }
 
 void frmDemo::buildToolStrip()
