@@ -10,7 +10,9 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QProcess>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolButton>
 
 #include <cmath>
@@ -65,6 +67,7 @@ private slots:
     void geometricDesignerAt1500TwipsFromItsFirstShowing();
     void pickerCentredWhollyInsideTheScreen();
     void angleDialogPlacedFromOuterSizes();
+    void angleDialogTakesRealKeysWhenItOpens();
 
 private:
     void needWindowManager();
@@ -197,6 +200,36 @@ void TestPlacement::angleDialogPlacedFromOuterSizes()
              qPrintable(QStringLiteral("frame at %1,%2, expected %3,%4").arg(frame.left()).arg(frame.top())
                             .arg(left).arg(top)));
     QVERIFY(picker->screen()->availableGeometry().contains(frame));
+}
+
+void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
+{
+    needWindowManager();
+    if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+        QSKIP("xdotool is not installed (scripts/setup.sh installs it)");
+    Form1* main = startMainWindow();
+    QVERIFY2(main, "the main window was not framed within five seconds");
+    main->Command1_Click();
+    auto* picker = qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
+    QVERIFY(picker && frameSettled(picker));
+
+    bool barFocused = false;
+    int typed = -1;
+    whenModal([&](QWidget* dialog) {
+        QWidget* bar = dialog->findChild<QWidget*>("hsbAngle");
+        barFocused = QTest::qWaitFor([&] { return QApplication::focusWidget() == bar; }, 5000);
+        if (!barFocused) {
+            dialog->close();
+            return;
+        }
+        // Keys from the X server, as the keyboard sends them: 315 + 1 + 1 + 5, then Enter.
+        QProcess::execute(QStringLiteral("xdotool"), {"key", "--delay", "50", "Right", "Right", "Prior", "Return"});
+        typed = 0;
+    });
+    picker->cmdAngle_Click();
+    QVERIFY2(barFocused, "the scroll bar did not have the keyboard focus within five seconds");
+    QCOMPARE(typed, 0);
+    QCOMPARE(picker->angle(), 322.0f);
 }
 
 int main(int argc, char* argv[])
