@@ -120,9 +120,10 @@ private:
             const pid_t pid = spawn({"Xvfb", display.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp"}, -1);
             const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
             bool exited = false;
+            // Up when the socket is there and the lock names this server, not a rival's.
             const bool up = waitFor([&] {
                 exited = ::waitpid(pid, nullptr, WNOHANG) == pid;
-                return exited || ::access(socket.c_str(), F_OK) == 0;
+                return exited || (::access(socket.c_str(), F_OK) == 0 && lockOwner(lock) == pid);
             }, 10);
             if (up && !exited) {
                 m_server = pid;
@@ -134,6 +135,19 @@ private:
         }
         m_problem = "no X display number from :70 to :129 could be started";
         return false;
+    }
+
+    // The process id written in an X server's lock file, or -1.
+    static pid_t lockOwner(const std::string& lock)
+    {
+        FILE* file = std::fopen(lock.c_str(), "r");
+        if (!file)
+            return -1;
+        long pid = -1;
+        if (std::fscanf(file, "%ld", &pid) != 1)
+            pid = -1;
+        std::fclose(file);
+        return pid_t(pid);
     }
 
     bool windowManagerReady() const
