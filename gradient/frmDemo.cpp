@@ -14,8 +14,6 @@
 #include <QScreen>
 #include <QToolButton>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int minimumWidthTwips = 4080;
@@ -71,7 +69,11 @@ void frmDemo::setVisible(bool visible)
     if (visible && !m_loaded) {
         m_loaded = true;
         Form_Load();
+        centreOnScreen();
+        QWidget::setVisible(visible);
+        // Again once the frame is known, which may be at once or a little later.
         placeOnceFramed(this, [this] { centreOnScreen(); });
+        return;
     }
     QWidget::setVisible(visible);
 }
@@ -81,14 +83,9 @@ void frmDemo::centreOnScreen()
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // Centred by the outer size, frame included, in the area that panels leave free. The size
+    // stays: the preview must cover the main window's 800 x 800 canvas.
     const QRect available = screen->availableGeometry();
-    // Only a framed window knows the room its frame takes; the preview gives way to make the
-    // whole window fit, down to the minimum size that Form_Resize keeps.
-    if (isFramed(this)) {
-        const QSize room = available.size() - (frameGeometry().size() - size());
-        if (width() > room.width() || height() > room.height())
-            resize(std::min(width(), room.width()), std::min(height(), room.height()));
-    }
     const QSize outer = frameGeometry().size();
     const QPoint centred(available.left() + (available.width() - outer.width()) / 2,
                          available.top() + (available.height() - outer.height()) / 2);

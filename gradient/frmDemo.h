@@ -39,7 +39,7 @@ private:
     void buildToolStrip();
     void buildLogo();
     void Form_Load();
-    // Centred in the screen's available area at the first showing, and small enough to fit it.
+    // Centred in the screen's available area at the first showing, kept inside it when it fits.
     void centreOnScreen();
     void Form_Resize();
     void PaintPreview();
