@@ -29,6 +29,12 @@ public:
         }
         if (!startServer(width, height))
             return;
+        // The socket comes a moment before the server takes clients; a client that comes too
+        // early is turned away. (The server never resets, so this probe's leaving is harmless.)
+        if (!waitFor([this] { return serverAnswers(); }, 10)) {
+            m_problem = "Xvfb did not answer within 10 seconds";
+            return;
+        }
         ::setenv("DISPLAY", m_display.c_str(), 1);
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
         m_windowManager = spawn({"openbox", "--sm-disable"}, -1);
@@ -117,7 +123,7 @@ private:
             if (::access(lock.c_str(), F_OK) == 0)
                 continue;
             const std::string display = ":" + std::to_string(number);
-            const pid_t pid = spawn({"Xvfb", display.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp"}, -1);
+            const pid_t pid = spawn({"Xvfb", display.c_str(), "-noreset", "-screen", "0", screen.c_str(), "-nolisten", "tcp"}, -1);
             const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
             bool exited = false;
             // Up when the socket is there and the lock names this server, not a rival's.
@@ -148,6 +154,12 @@ private:
             pid = -1;
         std::fclose(file);
         return pid_t(pid);
+    }
+
+    bool serverAnswers() const
+    {
+        const std::string command = "xprop -display " + m_display + " -root >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0;
     }
 
     bool windowManagerReady() const
