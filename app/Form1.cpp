@@ -1,10 +1,11 @@
 #include "app/Form1.h"
 
+#include "app/ProgramSetup.h"
+#include "platform/ComboPopup.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
@@ -94,17 +95,7 @@ void appendEntries(QComboBox* combo, const QStringList& entries)
     combo->addItems(entries);
     combo->setCurrentIndex(-1);
     combo->setEditText(text);
-}
-
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64}) {
-        const QString file = QStringLiteral(":/icons/pattern-designer-%1.png").arg(size);
-        if (QFile::exists(file))
-            icon.addFile(file, QSize(size, size));
-    }
-    return icon;
+    fitPopupToEntries(combo);
 }
 
 QString introductionText()

@@ -9,28 +9,44 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QList>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <optional>
 
 namespace {
 
-// The character code a key press types, or nothing for keys that type no character (arrows,
-// focus keys, Delete). The clipboard shortcuts count as their control codes.
-std::optional<std::int16_t> typedCode(const QKeyEvent& event)
+// The character codes a key press types, in order; empty for keys that type no character (arrows,
+// focus keys, Delete, Insert, and Shift+Insert, Ctrl+Insert or Shift+Delete, which paste, copy and
+// cut). Ctrl+C, Ctrl+V and Ctrl+X type their control codes even where the platform gives no text.
+QList<std::int16_t> typedCodes(const QKeyEvent& event)
 {
-    if (event.matches(QKeySequence::Copy))
-        return 3;
-    if (event.matches(QKeySequence::Paste))
-        return 22;
-    if (event.matches(QKeySequence::Cut))
-        return 24;
     const int key = event.key();
-    if (event.text().isEmpty() || key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete)
-        return std::nullopt;
-    return static_cast<std::int16_t>(event.text().at(0).unicode());
+    const bool control = event.modifiers().testFlag(Qt::ControlModifier);
+    if (control && key == Qt::Key_C)
+        return {3};
+    if (control && key == Qt::Key_V)
+        return {22};
+    if (control && key == Qt::Key_X)
+        return {24};
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete || key == Qt::Key_Insert)
+        return {};
+    QList<std::int16_t> codes;
+    for (QChar c : event.text())
+        codes << static_cast<std::int16_t>(c.unicode());
+    return codes;
+}
+
+// Gives the box what the filter let through of a key that typed several characters.
+void typeAccepted(QLineEdit& box, const QList<std::int16_t>& codes)
+{
+    for (std::int16_t code : codes) {
+        if (code == 8)
+            box.backspace();
+        else
+            box.insert(QString(QChar(char16_t(code))));
+    }
 }
 
 } // namespace
@@ -52,12 +68,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
     for (int index = 0; index < 4; ++index) {
         if (watched != txtParam[size_t(index)])
             continue;
-        const auto code = typedCode(*static_cast<QKeyEvent*>(event));
-        if (!code)
-            return false;
-        std::int16_t keyAscii = *code;
-        txtParam_KeyPress(std::int16_t(index), keyAscii);
-        return keyAscii == 0;
+        const QList<std::int16_t> codes = typedCodes(*static_cast<QKeyEvent*>(event));
+        QList<std::int16_t> accepted;
+        for (std::int16_t code : codes) {
+            std::int16_t keyAscii = code;
+            txtParam_KeyPress(std::int16_t(index), keyAscii);
+            if (keyAscii != 0)
+                accepted << keyAscii;
+        }
+        if (accepted.size() == codes.size())
+            return false; // nothing judged, or all passed: the box handles the key as usual
+        typeAccepted(*txtParam[size_t(index)], accepted);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -131,5 +153,5 @@ void Form1::Command7_Click()
     if (ChooseColorA(request) != 0)
         picOutput->setBackColor(Colour(request.rgbResult));
     else
-        MsgBox(QStringLiteral("取消后重选"), vbExclamation);
+        MsgBox(QStringLiteral("取消后重选"), vbExclamation, QString(), this);
 }

@@ -1,3 +1,4 @@
+#include "app/ProgramSetup.h"
 #include "app/Windows.h"
 
 #include <QApplication>
@@ -68,7 +69,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("pattern-designer"));
+    setUpApplication(app);
     startProgram();
     return app.exec();
 }

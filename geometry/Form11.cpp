@@ -1,6 +1,7 @@
 #include "geometry/Form11.h"
 
 #include "geometry/Module1.h"
+#include "platform/ComboPopup.h"
 #include "platform/Numbers.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
@@ -196,6 +197,7 @@ void Form11::Form_Load()
     // No entry is chosen; the box keeps its own text.
     Combo1->setCurrentIndex(-1);
     Combo1->setEditText(QStringLiteral("9"));
+    fitPopupToEntries(Combo1);
 }
 
 void Form11::Timer1_Timer()

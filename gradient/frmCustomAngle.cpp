@@ -2,12 +2,16 @@
 
 #include "gradient/GraphicalButton.h"
 #include "gradient/basDemo.h"
+#include "platform/FramedPlacement.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPointer>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -66,11 +70,19 @@ frmCustomAngle::frmCustomAngle(QWidget* owner)
     // While the thumb is dragged the value stays put and the scroll handler follows the thumb;
     // the change handler runs once the value itself changes.
     hsbAngle->setTracking(false);
+    // The bar is worked from the keyboard: it takes the focus on a click and has it at opening.
+    hsbAngle->setFocusPolicy(Qt::StrongFocus);
+    // Scroll bars invert their keys by default (Left would add); here Left, Page Down lower the
+    // angle and Right, Page Up raise it.
+    hsbAngle->setInvertedControls(false);
 
     cmdOK = makeGraphicalButton(this, QStringLiteral("cmdOK"), QStringLiteral("确定"), twipsRect(1980, 495, 975, 330),
                                 buttonFace);
     cmdCancel = makeGraphicalButton(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"),
                                     twipsRect(1980, 1080, 975, 315), buttonFace);
+
+    setTabOrder(hsbAngle, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
 
     connect(hsbAngle, &QScrollBar::valueChanged, this, &frmCustomAngle::hsbAngle_Change);
     connect(hsbAngle, &QScrollBar::sliderMoved, this, &frmCustomAngle::hsbAngle_Scroll);
@@ -96,6 +108,9 @@ bool frmCustomAngle::run(QWidget* caller, float& angle, Colour color1, Colour co
     showAngle();
     hsbAngle->setValue(m_angle);
     placeOver(caller);
+    hsbAngle->setFocus();
+    // Blocks the picker and the windows above it in its family, not the whole program.
+    setWindowModality(caller ? Qt::WindowModal : Qt::ApplicationModal);
     exec();
     if (m_cancelled)
         return false;
@@ -105,14 +120,29 @@ bool frmCustomAngle::run(QWidget* caller, float& angle, Colour color1, Colour co
 
 void frmCustomAngle::showAngle() { lblAngle->setText(QString::number(m_angle) + QStringLiteral("度")); }
 
+QPoint frmCustomAngle::placement(QSize callerOuter, QSize dialogOuter, const QRect& available)
+{
+    // Half the difference of the outer sizes in twips, counted from the screen's corner.
+    const int left = (pixelsToTwips(callerOuter.width()) - pixelsToTwips(dialogOuter.width())) / 2;
+    const int top = (pixelsToTwips(callerOuter.height()) - pixelsToTwips(dialogOuter.height())) / 2;
+    return keptInside(QRect(twipsPoint(left, top), dialogOuter), available);
+}
+
 void frmCustomAngle::placeOver(QWidget* caller)
 {
     if (!caller)
         return;
-    // Half the difference of the sizes, counted from the screen's corner.
-    const int left = (pixelsToTwips(caller->frameGeometry().width()) - pixelsToTwips(frameGeometry().width())) / 2;
-    const int top = (pixelsToTwips(caller->frameGeometry().height()) - pixelsToTwips(frameGeometry().height())) / 2;
-    move(twipsPoint(left, top));
+    const QPointer<QWidget> callerWindow(caller);
+    placeOnceFramed(this, [this, callerWindow] {
+        if (!callerWindow)
+            return;
+        // Until the dialog is framed, its frame is taken to be as thick as its caller's.
+        const QSize decoration = isFramed(this) ? frameGeometry().size() - size()
+                                                : callerWindow->frameGeometry().size() - callerWindow->size();
+        const QScreen* screen = callerWindow->screen();
+        const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), QSize(1 << 20, 1 << 20));
+        move(placement(callerWindow->frameGeometry().size(), size() + decoration, available));
+    });
 }
 
 void frmCustomAngle::hsbAngle_Change()
@@ -143,5 +173,27 @@ void frmCustomAngle::keyPressEvent(QKeyEvent* event)
         cmdCancel_Click();
         return;
     }
+    // Enter presses the focused button, else OK, the default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* focused = qobject_cast<QToolButton*>(focusWidget()))
+            focused->click();
+        else
+            cmdOK_Click();
+        return;
+    }
     QDialog::keyPressEvent(event);
+}
+
+void frmCustomAngle::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized())
+        return;
+    // A hidden modal dialog would leave the program looking hung: bring it back at once.
+    QTimer::singleShot(0, this, [this] {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+    });
 }

@@ -25,6 +25,10 @@ public:
 
     explicit frmCustomAngle(QWidget* owner = nullptr);
 
+    // Where the dialog's frame goes, in pixels: half the difference of the caller's and the
+    // dialog's outer sizes from the screen's corner, kept wholly inside the available area.
+    static QPoint placement(QSize callerOuter, QSize dialogOuter, const QRect& available);
+
     void hsbAngle_Change();
     void hsbAngle_Scroll();
     void cmdOK_Click();
@@ -32,6 +36,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool run(QWidget* caller, float& angle, Colour color1, Colour color2);

@@ -3,6 +3,7 @@
 #include "gradient/GraphicalButton.h"
 #include "gradient/basDemo.h"
 #include "gradient/frmCustomAngle.h"
+#include "platform/FramedPlacement.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 #include "platform/WindowRegistry.h"
@@ -59,10 +60,6 @@ frmDemo::frmDemo(QWidget* owner) : QWidget(owner, Qt::Window)
     connect(cmdAngle, &QToolButton::clicked, this, &frmDemo::cmdAngle_Click);
     connect(Command1, &QToolButton::clicked, this, &frmDemo::Command1_Click);
     connect(Command2, &QToolButton::clicked, this, &frmDemo::Command2_Click);
-
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        move(screen->geometry().center() - rect().center());
 }
 
 void frmDemo::setVisible(bool visible)
@@ -72,8 +69,27 @@ void frmDemo::setVisible(bool visible)
     if (visible && !m_loaded) {
         m_loaded = true;
         Form_Load();
+        centreOnScreen();
+        QWidget::setVisible(visible);
+        // Again once the frame is known, which may be at once or a little later.
+        placeOnceFramed(this, [this] { centreOnScreen(); });
+        return;
     }
     QWidget::setVisible(visible);
+}
+
+void frmDemo::centreOnScreen()
+{
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Centred by the outer size, frame included, in the area that panels leave free. The size
+    // stays: the preview must cover the main window's 800 x 800 canvas.
+    const QRect available = screen->availableGeometry();
+    const QSize outer = frameGeometry().size();
+    const QPoint centred(available.left() + (available.width() - outer.width()) / 2,
+                         available.top() + (available.height() - outer.height()) / 2);
+    move(keptInside(QRect(centred, outer), available));
 }
 
 void frmDemo::buildToolStrip()
@@ -201,7 +217,7 @@ void frmDemo::passPictureTo(QToolButton* button)
 void frmDemo::reportIfFailed(ErrorCode error)
 {
     if (error != ErrorCode::None)
-        MsgBox(gradientErrorText(error));
+        MsgBox(gradientErrorText(error), vbExclamation, QString(), this);
 }
 
 void frmDemo::cmdColor_Click(int index)

@@ -39,6 +39,8 @@ private:
     void buildToolStrip();
     void buildLogo();
     void Form_Load();
+    // Centred in the screen's available area at the first showing, kept inside it when it fits.
+    void centreOnScreen();
     void Form_Resize();
     void PaintPreview();
     ErrorCode RefreshToolButtons();

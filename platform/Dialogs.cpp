@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace {
 
@@ -16,7 +18,8 @@ std::optional<QColor> runColourDialog(QWidget* owner, std::optional<QColor> init
     }
     QColorDialog dialog(owner);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
-    dialog.setWindowModality(Qt::ApplicationModal);
+    // Blocks the window that asked, not the program's other windows.
+    dialog.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     dialog.setCurrentColor(initial.value_or(QColor(Qt::black)));
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
@@ -35,15 +38,41 @@ QMessageBox::Icon iconOf(int style)
     }
 }
 
+// Title-bar room beside the text: the frame's icon and its close, maximise and minimise buttons.
+constexpr int titleBarDecoration = 160;
+
+// Message boxes size themselves to their text; a spacer across the bottom keeps the box at
+// least as wide as its title needs.
+void keepTitleWhole(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(messageBoxTitleWidth(box.windowTitle()), 0, QSizePolicy::Fixed,
+                                  QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 } // namespace
 
-void MsgBox(const QString& text, int style, const QString& title)
+int messageBoxTitleWidth(const QString& title)
 {
-    QMessageBox box(QApplication::activeWindow());
+    // Window managers draw titles in a bold face, usually no smaller than the program's own.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    return QFontMetrics(font).horizontalAdvance(title) + titleBarDecoration;
+}
+
+void MsgBox(const QString& text, int style, const QString& title, QWidget* owner)
+{
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
+    box.setWindowModality(box.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
     box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
     box.setIcon(iconOf(style));
     box.setStandardButtons(QMessageBox::Ok);
+    keepTitleWhole(box);
     box.exec();
 }
 

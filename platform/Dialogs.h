@@ -20,9 +20,14 @@ inline const QString& applicationTitle()
 // Message box styles used by the program.
 constexpr int vbExclamation = 48;
 
-// A modal message box with an OK button; style 48 shows the warning icon. An empty title means the
-// program's title. The owner is the active window.
-void MsgBox(const QString& text, int style = vbExclamation, const QString& title = QString());
+// A message box with an OK button, modal to its owner (the active window when none is given);
+// style 48 shows the warning icon. An empty title means the program's title.
+void MsgBox(const QString& text, int style = vbExclamation, const QString& title = QString(),
+            QWidget* owner = nullptr);
+
+// The width a message box needs for its whole title to show in a window manager's title bar,
+// beside the frame's icon and buttons.
+int messageBoxTitleWidth(const QString& title);
 
 // The colour-chooser request record, built afresh for every call.
 struct CHOOSECOLOR

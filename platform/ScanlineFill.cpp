@@ -31,7 +31,9 @@ void fillPolygon(const PixelBuffer& buffer, const PixelPoint* points, int count,
     // Reused between calls so that filling allocates only when a larger polygon comes along.
     thread_local std::vector<Crossing> crossings;
     for (int y = firstRow; y < endRow; ++y) {
-        const double centreY = y + 0.5;
+        // A pixel stands for the integer point at its corner, where outlines put their pixels, so
+        // a fill sampled there stays within the outline drawn through the same points.
+        const double centreY = y;
         crossings.clear();
         for (int i = 0; i < count; ++i) {
             const PixelPoint a = points[i];
@@ -54,9 +56,9 @@ void fillPolygon(const PixelBuffer& buffer, const PixelPoint* points, int count,
             const bool inside = rule == FillRule::Winding ? winding != 0 : (k % 2) == 0;
             if (!inside)
                 continue;
-            // Pixels whose centre x + 0.5 lies in [left, right).
-            const double left = std::ceil(crossings[k].x - 0.5);
-            const double right = std::ceil(crossings[k + 1].x - 0.5);
+            // Pixels whose x lies in [left, right).
+            const double left = std::ceil(crossings[k].x);
+            const double right = std::ceil(crossings[k + 1].x);
             const double clampedLeft = std::clamp(left, 0.0, double(buffer.width));
             const double clampedRight = std::clamp(right, 0.0, double(buffer.width));
             buffer.fillSpan(y, static_cast<int>(clampedLeft), static_cast<int>(clampedRight), colour);

@@ -1,5 +1,6 @@
 #include "platform/WindowRegistry.h"
 
+#include "platform/FramedPlacement.h"
 #include "platform/Twips.h"
 
 WindowRegistry& WindowRegistry::instance()
@@ -43,9 +44,12 @@ void WindowRegistry::placeGeometricDesigner(const QWidget* mainWindow)
     QWidget* designer = existing(WindowId::Geometric);
     if (!designer)
         return;
-    const int mainWidth = mainWindow ? pixelsToTwips(mainWindow->frameGeometry().width()) : 0;
-    const int left = mainWidth - pixelsToTwips(designer->frameGeometry().width()) - 50;
-    designer->move(twipsPoint(left, 1500));
+    // Placed again once framed: a first showing knows only the inner sizes.
+    placeOnceFramed(designer, [designer, main = QPointer<const QWidget>(mainWindow)] {
+        const int mainWidth = main ? pixelsToTwips(main->frameGeometry().width()) : 0;
+        const int left = mainWidth - pixelsToTwips(designer->frameGeometry().width()) - 50;
+        designer->move(twipsPoint(left, 1500));
+    });
 }
 
 void WindowRegistry::clear()

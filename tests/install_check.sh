@@ -13,7 +13,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 [ -x "$prefix/bin/pattern-designer" ] || fail "bin/pattern-designer missing or not executable"
 
-desktop="$prefix/share/applications/pattern-designer.desktop"
+desktop="$prefix/share/applications/org.chenglan.patterndesigner.desktop"
 if [ -f "$desktop" ]; then
   for line in 'Name=澄岚数学图案自动设计器' 'Name[zh_CN]=澄岚数学图案自动设计器' \
               'Exec=pattern-designer' 'Icon=pattern-designer' 'Categories=Graphics;Education;'; do
@@ -27,7 +27,7 @@ if [ -f "$desktop" ]; then
     echo "note: desktop-file-validate not installed, entry checked by its lines only"
   fi
 else
-  fail "share/applications/pattern-designer.desktop missing"
+  fail "share/applications/org.chenglan.patterndesigner.desktop missing"
 fi
 
 for size in 16 22 24 32 48 64 128 256; do

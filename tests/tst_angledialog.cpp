@@ -61,6 +61,12 @@ private slots:
     void okGivesThePickerTheNewAngle();
     void cancelKeepsThePickersAngle();
     void mainCanvasIsNeverTouched();
+    void keysMoveTheBarWithALivePreview_data();
+    void keysMoveTheBarWithALivePreview();
+    void enterPressesTheFocusedButtonElseOk_data();
+    void enterPressesTheFocusedButtonElseOk();
+    void clickGivesTheBarTheFocus();
+    void modalToThePickerAndNeverStaysMinimised();
 
 private:
     QImage pickerPreview() const { return picker->findChild<PictureBox*>("picDraw")->Image(); }
@@ -244,6 +250,105 @@ void TestAngleDialog::mainCanvasIsNeverTouched()
     QCOMPARE(picker->angle(), 200.0f);
     QCOMPARE(canvas->Picture(), background);
     QCOMPARE(canvas->Image(), drawing);
+}
+
+void TestAngleDialog::keysMoveTheBarWithALivePreview_data()
+{
+    QTest::addColumn<float>("start");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Left, one degree down") << 315.0f << int(Qt::Key_Left) << 314;
+    QTest::newRow("Right, one degree up") << 315.0f << int(Qt::Key_Right) << 316;
+    QTest::newRow("Page Up, five degrees up") << 315.0f << int(Qt::Key_PageUp) << 320;
+    QTest::newRow("Page Down, five degrees down") << 315.0f << int(Qt::Key_PageDown) << 310;
+    QTest::newRow("Home, zero") << 315.0f << int(Qt::Key_Home) << 0;
+    QTest::newRow("End, 359") << 90.0f << int(Qt::Key_End) << 359;
+    QTest::newRow("Left stops at zero") << 0.0f << int(Qt::Key_Left) << 0;
+    QTest::newRow("Page Up stops at 359") << 357.0f << int(Qt::Key_PageUp) << 359;
+}
+
+void TestAngleDialog::keysMoveTheBarWithALivePreview()
+{
+    QFETCH(float, start);
+    QFETCH(int, key);
+    QFETCH(int, expected);
+    float angle = start;
+    bool barHasFocus = false;
+    QString label;
+    bool repainted = false;
+    whenOpen([&](AngleDialog d) {
+        barHasFocus = d.dialog->focusWidget() == d.bar();
+        const QImage before = d.preview();
+        // Keys go where the keyboard focus is, as they would from the keyboard.
+        QTest::keyClick(d.dialog->focusWidget(), Qt::Key(key));
+        label = d.label();
+        repainted = d.preview() != before;
+        QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Return);
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(barHasFocus);
+    QCOMPARE(angle, float(expected));
+    QCOMPARE(label, QString::number(expected) + QStringLiteral("度"));
+    QCOMPARE(repainted, int(start) != expected);
+}
+
+void TestAngleDialog::enterPressesTheFocusedButtonElseOk_data()
+{
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("bar focused: OK") << "hsbAngle" << true;
+    QTest::newRow("OK focused") << "cmdOK" << true;
+    QTest::newRow("Cancel focused") << "cmdCancel" << false;
+}
+
+void TestAngleDialog::enterPressesTheFocusedButtonElseOk()
+{
+    QFETCH(QString, focused);
+    QFETCH(bool, accepted);
+    float angle = 315;
+    whenOpen([&](AngleDialog d) {
+        QTest::keyClick(d.bar(), Qt::Key_Right);
+        d.dialog->findChild<QWidget*>(focused)->setFocus();
+        QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    });
+    QCOMPARE(frmCustomAngle::Display(picker, angle, lightYellow, orange), accepted);
+    QCOMPARE(angle, accepted ? 316.0f : 315.0f);
+}
+
+void TestAngleDialog::clickGivesTheBarTheFocus()
+{
+    float angle = 315;
+    bool barHasFocus = false;
+    whenOpen([&](AngleDialog d) {
+        d.dialog->findChild<QWidget*>("cmdCancel")->setFocus();
+        QTest::mouseClick(d.bar(), Qt::LeftButton, Qt::NoModifier, QPoint(d.bar()->width() / 2, d.bar()->height() / 2));
+        barHasFocus = d.dialog->focusWidget() == d.bar();
+        d.click("cmdOK");
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(barHasFocus);
+}
+
+void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
+{
+    float angle = 315;
+    QWidget* owner = nullptr;
+    Qt::WindowModality modality = Qt::NonModal;
+    bool minimiseButton = true;
+    bool cameBack = false;
+    whenOpen([&](AngleDialog d) {
+        owner = d.dialog->parentWidget();
+        modality = d.dialog->windowModality();
+        minimiseButton = d.dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint);
+        d.dialog->setWindowState(Qt::WindowMinimized);
+        cameBack = QTest::qWaitFor([&] { return !d.dialog->isMinimized() && d.dialog->isVisible(); }, 2000);
+        d.click("cmdOK");
+    });
+    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(owner, picker.data());
+    QCOMPARE(modality, Qt::WindowModal);
+    QVERIFY(!minimiseButton);
+    QVERIFY(cameBack);
 }
 
 QTEST_MAIN(TestAngleDialog)

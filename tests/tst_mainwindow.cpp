@@ -1,5 +1,6 @@
 #include "ModalDialog.h"
 
+#include "app/EnterPressesButton.h"
 #include "app/Form1.h"
 #include "curves/SlideShow.h"
 #include "platform/Beep.h"
@@ -413,6 +414,76 @@ private slots:
         QVERIFY(canvas->Picture().isNull());
         QCOMPARE(canvas->BackColor(), RGB(255, 192, 255));
         QCOMPARE(canvas->Image().pixel(400, 400), qRgb(255, 192, 255));
+    }
+
+    // Keys that type no character keep their editing action; a key carrying several characters
+    // is judged one character at a time.
+    void onlyTypedCharactersAreJudged_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("clipboard");
+        QTest::addColumn<int>("beeps");
+        const int shift = Qt::ShiftModifier;
+        const int ctrl = Qt::ControlModifier;
+        QTest::newRow("Shift+Insert pastes") << int(Qt::Key_Insert) << shift << QString() << "4599" << "99" << 0;
+        QTest::newRow("Ctrl+Insert copies") << int(Qt::Key_Insert) << ctrl << QString() << "45" << "45" << 0;
+        QTest::newRow("Shift+Delete cuts") << int(Qt::Key_Delete) << shift << QString() << "" << "45" << 0;
+        QTest::newRow("several digits at once") << int(Qt::Key_unknown) << 0 << "678" << "45678" << "99" << 0;
+        QTest::newRow("digits and letters at once") << int(Qt::Key_unknown) << 0 << "6a7b" << "4567" << "99" << 2;
+        QTest::newRow("no digit at once") << int(Qt::Key_unknown) << 0 << "x.-" << "45" << "99" << 3;
+    }
+
+    void onlyTypedCharactersAreJudged()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, text);
+        QFETCH(QString, result);
+        QFETCH(QString, clipboard);
+        QFETCH(int, beeps);
+        QApplication::clipboard()->setText(QStringLiteral("99"));
+        QLineEdit* box = m_form->txtParam[3];
+        box->setText(QStringLiteral("45"));
+        // Copy and cut work on the whole text; the others type at its end.
+        if (key == Qt::Key_Insert && modifiers == Qt::ControlModifier)
+            box->selectAll();
+        else if (key == Qt::Key_Delete)
+            box->selectAll();
+        else
+            box->end(false);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::KeyboardModifiers(modifiers), text);
+        QApplication::sendEvent(box, &press);
+        QCOMPARE(box->text(), result);
+        QCOMPARE(QApplication::clipboard()->text(), clipboard);
+        QCOMPARE(m_beeps, beeps);
+    }
+
+    void enterPressesTheFocusedButton_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Return") << int(Qt::Key_Return);
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter);
+        QTest::newRow("Space, as before") << int(Qt::Key_Space);
+    }
+
+    void enterPressesTheFocusedButton()
+    {
+        QFETCH(int, key);
+        EnterPressesButton enter;
+        qApp->installEventFilter(&enter);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        m_form->Command6->setFocus();
+        QVERIFY(m_form->Command6->hasFocus());
+        QSignalSpy pressed(m_form->Command6, &QPushButton::clicked);
+        const auto modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+        QTest::keyClick(m_form->Command6, Qt::Key(key), modifiers);
+        qApp->removeEventFilter(&enter);
+        QCOMPARE(pressed.count(), 1);
+        QVERIFY(!m_form->Timer1.isActive());
     }
 };
 

@@ -19,8 +19,8 @@ const QString mainCaption = QStringLiteral("澄岚数学图案自动设计器（
 const QString geometricCaption = QStringLiteral("澄岚几何图案自动设计器");
 const QString pickerCaption = QStringLiteral("澄岚渐变色背景选色器");
 const QString angleCaption = QStringLiteral("选择角度");
-// Qt's own colour dialog: English until the program loads Qt's Chinese translation.
-const QStringList colourDialogCaptions{QStringLiteral("Select Color"), QStringLiteral("选择颜色")};
+// Qt's own colour dialog, in Chinese through Qt's translation that the program loads.
+const QStringList colourDialogCaptions{QStringLiteral("选择颜色")};
 
 const QRgb canvasPink = qRgb(255, 192, 255);
 const QRgb windowGreen = qRgb(0, 64, 0);

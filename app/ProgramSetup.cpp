@@ -1,0 +1,42 @@
+#include "app/ProgramSetup.h"
+
+#include "app/EnterPressesButton.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString file = QStringLiteral(":/icons/pattern-designer-%1.png").arg(size);
+        if (QFile::exists(file))
+            icon.addFile(file, QSize(size, size));
+    }
+    return icon;
+}
+
+bool loadChineseQtTranslation(QApplication& app)
+{
+    // Loaded by name, not by locale: the interface is Chinese on every system.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QApplication::installTranslator(translator);
+    return true;
+}
+
+void setUpApplication(QApplication& app)
+{
+    QApplication::setApplicationName(QStringLiteral("pattern-designer"));
+    // The installed entry is org.chenglan.patterndesigner.desktop, named after the program's id.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.chenglan.patterndesigner"));
+    QApplication::setWindowIcon(programIcon());
+    loadChineseQtTranslation(app);
+    app.installEventFilter(new EnterPressesButton(&app));
+}

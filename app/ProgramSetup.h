@@ -1,0 +1,16 @@
+#pragma once
+
+class QApplication;
+class QIcon;
+
+// The program's icon in the sizes compiled into it.
+QIcon programIcon();
+
+// Installs Qt's own Chinese translation of its standard dialogs and menus, whatever the user's
+// locale. False when the translation file cannot be found or read.
+bool loadChineseQtTranslation(QApplication& app);
+
+// Everything the application object needs before the first window: name, icon on every window,
+// the desktop entry shells match the windows to, the Chinese standard dialogs, and Enter pressing
+// the focused button.
+void setUpApplication(QApplication& app);

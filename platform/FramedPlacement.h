@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+
+#include <functional>
+
+class QWidget;
+
+// True once the window manager has put a frame round the window and Qt knows its size.
+bool isFramed(const QWidget* window);
+
+// The frame's top-left corner moved as little as needed for the frame to lie wholly inside the
+// area; a frame larger than the area starts at the area's top-left corner.
+QPoint keptInside(const QRect& frame, const QRect& area);
+
+// Runs place now and, if the window is not framed yet, once more as soon as it is: before the
+// window manager frames a window, Qt reports its inner size as its outer size and places its
+// inner corner where the frame's corner should go. Gives up after three seconds (no window
+// manager, or one that draws no frames).
+void placeOnceFramed(QWidget* window, std::function<void()> place);

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Packs the build with cpack into a Debian package and checks what a user gets from it: the
+# program, the desktop entry, the metainfo, the icons, and dependencies found from the binary.
+# Usage: tests/package_check.sh BUILD_DIR. Exits 77 (skipped) without cpack or dpkg-deb.
+set -euo pipefail
+build=${1:?build folder}
+for tool in cpack dpkg-deb dpkg-shlibdeps; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+(cd "$build" && cpack -G DEB -B "$out" >"$out/cpack.log" 2>&1) || { cat "$out/cpack.log"; exit 1; }
+deb=$(ls "$out"/pattern-designer_*_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || { echo "FAIL: no pattern-designer .deb made"; exit 1; }
+
+[ "$(dpkg-deb -f "$deb" Package)" = pattern-designer ] || fail "package name is not pattern-designer"
+[ -n "$(dpkg-deb -f "$deb" Maintainer)" ] || fail "no maintainer"
+[ -n "$(dpkg-deb -f "$deb" Description)" ] || fail "no description"
+depends=$(dpkg-deb -f "$deb" Depends)
+# Package names only, one a line (alternatives split too).
+names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
+# From the binary (shlibdeps), then what the program loads at run time.
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
+  grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
+done
+
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+app=org.chenglan.patterndesigner
+for file in usr/bin/pattern-designer usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml; do
+  grep -qx "\./$file" <<<"$contents" || fail "$file missing from the package"
+done
+for size in 16 22 24 32 48 64 128 256; do
+  grep -qx "\./usr/share/icons/hicolor/${size}x${size}/apps/pattern-designer.png" <<<"$contents" ||
+    fail "icon ${size}x${size} missing from the package"
+done
+
+dpkg-deb -x "$deb" "$out/root"
+[ -x "$out/root/usr/bin/pattern-designer" ] || fail "the program is not executable"
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$out/root/usr/share/metainfo/$app.metainfo.xml" || fail "appstreamcli rejects the metainfo"
+else
+  echo "note: appstreamcli not installed, metainfo not validated"
+fi
+# The metainfo launches the desktop entry that is in the package.
+grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$out/root/usr/share/metainfo/$app.metainfo.xml" ||
+  fail "metainfo does not launch $app.desktop"
+
+if ((failures)); then
+  echo "$failures package check(s) failed"
+  exit 1
+fi
+echo "package check passed: $(basename "$deb")"
