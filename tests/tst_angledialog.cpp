@@ -276,7 +276,7 @@ void TestAngleDialog::keysMoveTheBarWithALivePreview()
     bool barHasFocus = false;
     QString label;
     bool repainted = false;
-    whenOpen([&](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
         barHasFocus = d.dialog->focusWidget() == d.bar();
         const QImage before = d.preview();
         // Keys go where the keyboard focus is, as they would from the keyboard.
@@ -284,7 +284,7 @@ void TestAngleDialog::keysMoveTheBarWithALivePreview()
         label = d.label();
         repainted = d.preview() != before;
         QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Return);
-    });
+    }));
     QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
     QVERIFY(barHasFocus);
     QCOMPARE(angle, float(expected));
@@ -306,11 +306,11 @@ void TestAngleDialog::enterPressesTheFocusedButtonElseOk()
     QFETCH(QString, focused);
     QFETCH(bool, accepted);
     float angle = 315;
-    whenOpen([&](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
         QTest::keyClick(d.bar(), Qt::Key_Right);
         d.dialog->findChild<QWidget*>(focused)->setFocus();
         QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
-    });
+    }));
     QCOMPARE(frmCustomAngle::Display(picker, angle, lightYellow, orange), accepted);
     QCOMPARE(angle, accepted ? 316.0f : 315.0f);
 }
@@ -319,12 +319,12 @@ void TestAngleDialog::clickGivesTheBarTheFocus()
 {
     float angle = 315;
     bool barHasFocus = false;
-    whenOpen([&](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
         d.dialog->findChild<QWidget*>("cmdCancel")->setFocus();
         QTest::mouseClick(d.bar(), Qt::LeftButton, Qt::NoModifier, QPoint(d.bar()->width() / 2, d.bar()->height() / 2));
         barHasFocus = d.dialog->focusWidget() == d.bar();
         d.click("cmdOK");
-    });
+    }));
     QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
     QVERIFY(barHasFocus);
 }
@@ -336,14 +336,14 @@ void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
     Qt::WindowModality modality = Qt::NonModal;
     bool minimiseButton = true;
     bool cameBack = false;
-    whenOpen([&](AngleDialog d) {
+    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
         owner = d.dialog->parentWidget();
         modality = d.dialog->windowModality();
         minimiseButton = d.dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint);
         d.dialog->setWindowState(Qt::WindowMinimized);
         cameBack = QTest::qWaitFor([&] { return !d.dialog->isMinimized() && d.dialog->isVisible(); }, 2000);
         d.click("cmdOK");
-    });
+    }));
     QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
     QCOMPARE(owner, picker.data());
     QCOMPARE(modality, Qt::WindowModal);
