@@ -2,7 +2,7 @@
 
 #include "curves/CurveControls.h"
 #include "platform/Dialogs.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QTimer>
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QWidget>
 

@@ -2,7 +2,7 @@
 
 #include "platform/Colour.h"
 #include "platform/Numbers.h"
-#include "platform/ScanlineFill.h"
+#include "raster/ScanlineFill.h"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 
 #include "platform/Gdi.h"
 #include "platform/PictureBox.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <array>
 #include <cmath>

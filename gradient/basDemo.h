@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Numbers.h"
-#include "platform/ScanlineFill.h"
+#include "raster/ScanlineFill.h"
 
 #include <cstddef>
 

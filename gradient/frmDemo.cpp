@@ -5,7 +5,7 @@
 #include "gradient/frmCustomAngle.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QGuiApplication>
 #include <QLabel>

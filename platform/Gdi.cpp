@@ -1,9 +1,9 @@
 #include "platform/Gdi.h"
 
 #include "platform/DeviceContext.h"
-#include "platform/LineWalk.h"
+#include "raster/LineWalk.h"
 #include "platform/PictureBox.h"
-#include "platform/WideLine.h"
+#include "raster/WideLine.h"
 
 #include <optional>
 #include <variant>

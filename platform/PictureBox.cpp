@@ -1,6 +1,6 @@
 #include "platform/PictureBox.h"
 
-#include "platform/LineWalk.h"
+#include "raster/LineWalk.h"
 #include "platform/Twips.h"
 
 #include <QPaintEvent>

@@ -2,8 +2,8 @@
 
 #include "platform/Colour.h"
 #include "platform/DeviceContext.h"
-#include "platform/DotStamp.h"
-#include "platform/PixelBuffer.h"
+#include "raster/DotStamp.h"
+#include "raster/PixelBuffer.h"
 #include "platform/Twips.h"
 
 #include <QImage>

@@ -4,7 +4,7 @@
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
 #include "platform/Twips.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
