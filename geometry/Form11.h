@@ -55,6 +55,4 @@ private:
     void buildTopRow();
     void buildBottomRow();
     void buildTimers();
-    void applyWidthFromCombo();
-    void drawRandomFigure(int figure);
 };
