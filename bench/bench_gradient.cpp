@@ -1,7 +1,7 @@
 #include "ThreadTime.h"
 
 #include "gradient/GradientRect.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -26,8 +26,7 @@ void paintWithQPainter(QImage& image, const std::vector<PixelPoint>& lines, cons
 void BM_GradientVsQPainter(benchmark::State& state)
 {
     constexpr int size = 800;
-    PictureBox canvas;
-    canvas.resize(size, size);
+    Surface canvas{QSize(size, size)};
     clsGradient gradient;
     gradient.setAngle(float(state.range(0)));
     std::vector<PixelPoint> lines;

@@ -20,10 +20,9 @@ const Colour blue = RGB(0, 0, 255);
 const QRgb sentinel = qRgb(0, 255, 0);
 
 // A canvas of the given size filled with the sentinel colour.
-std::unique_ptr<PictureBox> sentinelCanvas(int width, int height)
+std::unique_ptr<Surface> sentinelCanvas(int width, int height)
 {
-    auto canvas = std::make_unique<PictureBox>();
-    canvas->resize(width, height);
+    auto canvas = std::make_unique<Surface>(QSize(width, height));
     canvas->setBackColor(Colour::fromQRgb(sentinel));
     return canvas;
 }
@@ -49,7 +48,9 @@ private slots:
     void tooSmallAreaPaintsNothing_data();
     void tooSmallAreaPaintsNothing();
     void paintLeavesNoGraphicsObjects();
-    void brokenAngleReportsOnceAndStops();
+    void brokenAngleReportsToTheCallerAndStops();
+    void reportedErrorShowsTheRenderersMessage_data();
+    void reportedErrorShowsTheRenderersMessage();
     void sweepLineList_data();
     void sweepLineList();
     void sweepColours_data();
@@ -184,40 +185,68 @@ void TestGradient::tooSmallAreaPaintsNothing()
     clsGradient gradient;
     QVERIFY(!gradient.Draw(*canvas));
     QCOMPARE(countSentinels(canvas->Image()), size.width() * size.height());
-    QVERIFY(canvas->updatesEnabled());
     QCOMPARE(lockedWindow(), nullptr);
 }
 
 void TestGradient::paintLeavesNoGraphicsObjects()
 {
-    auto canvas = sentinelCanvas(80, 30);
+    // Shown in a window, whose painting must be resumed afterwards.
+    PictureBox box;
+    box.resize(80, 30);
     const int before = liveGdiObjectCount();
     clsGradient gradient;
     gradient.setAngle(33);
-    QVERIFY(gradient.Draw(*canvas));
+    QVERIFY(gradient.Draw(box.surface()));
     QCOMPARE(liveGdiObjectCount(), before);
-    QVERIFY(canvas->updatesEnabled());
+    QVERIFY(box.updatesEnabled());
     QCOMPARE(lockedWindow(), nullptr);
 }
 
-void TestGradient::brokenAngleReportsOnceAndStops()
+void TestGradient::brokenAngleReportsToTheCallerAndStops()
 {
     auto canvas = sentinelCanvas(40, 40);
     const int before = liveGdiObjectCount();
     clsGradient gradient;
     gradient.setAngle(std::numeric_limits<float>::quiet_NaN());
+    QStringList titles;
+    ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
+        titles << box->windowTitle();
+        box->accept();
+    }, Answer::EveryOne);
+    const GradientPaint paint = gradient.Draw(*canvas);
+    QVERIFY(!paint);
+    QCOMPARE(paint.error, ErrorCode::Overflow);
+    // The renderer itself shows nothing; the window does.
+    QCoreApplication::processEvents();
+    QVERIFY(titles.isEmpty());
+    QCOMPARE(countSentinels(canvas->Image()), 40 * 40);
+    QCOMPARE(liveGdiObjectCount(), before);
+    QCOMPARE(lockedWindow(), nullptr);
+}
+
+void TestGradient::reportedErrorShowsTheRenderersMessage_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("overflow") << int(ErrorCode::Overflow) << QStringLiteral("溢出");
+    QTest::newRow("out of memory") << int(OutOfMemoryError) << QStringLiteral("内存溢出");
+}
+
+void TestGradient::reportedErrorShowsTheRenderersMessage()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
     QStringList titles, texts;
     ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
         titles << box->windowTitle();
         texts << box->text();
         box->accept();
     }, Answer::EveryOne);
-    QVERIFY(!gradient.Draw(*canvas));
+    reportGradientError(ErrorCode(code));
     QCOMPARE(titles, QStringList{QStringLiteral("GradientRect.cls")});
-    QCOMPARE(texts, QStringList{QStringLiteral("溢出")});
-    QCOMPARE(countSentinels(canvas->Image()), 40 * 40);
-    QCOMPARE(liveGdiObjectCount(), before);
-    QVERIFY(canvas->updatesEnabled());
+    QCOMPARE(texts, QStringList{text});
+    reportGradientError(ErrorCode::None);
+    QCOMPARE(texts.size(), 1);
 }
 
 // Expected lines worked out step by step by hand-written arithmetic apart from the program: the

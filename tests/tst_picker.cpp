@@ -211,8 +211,7 @@ void TestPicker::arrowSizeFromTheShorterSide()
     QFETCH(float, angle);
     QFETCH(QPoint, tip);
     QFETCH(QPoint, beyond);
-    PictureBox canvas;
-    canvas.resize(size);
+    Surface canvas(size);
     canvas.setBackColor(RGB(255, 255, 255));
     QCOMPARE(DrawAngleArrow(canvas, angle), ErrorCode::None);
     const QImage image = canvas.Image();

@@ -1,11 +1,11 @@
 #include "PrivateDisplay.h"
 
 #include "app/Form1.h"
+#include "app/WindowRegistry.h"
 #include "app/Windows.h"
 #include "gradient/frmCustomAngle.h"
 #include "gradient/frmDemo.h"
 #include "platform/FramedPlacement.h"
-#include "platform/WindowRegistry.h"
 
 #include <QtTest>
 

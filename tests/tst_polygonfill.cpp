@@ -1,6 +1,6 @@
 #include "gradient/basDemo.h"
 #include "platform/Gdi.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QtTest>
 
@@ -57,8 +57,7 @@ private slots:
 
 void TestPolygonFill::fillMeetsASlantedOutlineFromInside()
 {
-    PictureBox canvas;
-    canvas.resize(10, 11);
+    Surface canvas(QSize(10, 11));
     canvas.setBackColor(white);
     canvas.setForeColor(yellow);
     canvas.setFillColor(red);
@@ -93,8 +92,7 @@ void TestPolygonFill::arrowheadNeverLeaksOutOfItsOutline_data()
 void TestPolygonFill::arrowheadNeverLeaksOutOfItsOutline()
 {
     QFETCH(QSize, size);
-    PictureBox canvas;
-    canvas.resize(size);
+    Surface canvas(size);
     for (int angle = 0; angle < 360; ++angle) {
         canvas.setBackColor(white);
         QCOMPARE(DrawAngleArrow(canvas, float(angle)), ErrorCode::None);

@@ -1,4 +1,4 @@
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "platform/FramedPlacement.h"
 #include "platform/Twips.h"
