@@ -45,8 +45,12 @@ QByteArray encodeSvg(const PictureSource& source, const QString& code)
     generator.setOutputDevice(&buffer);
     generator.setSize(source.size());
     generator.setViewBox(QRect(QPoint(0, 0), source.size()));
-    generator.setTitle(code);
-    generator.setDescription(patternDescription(code));
+    // Viewers take the size at 96 dots per inch, so the picture opens at its own pixel size.
+    generator.setResolution(96);
+    // The generator writes these texts as they are; a code typed with '<' or '&' must not break
+    // the file.
+    generator.setTitle(code.toHtmlEscaped());
+    generator.setDescription(patternDescription(code).toHtmlEscaped());
     QPainter painter(&generator);
     source.paintVector(painter);
     painter.end();

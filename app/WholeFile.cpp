@@ -35,9 +35,12 @@ ExportResult writeWholeFile(const QString& path, const QByteArray& bytes)
         return failure(refusal);
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write shows here: a buffered one that stops half-way (file size
+    // limit, full disk) is flushed by commit() without an error and would leave a cut file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return failure(QStringLiteral("不能在这个文件夹里写入文件（没有写入权限或只读）。"));
-    if (file.write(bytes) != bytes.size()) {
+    const bool whole = file.write(bytes) == bytes.size() && file.size() == bytes.size();
+    if (!whole) {
         file.cancelWriting();
         return failure(QStringLiteral("磁盘已满或文件没能写完。"));
     }
