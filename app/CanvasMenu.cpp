@@ -9,6 +9,23 @@
 #include <QMessageBox>
 #include <QWidget>
 
+namespace {
+
+ExportResult writePattern(ExportKind kind, const PictureSource& picture, const QString& code, const QString& path)
+{
+    switch (kind) {
+    case ExportKind::Png:
+        return savePng(picture, 1.0, code, path);
+    case ExportKind::Png4x:
+        return savePng(picture, 4.0, code, path);
+    case ExportKind::Svg:
+        break;
+    }
+    return saveSvg(picture, code, path);
+}
+
+} // namespace
+
 CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     : QObject(canvas),
       m_canvas(canvas),
@@ -75,8 +92,7 @@ void CanvasMenu::saveShownPattern(ExportKind kind)
     const QString path = m_chooseFile(owner, saveRequestFor(kind, code));
     if (path.isEmpty())
         return;
-    const ExportResult result = kind == ExportKind::Svg ? saveSvg(*picture, code, path)
-                                                        : savePng(*picture, kind == ExportKind::Png4x ? 4.0 : 1.0, code, path);
+    const ExportResult result = writePattern(kind, *picture, code, path);
     if (!result.ok)
         m_reportError(owner, saveFailureMessage(path, result.reason));
 }
