@@ -2,7 +2,7 @@
 
 #include "curves/CurveControls.h"
 #include "platform/Dialogs.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -35,7 +35,7 @@ public:
     QString paramText(int index) const override;
     void setParamText(int index, const QString& text) override;
     void showPatternCode(const QString& code) override;
-    PictureBox& curveCanvas() override { return *picOutput; }
+    Surface& curveCanvas() override;
 
     // The key filter of the parameter boxes: digits and backspace pass, anything else beeps and
     // is discarded (keyAscii set to 0).

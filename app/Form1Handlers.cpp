@@ -117,6 +117,8 @@ void Form1::Command2_Click()
         registry.placeGeometricDesigner(this);
 }
 
+Surface& Form1::curveCanvas() { return picOutput->surface(); }
+
 void Form1::cmdClear_Click() { picOutput->Cls(); }
 
 void Form1::Command7_Click()

@@ -3,7 +3,7 @@
 #include "app/Form1.h"
 #include "geometry/Form11.h"
 #include "gradient/frmDemo.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 void registerWindows()
 {

@@ -1,5 +1,5 @@
 #include "gradient/GradientRect.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -32,8 +32,7 @@ double secondsOf(auto&& work)
 void BM_GradientVsQPainter(benchmark::State& state)
 {
     constexpr int size = 800;
-    PictureBox canvas;
-    canvas.resize(size, size);
+    Surface canvas{QSize(size, size)};
     clsGradient gradient;
     gradient.setAngle(float(state.range(0)));
     std::vector<PixelPoint> lines;

@@ -4,7 +4,7 @@
 
 #include "app/Form1.h"
 #include "platform/Random.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class PictureBox;
+class Surface;
 
 // What the curve engine reads and writes of the main window: the step divisor (Combo1), the pen
 // width list (Combo2), the four parameter boxes (txtParam), the pattern code label (Label7) and
@@ -17,5 +17,5 @@ public:
     virtual QString paramText(int index) const = 0;
     virtual void setParamText(int index, const QString& text) = 0;
     virtual void showPatternCode(const QString& code) = 0;
-    virtual PictureBox& curveCanvas() = 0;
+    virtual Surface& curveCanvas() = 0;
 };

@@ -2,7 +2,7 @@
 
 #include "curves/CurveControls.h"
 #include "platform/Numbers.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 CurveParameters readCurveParameters(const CurveControls& controls)
 {
@@ -18,7 +18,7 @@ CurveParameters readCurveParameters(const CurveControls& controls)
 void plotCurve(CurveControls& controls, const CurvePlotter& plotter)
 {
     const CurveParameters parameters = readCurveParameters(controls);
-    PictureBox& canvas = controls.curveCanvas();
+    Surface& canvas = controls.curveCanvas();
     const Colour colour = plotter.colour;
     traceCurve(parameters, plotter.phase, [&](float x, float y) { canvas.PSet(x, y, colour); });
 }

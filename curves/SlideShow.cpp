@@ -3,7 +3,7 @@
 #include "curves/CurveControls.h"
 #include "curves/StylePresets.h"
 #include "platform/Numbers.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 namespace {
 

@@ -1,9 +1,8 @@
 #include "geometry/Form11.h"
 
-#include "geometry/Module1.h"
+#include "geometry/GeometricSlide.h"
 #include "platform/Numbers.h"
 #include "platform/PictureBox.h"
-#include "platform/Random.h"
 #include "platform/Twips.h"
 
 #include <QCheckBox>
@@ -14,11 +13,6 @@
 #include <QTimer>
 
 namespace {
-
-constexpr int figureCount = 5;
-constexpr int oneOffBox = 3600;
-constexpr int oneOffLeft = 1200;
-constexpr Colour oneOffColour = RGB(0, 250, 0);
 
 void place(QWidget* widget, const char* name, int left, int top, int width, int height)
 {
@@ -61,9 +55,6 @@ QFont boldFont(const QString& family, bool italic)
     font.setItalic(italic);
     return font;
 }
-
-// A colour channel from one random draw: 0 to 230.
-int randomChannel(float draw) { return static_cast<int>(roundHalfEven(230.0 * draw)); }
 
 } // namespace
 
@@ -198,48 +189,7 @@ void Form11::Form_Load()
     Combo1->setEditText(QStringLiteral("9"));
 }
 
-void Form11::Timer1_Timer()
-{
-    Picture1->Cls();
-
-    const float r1 = RandomSource::next();
-    const float r2 = RandomSource::next();
-    const float r3 = RandomSource::next();
-    Picture1->setBackColor(RGB(randomChannel(r1), randomChannel(r2), randomChannel(r3)));
-
-    applyWidthFromCombo();
-
-    for (int figure = 0; figure < figureCount; ++figure)
-        drawRandomFigure(figure);
-
-    // The product is stored as a single-precision value; its text ends the code.
-    const float p = RandomSource::next();
-    const float product = toSingle(99.0 * p);
-    Label3->setText(QStringLiteral("QRV") + Combo1->currentText() + QStringLiteral("600") + numberToText(product));
-}
-
-// An unusable text (not a number, beyond 16 bits, or a width the box refuses) keeps the width.
-void Form11::applyWidthFromCombo()
-{
-    if (const auto width = textToInt16(Combo1->currentText()))
-        Picture1->setDrawWidth(*width);
-}
-
-// Figure 0 is the outermost; each one inwards is 1000 twips smaller on every side, all centred
-// at (4500, 4500) twips.
-void Form11::drawRandomFigure(int figure)
-{
-    const float q1 = RandomSource::next();
-    const float q2 = RandomSource::next();
-    const float q3 = RandomSource::next();
-    const float q4 = RandomSource::next();
-    const int corner = 200 + 1000 * figure;
-    const int size = 8600 - 2000 * figure;
-    const auto points = static_cast<std::int16_t>(roundHalfEven(99.0 * q1));
-    const Colour colour = RGB(randomChannel(q2), randomChannel(q3), randomChannel(q4));
-    // A figure that fails ends only itself.
-    DrawStarPolygon(*Picture1, corner, corner, size, size, points, 0, colour);
-}
+void Form11::Timer1_Timer() { Label3->setText(drawGeometricSlide(Picture1->surface(), Combo1->currentText())); }
 
 void Form11::Check2_Click()
 {
@@ -254,15 +204,7 @@ void Form11::Check2_Click()
     }
 }
 
-void Form11::Command1_Click(int /*index*/)
-{
-    Picture1->Cls();
-    // Text that is no 16-bit number leaves the box cleared, without a message.
-    const auto points = textToInt16(Text1->text());
-    if (!points)
-        return;
-    DrawStarPolygon(*Picture1, oneOffLeft, oneOffLeft, oneOffBox, oneOffBox, *points, 0, oneOffColour);
-}
+void Form11::Command1_Click(int /*index*/) { drawOneOffFigure(Picture1->surface(), Text1->text()); }
 
 void Form11::Command3_Click()
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QWidget>
 
@@ -55,6 +55,4 @@ private:
     void buildTopRow();
     void buildBottomRow();
     void buildTimers();
-    void applyWidthFromCombo();
-    void drawRandomFigure(int figure);
 };

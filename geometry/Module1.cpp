@@ -1,7 +1,7 @@
 #include "geometry/Module1.h"
 
 #include "platform/Gdi.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 #include "platform/Twips.h"
 
 #include <cmath>
@@ -38,7 +38,7 @@ PixelPoint* workingArray(int count)
 }
 
 // Fills one copy with the winding rule, so a star's core is filled as well as its points.
-void fillCopy(PictureBox& canvas, const PixelPoint* vertices, int count)
+void fillCopy(Surface& canvas, const PixelPoint* vertices, int count)
 {
     const GdiObject region(CreatePolygonRgn(vertices, count, WINDING));
     const GdiObject brush(CreateSolidBrush(canvas.ForeColor()));
@@ -111,7 +111,7 @@ ErrorCode starCopyVertices(const StarEllipse& ellipse, const StarDecomposition& 
     return ErrorCode::None;
 }
 
-ErrorCode DrawStarPolygon(PictureBox& canvas, std::int32_t left, std::int32_t top, std::int32_t width,
+ErrorCode DrawStarPolygon(Surface& canvas, std::int32_t left, std::int32_t top, std::int32_t width,
                           std::int32_t height, std::int16_t points, std::int16_t fill, Colour colour)
 {
     const auto twipsPerPixelX = nearestInt16(TwipsPerPixelX());

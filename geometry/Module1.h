@@ -2,12 +2,12 @@
 
 #include "platform/Colour.h"
 #include "platform/Numbers.h"
-#include "platform/ScanlineFill.h"
+#include "raster/ScanlineFill.h"
 
 #include <cstdint>
 #include <optional>
 
-class PictureBox;
+class Surface;
 
 // A point in twips on a canvas.
 struct TwipsPoint
@@ -57,5 +57,5 @@ ErrorCode starCopyVertices(const StarEllipse& ellipse, const StarDecomposition& 
 // (twips) through the canvas's device context, in the colour, with the canvas's pen width; with
 // fill every polygon is filled as well. An error ends the drawing where it happens and is returned;
 // ForeColor then keeps the figure colour, otherwise it is restored.
-ErrorCode DrawStarPolygon(PictureBox& canvas, std::int32_t left, std::int32_t top, std::int32_t width,
+ErrorCode DrawStarPolygon(Surface& canvas, std::int32_t left, std::int32_t top, std::int32_t width,
                           std::int32_t height, std::int16_t points, std::int16_t fill, Colour colour);

@@ -1,8 +1,7 @@
 #include "gradient/GradientRect.h"
 
-#include "platform/Dialogs.h"
-#include "platform/Gdi.h"
-#include "platform/PictureBox.h"
+#include "gradient/GradientSweep.h"
+#include "platform/Surface.h"
 #include "platform/WindowServices.h"
 
 #include <QScopeGuard>
@@ -11,8 +10,6 @@
 #include <cmath>
 
 namespace {
-
-const QString paintTitle = QStringLiteral("GradientRect.cls");
 
 // The line list grows by this many entries at a time.
 constexpr int lineBlock = 1000;
@@ -80,20 +77,26 @@ Colour clsGradient::resolvedAtAssignment(Colour colour)
     return colour;
 }
 
-bool clsGradient::Draw(PictureBox& target)
+GradientPaint clsGradient::Draw(Surface& target)
 {
-    // A typed target always has a window and a device context, so Draw has no error path of its
-    // own; errors while painting are reported by the painting routine.
-    LockWindowUpdate(target.hWnd());
-    const auto unlock = qScopeGuard([] { LockWindowUpdate(nullptr); });
-    QRect client;
-    if (!GetClientRect(target.hWnd(), &client))
-        return false;
-    const int W = client.x() + client.width();
-    const int H = client.y() + client.height();
+    // Painting of the window showing the target waits until the sweep is complete.
+    if (target.hWnd())
+        LockWindowUpdate(target.hWnd());
+    const auto unlock = qScopeGuard([&target] {
+        if (target.hWnd())
+            LockWindowUpdate(nullptr);
+    });
+    const int W = target.width();
+    const int H = target.height();
     if (W <= 1 || H <= 1)
-        return false;
-    return PaintAngledGradient(target.hDC(), W, H) > 0;
+        return {};
+    std::vector<PixelPoint> lines;
+    std::vector<Colour> colours;
+    if (const ErrorCode error = sweepPlan(W, H, lines, colours); error != ErrorCode::None)
+        return GradientPaint{false, error};
+    const bool drawn = lines.size() >= 2;
+    target.drawSweep(std::make_shared<GradientSweep>(*this, QSize(W, H), std::move(lines), std::move(colours)));
+    return GradientPaint{drawn, ErrorCode::None};
 }
 
 std::optional<int> clsGradient::BlendColors(Colour color1, Colour color2, int steps, std::vector<Colour>& colours)
@@ -214,30 +217,11 @@ ErrorCode clsGradient::sweepLines(int W, int H, std::vector<PixelPoint>& lines) 
     return buildLineList(sweepFor(W, H), W, H, lines);
 }
 
-std::int32_t clsGradient::PaintAngledGradient(DeviceContext& dc, int W, int H)
+ErrorCode clsGradient::sweepPlan(int W, int H, std::vector<PixelPoint>& lines, std::vector<Colour>& colours) const
 {
-    // After a failure and its message the paint stops; nothing is drawn.
-    const auto fail = [](ErrorCode code) {
-        MsgBox(gradientErrorText(code), vbExclamation, paintTitle);
-        return std::int32_t(0);
-    };
-    std::vector<PixelPoint> lines;
     if (const ErrorCode error = sweepLines(W, H, lines); error != ErrorCode::None)
-        return fail(error);
-    const int n = int(lines.size());
-
-    std::vector<Colour> table;
-    if (!BlendColors(m_color1, m_color2, int(roundHalfEven(n / 2.0)), table))
-        return fail(OutOfMemoryError);
-
-    int i = 0;
-    for (; i <= n - 2; i += 2) {
-        MoveToEx(dc, lines[size_t(i)].x, lines[size_t(i)].y);
-        const HPEN pen = CreatePen(PS_SOLID, 1, table[size_t(i / 2)]);
-        const HGDIOBJ previous = SelectObject(dc, pen);
-        LineTo(dc, lines[size_t(i) + 1].x, lines[size_t(i) + 1].y);
-        SelectObject(dc, previous);
-        DeleteObject(pen);
-    }
-    return i;
+        return error;
+    if (!BlendColors(m_color1, m_color2, int(roundHalfEven(double(lines.size()) / 2.0)), colours))
+        return OutOfMemoryError;
+    return ErrorCode::None;
 }

@@ -2,7 +2,7 @@
 
 #include "platform/Colour.h"
 #include "platform/Numbers.h"
-#include "platform/ScanlineFill.h"
+#include "raster/ScanlineFill.h"
 
 #include <QString>
 
@@ -10,14 +10,23 @@
 #include <optional>
 #include <vector>
 
-class DeviceContext;
-class PictureBox;
+class Surface;
 
 // The platform's "out of memory" error, for a colour table or line list too large to hold.
 constexpr ErrorCode OutOfMemoryError = static_cast<ErrorCode>(7);
 
 // The text a message box shows for an error of the gradient code.
 QString gradientErrorText(ErrorCode code);
+// Shows that text in a warning message box with the renderer's title; nothing for no error.
+void reportGradientError(ErrorCode code);
+
+// What a paint did: whether lines were drawn, and the error that stopped it, if any.
+struct GradientPaint
+{
+    bool drawn = false;
+    ErrorCode error = ErrorCode::None;
+    explicit operator bool() const { return drawn; }
+};
 
 // A point of the sweep line. Coordinates are stored as float at every step: the rounding of each
 // store decides which pixels a line covers.
@@ -27,8 +36,8 @@ struct FloatPoint
     float Y = 0;
 };
 
-// Paints a two-colour linear gradient at any angle over a canvas's client area by sweeping a
-// one-pixel line across it, one pen per line.
+// Paints a two-colour linear gradient at any angle over a surface by sweeping a one-pixel line
+// across it. The surface keeps the recipe, so a larger copy is swept afresh in its own pixels.
 class clsGradient
 {
 public:
@@ -39,9 +48,9 @@ public:
     float Angle() const { return m_angle; }
     void setAngle(float degrees);
 
-    // Paints the whole client area of the target; true when lines were drawn. The caller
+    // Paints the whole target. Errors are returned, not shown; nothing is drawn then. The caller
     // refreshes the target when it wants the result on screen.
-    bool Draw(PictureBox& target);
+    GradientPaint Draw(Surface& target);
 
     // Fills colours[0 .. steps - 1] (steps at least 2) from color1 to color2 and returns the
     // number of entries; no value when the table would be too large to hold.
@@ -49,6 +58,8 @@ public:
 
     // The ends of the lines a paint of a W x H area draws, entries 2k and 2k + 1 for line k.
     ErrorCode sweepLines(int W, int H, std::vector<PixelPoint>& lines) const;
+    // The lines of a W x H area and their colours, one per line.
+    ErrorCode sweepPlan(int W, int H, std::vector<PixelPoint>& lines, std::vector<Colour>& colours) const;
 
 private:
     struct Sweep;
@@ -57,7 +68,6 @@ private:
     static void RotatePointAbout(FloatPoint centre, FloatPoint& point, float angle);
     static double DivideOrZero(double a, double b) { return b == 0 ? 0.0 : a / b; }
 
-    std::int32_t PaintAngledGradient(DeviceContext& dc, int W, int H);
     ErrorCode buildLineList(const Sweep& sweep, int W, int H, std::vector<PixelPoint>& lines) const;
     Sweep sweepFor(int W, int H) const;
 

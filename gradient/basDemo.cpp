@@ -1,8 +1,7 @@
 #include "gradient/basDemo.h"
 
 #include "platform/Gdi.h"
-#include "platform/PictureBox.h"
-#include "platform/WindowRegistry.h"
+#include "platform/Surface.h"
 
 #include <array>
 #include <cmath>
@@ -12,12 +11,9 @@ namespace {
 // The picker's tool strip takes this colour whenever an arrow is drawn.
 constexpr Colour toolStripMark{0x7B15D7};
 
-void markToolStrip()
+void markToolStrip(Surface* strip)
 {
-    QWidget* picker = WindowRegistry::instance().existing(WindowId::GradientPicker);
-    if (!picker)
-        return;
-    if (auto* strip = picker->findChild<PictureBox*>(QStringLiteral("picTools")))
+    if (strip)
         strip->setBackColor(toolStripMark);
 }
 
@@ -40,7 +36,7 @@ ErrorCode RotatePixelPoints(PixelPoint centre, PixelPoint* points, std::size_t c
     return ErrorCode::None;
 }
 
-ErrorCode DrawAngleArrow(PictureBox& canvas, float angle)
+ErrorCode DrawAngleArrow(Surface& canvas, float angle, Surface* toolStrip)
 {
     const double SW = canvas.ScaleWidth();
     const double SH = canvas.ScaleHeight();
@@ -62,7 +58,7 @@ ErrorCode DrawAngleArrow(PictureBox& canvas, float angle)
     canvas.setFillStyle(0);
     canvas.setFillColor(Colour(0x0000FF));
     canvas.setForeColor(Colour(0x00FFFF));
-    markToolStrip();
+    markToolStrip(toolStrip);
     Polygon(canvas.hDC(), points.data(), int(points.size()));
     canvas.setFillStyle(fillStyle);
     canvas.setFillColor(fillColor);

@@ -78,9 +78,10 @@ frmCustomAngle::frmCustomAngle(QWidget* owner)
     connect(cmdCancel, &QToolButton::clicked, this, &frmCustomAngle::cmdCancel_Click);
 }
 
-bool frmCustomAngle::Display(QWidget* caller, float& angle, Colour color1, Colour color2)
+bool frmCustomAngle::Display(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip)
 {
     frmCustomAngle dialog(caller);
+    dialog.m_toolStrip = toolStrip;
     return dialog.run(caller, angle, color1, color2);
 }
 
@@ -90,9 +91,8 @@ bool frmCustomAngle::run(QWidget* caller, float& angle, Colour color1, Colour co
     m_gradient.setAngle(angle);
     m_gradient.setColor1(color1);
     m_gradient.setColor2(color2);
-    m_gradient.Draw(*picDraw);
     m_angle = wholeDegrees(m_gradient.Angle());
-    DrawAngleArrow(*picDraw, m_angle);
+    drawPreview();
     showAngle();
     hsbAngle->setValue(m_angle);
     placeOver(caller);
@@ -121,9 +121,14 @@ void frmCustomAngle::hsbAngle_Change()
     m_angle = std::int16_t(hsbAngle->sliderPosition());
     showAngle();
     m_gradient.setAngle(m_angle);
-    m_gradient.Draw(*picDraw);
-    DrawAngleArrow(*picDraw, m_angle);
+    drawPreview();
     picDraw->Refresh();
+}
+
+void frmCustomAngle::drawPreview()
+{
+    reportGradientError(m_gradient.Draw(picDraw->surface()).error);
+    DrawAngleArrow(picDraw->surface(), m_angle, m_toolStrip);
 }
 
 void frmCustomAngle::hsbAngle_Scroll() { hsbAngle_Change(); }

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class PictureBox;
+class Surface;
 class QLabel;
 class QScrollBar;
 class QToolButton;
@@ -21,7 +22,8 @@ class frmCustomAngle : public QDialog
 public:
     // Shows the dialog over the caller until it is closed. Unless it was cancelled, the chosen
     // whole angle is written to angle and true returned; closing by the frame counts as OK.
-    static bool Display(QWidget* caller, float& angle, Colour color1, Colour color2);
+    // The arrow marks the caller's tool strip, when one is given.
+    static bool Display(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip = nullptr);
 
     explicit frmCustomAngle(QWidget* owner = nullptr);
 
@@ -38,7 +40,10 @@ private:
     void showAngle();
     void placeOver(QWidget* caller);
 
+    void drawPreview();
+
     bool m_cancelled = false;
+    Surface* m_toolStrip = nullptr;
     std::int16_t m_angle = 0;
     clsGradient m_gradient;
 

@@ -5,7 +5,7 @@
 #include "gradient/frmCustomAngle.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -155,7 +155,7 @@ void frmDemo::PaintPreview()
     m_gradient.setAngle(m_angle);
     m_gradient.setColor1(m_color1);
     m_gradient.setColor2(m_color2);
-    m_gradient.Draw(*picDraw);
+    reportGradientError(m_gradient.Draw(picDraw->surface()).error);
     picDraw->Refresh();
 }
 
@@ -174,9 +174,9 @@ ErrorCode frmDemo::RefreshToolButtons()
     picTemp->Line(2, 2, SW - 2, SH - 2, m_gradient.Color2(), LineBox::BoxFilled);
     passPictureTo(cmdColor[1]);
 
-    m_gradient.Draw(*picTemp);
+    reportGradientError(m_gradient.Draw(picTemp->surface()).error);
     drawSunkenFrame();
-    const ErrorCode error = DrawAngleArrow(*picTemp, m_gradient.Angle());
+    const ErrorCode error = DrawAngleArrow(picTemp->surface(), m_gradient.Angle(), &picTools->surface());
     if (error != ErrorCode::None)
         return error;
     passPictureTo(cmdAngle);
@@ -224,7 +224,7 @@ void frmDemo::cmdColor_Click(int index)
 
 void frmDemo::cmdAngle_Click()
 {
-    if (!frmCustomAngle::Display(this, m_angle, m_color1, m_color2))
+    if (!frmCustomAngle::Display(this, m_angle, m_color1, m_color2, &picTools->surface()))
         return;
     PaintPreview();
     reportIfFailed(RefreshToolButtons());
@@ -234,7 +234,7 @@ void frmDemo::Command1_Click()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Main))
-        canvas->setPicture(picDraw->Image());
+        canvas->setPicture(picDraw->Image(), picDraw->surface().snapshot());
     hide();
     registry.show(WindowId::Main);
 }
@@ -243,7 +243,7 @@ void frmDemo::Command2_Click()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Geometric))
-        canvas->setPicture(picDraw->Image());
+        canvas->setPicture(picDraw->Image(), picDraw->surface().snapshot());
     hide();
     if (registry.show(WindowId::Geometric))
         registry.placeGeometricDesigner(registry.window(WindowId::Main));

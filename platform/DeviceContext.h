@@ -2,17 +2,17 @@
 
 #include "platform/Gdi.h"
 
-class PictureBox;
+class Surface;
 
-// The device context of one canvas: its selected pen and brush and its current position. Drawing
-// through it lands in the canvas's retained image, in pixels. Until other objects are selected the
+// The device context of one surface: its selected pen and brush and its current position. Drawing
+// through it lands on the surface, in logical pixels. Until other objects are selected the
 // pen follows the canvas's ForeColor and DrawWidth, the brush its FillColor and FillStyle.
 class DeviceContext
 {
 public:
-    explicit DeviceContext(PictureBox& canvas) : m_canvas(canvas) {}
+    explicit DeviceContext(Surface& canvas) : m_canvas(canvas) {}
 
-    PictureBox& canvas() const { return m_canvas; }
+    Surface& canvas() const { return m_canvas; }
 
 private:
     friend HGDIOBJ SelectObject(DeviceContext&, HGDIOBJ);
@@ -20,7 +20,7 @@ private:
     friend bool MoveToEx(DeviceContext&, int, int, PixelPoint*);
     friend bool LineTo(DeviceContext&, int, int);
 
-    PictureBox& m_canvas;
+    Surface& m_canvas;
     HGDIOBJ m_pen = CanvasPen;
     HGDIOBJ m_brush = CanvasBrush;
     PixelPoint m_position;

@@ -1,9 +1,7 @@
 #include "platform/Gdi.h"
 
 #include "platform/DeviceContext.h"
-#include "platform/LineWalk.h"
-#include "platform/PictureBox.h"
-#include "platform/WideLine.h"
+#include "platform/Surface.h"
 
 #include <optional>
 #include <variant>
@@ -162,33 +160,14 @@ bool Polygon(DeviceContext& dc, const PixelPoint* points, int count)
 {
     if (!points || count < 2)
         return false;
-    PictureBox& canvas = dc.canvas();
-    if (const auto brush = brushOf(dc, dc.m_brush)) {
-        fillPolygon(canvas.pixelBuffer(), points, count, FillRule::Alternate, brush->toQRgb());
-    }
+    Surface& canvas = dc.canvas();
+    if (const auto brush = brushOf(dc, dc.m_brush))
+        canvas.drawFill(RecordedFill{std::vector<PixelPoint>(points, points + count), FillRule::Alternate, brush->toQRgb()});
     const Pen pen = penOf(dc, dc.m_pen);
-    if (pen.style != PS_NULL) {
-        if (pen.width <= 1) {
-            const PixelBuffer buffer = canvas.pixelBuffer();
-            const QRgb colour = pen.colour.toQRgb();
-            for (int i = 0; i < count; ++i) {
-                const PixelPoint a = points[i];
-                const PixelPoint b = points[(i + 1) % count];
-                walkLine(buffer, a.x, a.y, b.x, b.y, colour, EndPixel::Excluded);
-            }
-        } else {
-            // Edge by edge with the round pen, straight into the scanlines: round joins come
-            // from the overlapping round ends.
-            const PixelBuffer buffer = canvas.pixelBuffer();
-            const QRgb colour = pen.colour.toQRgb();
-            for (int i = 0; i < count; ++i) {
-                const PixelPoint a = points[i];
-                const PixelPoint b = points[(i + 1) % count];
-                strokeWideSegment(buffer, a.x, a.y, b.x, b.y, pen.width, colour);
-            }
-        }
-    }
-    canvas.markDirty();
+    // Edge by edge: a wide round pen gets round joins from the overlapping round ends.
+    if (pen.style != PS_NULL)
+        canvas.drawOutline(RecordedOutline{std::vector<PixelPoint>(points, points + count), true, pen.width,
+                                           pen.colour.toQRgb()});
     return true;
 }
 
@@ -199,9 +178,7 @@ bool FillRgn(DeviceContext& dc, HRGN region, HBRUSH brush)
     const auto colour = brushOf(dc, brush);
     if (!shape || !colour)
         return false;
-    fillPolygon(dc.canvas().pixelBuffer(), shape->points.data(), int(shape->points.size()), shape->rule,
-                colour->toQRgb());
-    dc.canvas().markDirty();
+    dc.canvas().drawFill(RecordedFill{shape->points, shape->rule, colour->toQRgb()});
     return true;
 }
 
@@ -220,12 +197,6 @@ bool LineTo(DeviceContext& dc, int x, int y)
     dc.m_position = PixelPoint{x, y};
     if (pen.style == PS_NULL)
         return true;
-    PictureBox& canvas = dc.canvas();
-    if (pen.width <= 1) {
-        walkLine(canvas.pixelBuffer(), from.x, from.y, x, y, pen.colour.toQRgb(), EndPixel::Excluded);
-    } else {
-        strokeWideSegment(canvas.pixelBuffer(), from.x, from.y, x, y, pen.width, pen.colour.toQRgb());
-    }
-    canvas.markDirty();
+    dc.canvas().drawOutline(RecordedOutline{{from, PixelPoint{x, y}}, false, pen.width, pen.colour.toQRgb()});
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Colour.h"
-#include "platform/ScanlineFill.h"
+#include "raster/ScanlineFill.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "curves/CurveControls.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QStringList>
 
@@ -16,7 +16,6 @@ class FakeCurveControls : public CurveControls
 public:
     FakeCurveControls()
     {
-        canvas.resize(800, 800);
         canvas.setBackColor(RGB(255, 192, 255));
         canvas.setDrawWidth(1);
     }
@@ -25,7 +24,7 @@ public:
     QString penWidth = QStringLiteral("5");
     std::array<QString, 4> params{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
     QString patternCodeShown;
-    PictureBox canvas;
+    Surface canvas{QSize(800, 800)};
     mutable QStringList reads; // which texts were read, in order
 
     void setParams(const QString& R, const QString& r, const QString& d, const QString& N)
@@ -46,7 +45,7 @@ public:
     }
     void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
     void showPatternCode(const QString& code) override { patternCodeShown = code; }
-    PictureBox& curveCanvas() override { return canvas; }
+    Surface& curveCanvas() override { return canvas; }
 
 private:
     void log(const QString& what) const { reads.append(what); }

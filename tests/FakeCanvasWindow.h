@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/PictureBox.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QWidget>
 

@@ -1,5 +1,5 @@
 #include "platform/Gdi.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 #include "platform/WindowServices.h"
 
 #include <QtTest>
@@ -18,7 +18,7 @@ constexpr Colour fill = RGB(0, 0, 250);
 // A canvas of the given size with a known background, as the drawing code finds it.
 struct Canvas
 {
-    PictureBox box;
+    Surface box;
 
     explicit Canvas(int width = 40, int height = 40, ScaleMode mode = ScaleMode::Pixels)
     {
@@ -211,19 +211,19 @@ void TestCanvas::imageCopyIsNotChangedByLaterDrawing_data()
 {
     // Each way of drawing after the copy was taken; the pixel view of the canvas is cached, so
     // every path must let go of the shared pixels first.
-    using Draw = std::function<void(PictureBox&)>;
+    using Draw = std::function<void(Surface&)>;
     QTest::addColumn<Draw>("draw");
-    QTest::newRow("thin dot") << Draw([](PictureBox& b) { b.PSet(5, 5, ink); });
-    QTest::newRow("wide dot") << Draw([](PictureBox& b) { b.setDrawWidth(6); b.PSet(5, 5, ink); });
-    QTest::newRow("thin line") << Draw([](PictureBox& b) { b.Line(0, 5, 19, 5, ink); });
-    QTest::newRow("wide line") << Draw([](PictureBox& b) { b.setDrawWidth(3); b.Line(0, 5, 19, 5, ink); });
-    QTest::newRow("filled box") << Draw([](PictureBox& b) { b.Line(2, 2, 8, 8, ink, LineBox::BoxFilled); });
-    QTest::newRow("LineTo") << Draw([](PictureBox& b) { MoveToEx(b.hDC(), 0, 0); LineTo(b.hDC(), 10, 10); });
-    QTest::newRow("Polygon") << Draw([](PictureBox& b) {
+    QTest::newRow("thin dot") << Draw([](Surface& b) { b.PSet(5, 5, ink); });
+    QTest::newRow("wide dot") << Draw([](Surface& b) { b.setDrawWidth(6); b.PSet(5, 5, ink); });
+    QTest::newRow("thin line") << Draw([](Surface& b) { b.Line(0, 5, 19, 5, ink); });
+    QTest::newRow("wide line") << Draw([](Surface& b) { b.setDrawWidth(3); b.Line(0, 5, 19, 5, ink); });
+    QTest::newRow("filled box") << Draw([](Surface& b) { b.Line(2, 2, 8, 8, ink, LineBox::BoxFilled); });
+    QTest::newRow("LineTo") << Draw([](Surface& b) { MoveToEx(b.hDC(), 0, 0); LineTo(b.hDC(), 10, 10); });
+    QTest::newRow("Polygon") << Draw([](Surface& b) {
         const PixelPoint points[] = {pt(1, 1), pt(15, 2), pt(8, 15)};
         Polygon(b.hDC(), points, 3);
     });
-    QTest::newRow("FillRgn") << Draw([](PictureBox& b) {
+    QTest::newRow("FillRgn") << Draw([](Surface& b) {
         const PixelPoint points[] = {pt(1, 1), pt(15, 2), pt(8, 15)};
         GdiObject region(CreatePolygonRgn(points, 3, WINDING));
         GdiObject brush(CreateSolidBrush(fill));
@@ -233,7 +233,7 @@ void TestCanvas::imageCopyIsNotChangedByLaterDrawing_data()
 
 void TestCanvas::imageCopyIsNotChangedByLaterDrawing()
 {
-    using Draw = std::function<void(PictureBox&)>;
+    using Draw = std::function<void(Surface&)>;
     QFETCH(Draw, draw);
     Canvas canvas(20, 20);
     canvas.box.PSet(1, 1, ink); // the cached pixel view is live now

@@ -4,7 +4,7 @@
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
 #include "platform/Twips.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,10 +51,9 @@ TickDraws replayTick()
 }
 
 // A canvas like the drawing box, for pictures drawn straight through the geometry routine.
-std::unique_ptr<PictureBox> twinCanvas(Colour background, int drawWidth)
+std::unique_ptr<Surface> twinCanvas(Colour background, int drawWidth)
 {
-    auto canvas = std::make_unique<PictureBox>();
-    canvas->resize(609, 609);
+    auto canvas = std::make_unique<Surface>(QSize(609, 609));
     canvas->setScaleMode(ScaleMode::Twips);
     canvas->setDrawWidth(drawWidth);
     canvas->setBackColor(background);

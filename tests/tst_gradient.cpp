@@ -41,10 +41,9 @@ private:
 };
 
 // A canvas of the given size filled with the sentinel colour.
-std::unique_ptr<PictureBox> sentinelCanvas(int width, int height)
+std::unique_ptr<Surface> sentinelCanvas(int width, int height)
 {
-    auto canvas = std::make_unique<PictureBox>();
-    canvas->resize(width, height);
+    auto canvas = std::make_unique<Surface>(QSize(width, height));
     canvas->setBackColor(Colour::fromQRgb(sentinel));
     return canvas;
 }
@@ -77,7 +76,9 @@ private slots:
     void tooSmallAreaPaintsNothing_data();
     void tooSmallAreaPaintsNothing();
     void paintLeavesNoGraphicsObjects();
-    void brokenAngleReportsOnceAndStops();
+    void brokenAngleReportsToTheCallerAndStops();
+    void reportedErrorShowsTheRenderersMessage_data();
+    void reportedErrorShowsTheRenderersMessage();
 };
 
 void TestGradient::blendColors_data()
@@ -208,35 +209,59 @@ void TestGradient::tooSmallAreaPaintsNothing()
     clsGradient gradient;
     QVERIFY(!gradient.Draw(*canvas));
     QCOMPARE(countSentinels(canvas->Image()), size.width() * size.height());
-    QVERIFY(canvas->updatesEnabled());
     QCOMPARE(lockedWindow(), nullptr);
 }
 
 void TestGradient::paintLeavesNoGraphicsObjects()
 {
-    auto canvas = sentinelCanvas(80, 30);
+    // Shown in a window, whose painting must be resumed afterwards.
+    PictureBox box;
+    box.resize(80, 30);
     const int before = liveGdiObjectCount();
     clsGradient gradient;
     gradient.setAngle(33);
-    QVERIFY(gradient.Draw(*canvas));
+    QVERIFY(gradient.Draw(box.surface()));
     QCOMPARE(liveGdiObjectCount(), before);
-    QVERIFY(canvas->updatesEnabled());
+    QVERIFY(box.updatesEnabled());
     QCOMPARE(lockedWindow(), nullptr);
 }
 
-void TestGradient::brokenAngleReportsOnceAndStops()
+void TestGradient::brokenAngleReportsToTheCallerAndStops()
 {
     auto canvas = sentinelCanvas(40, 40);
     const int before = liveGdiObjectCount();
     clsGradient gradient;
     gradient.setAngle(std::numeric_limits<float>::quiet_NaN());
     MessageCatcher catcher;
-    QVERIFY(!gradient.Draw(*canvas));
-    QCOMPARE(catcher.titles, QStringList{QStringLiteral("GradientRect.cls")});
-    QCOMPARE(catcher.texts, QStringList{QStringLiteral("溢出")});
+    const GradientPaint paint = gradient.Draw(*canvas);
+    QVERIFY(!paint);
+    QCOMPARE(paint.error, ErrorCode::Overflow);
+    // The renderer itself shows nothing; the window does.
+    QCoreApplication::processEvents();
+    QVERIFY(catcher.titles.isEmpty());
     QCOMPARE(countSentinels(canvas->Image()), 40 * 40);
     QCOMPARE(liveGdiObjectCount(), before);
-    QVERIFY(canvas->updatesEnabled());
+    QCOMPARE(lockedWindow(), nullptr);
+}
+
+void TestGradient::reportedErrorShowsTheRenderersMessage_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("overflow") << int(ErrorCode::Overflow) << QStringLiteral("溢出");
+    QTest::newRow("out of memory") << int(OutOfMemoryError) << QStringLiteral("内存溢出");
+}
+
+void TestGradient::reportedErrorShowsTheRenderersMessage()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    MessageCatcher catcher;
+    reportGradientError(ErrorCode(code));
+    QCOMPARE(catcher.titles, QStringList{QStringLiteral("GradientRect.cls")});
+    QCOMPARE(catcher.texts, QStringList{text});
+    reportGradientError(ErrorCode::None);
+    QCOMPARE(catcher.texts.size(), 1);
 }
 
 QTEST_MAIN(TestGradient)

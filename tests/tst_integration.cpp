@@ -12,7 +12,7 @@
 #include "platform/Gdi.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QCheckBox>
 #include <QColorDialog>

@@ -1,4 +1,4 @@
-#include "platform/LineWalk.h"
+#include "raster/LineWalk.h"
 
 #include <QtTest>
 

@@ -4,6 +4,7 @@
 #include "curves/SlideShow.h"
 #include "curves/StylePresets.h"
 #include "platform/Numbers.h"
+#include "platform/PictureBox.h"
 #include "platform/Random.h"
 
 #include <QLabel>
@@ -42,7 +43,7 @@ int runWidth(const QImage& image, int x, int y, QRgb colour)
 }
 
 // A canvas that shows a single dot, drawn at its current width, to measure that width.
-int dotWidthOf(PictureBox& canvas)
+int dotWidthOf(Surface& canvas)
 {
     canvas.Cls();
     canvas.PSet(100, 100, RGB(1, 2, 3));

@@ -11,7 +11,7 @@
 #include "platform/Numbers.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "geometry/Module1.h"
 #include "platform/Gdi.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QtTest>
 
@@ -21,10 +21,9 @@ constexpr std::int32_t int32Min = std::numeric_limits<std::int32_t>::min();
 // to 180, centre (100, 100), radius 80.
 struct Canvas
 {
-    PictureBox box;
+    Surface box{QSize(200, 200)};
     Canvas(int width = 1)
     {
-        box.resize(200, 200);
         box.setScaleMode(ScaleMode::Twips);
         box.setDrawWidth(width);
         box.setBackColor(background);

@@ -1,5 +1,5 @@
-#include "platform/DotStamp.h"
-#include "platform/WideLine.h"
+#include "raster/DotStamp.h"
+#include "raster/WideLine.h"
 
 #include <QtTest>
 

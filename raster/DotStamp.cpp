@@ -1,4 +1,4 @@
-#include "platform/DotStamp.h"
+#include "raster/DotStamp.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "platform/WideLine.h"
+#include "raster/WideLine.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PixelBuffer.h"
+#include "raster/PixelBuffer.h"
 
 #include <vector>
 
@@ -11,7 +11,15 @@ class DotStamp
 public:
     explicit DotStamp(int diameter = 1);
 
+    struct Span
+    {
+        int begin;
+        int end;
+    };
+
     int diameter() const { return m_diameter; }
+    // Row r of the dot's d x d cell: columns [begin, end).
+    Span span(int r) const { return m_spans[size_t(r)]; }
 
     // Stamps the dot centred on pixel (x, y), clipped to the buffer.
     void stamp(const PixelBuffer& buffer, int x, int y, QRgb colour) const
@@ -41,11 +49,6 @@ public:
     }
 
 private:
-    struct Span
-    {
-        int begin;
-        int end;
-    };
     int m_diameter;
     std::vector<Span> m_spans;
 };

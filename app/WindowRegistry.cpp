@@ -1,4 +1,4 @@
-#include "platform/WindowRegistry.h"
+#include "app/WindowRegistry.h"
 
 #include "platform/Twips.h"
 

@@ -1,4 +1,4 @@
-#include "platform/ScanlineFill.h"
+#include "raster/ScanlineFill.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,15 +1,7 @@
 #pragma once
 
-#include "platform/PixelBuffer.h"
-
-#include <cstdint>
-
-struct PixelPoint
-{
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend constexpr bool operator==(PixelPoint, PixelPoint) = default;
-};
+#include "raster/PixelBuffer.h"
+#include "raster/PixelPoint.h"
 
 enum class FillRule { Alternate = 1, Winding = 2 };
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PixelBuffer.h"
+#include "raster/PixelBuffer.h"
 
 #include <cstdint>
 

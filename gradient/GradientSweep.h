@@ -1,0 +1,29 @@
+#pragma once
+
+#include "gradient/GradientRect.h"
+#include "platform/SweepRecipe.h"
+
+#include <QSize>
+
+#include <vector>
+
+// A gradient as a surface records it: the renderer's colours and angle and the logical area.
+// At scale 1 it draws the lines already planned; at any other scale it sweeps the area afresh
+// in device pixels, so the result is never an enlargement.
+class GradientSweep : public SweepRecipe
+{
+public:
+    GradientSweep(const clsGradient& gradient, QSize area, std::vector<PixelPoint> lines, std::vector<Colour> colours);
+
+    void paint(const PixelBuffer& buffer, double scale) const override;
+    void paintVector(QPainter& painter) const override;
+
+private:
+    static void paintLines(const PixelBuffer& buffer, const std::vector<PixelPoint>& lines,
+                           const std::vector<Colour>& colours);
+
+    clsGradient m_gradient;
+    QSize m_area;
+    std::vector<PixelPoint> m_lines;
+    std::vector<Colour> m_colours;
+};

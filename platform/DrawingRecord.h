@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/SweepRecipe.h"
+#include "raster/PixelPoint.h"
+#include "raster/ScanlineFill.h"
+
+#include <QRgb>
+
+#include <cstdint>
+#include <memory>
+#include <variant>
+#include <vector>
+
+// Outline (B) or filled (BF) rectangle instead of a line.
+enum class LineBox { None, Box, BoxFilled };
+
+// Everything drawn on a surface since it was last cleared, as inputs rather than pixels, so
+// that it can be drawn again at any scale. Coordinates are logical pixels unless stated.
+
+// One dot as PSet received it: coordinates in the canvas's unit.
+struct RecordedDot
+{
+    float x;
+    float y;
+    QRgb colour;
+};
+
+// Consecutive dots of one diameter and unit, entries [begin, end) of the record's dots.
+struct DotRun
+{
+    int diameter;
+    int unitsPerPixel; // 1 for pixels, 15 for twips
+    std::uint32_t begin;
+    std::uint32_t end;
+};
+
+// A line or box of the canvas's Line command; ends in pixels, not yet rounded.
+struct RecordedLine
+{
+    double x1, y1, x2, y2;
+    QRgb colour;
+    int width;
+    LineBox box;
+};
+
+// A polyline of the device context's pen: each segment leaves out its end pixel when thin and
+// has round ends when wide.
+struct RecordedOutline
+{
+    std::vector<PixelPoint> points;
+    bool closed;
+    int width;
+    QRgb colour;
+};
+
+struct RecordedFill
+{
+    std::vector<PixelPoint> points;
+    FillRule rule;
+    QRgb colour;
+};
+
+struct RecordedSweep
+{
+    std::shared_ptr<const SweepRecipe> recipe;
+};
+
+using DrawingStep = std::variant<DotRun, RecordedLine, RecordedOutline, RecordedFill, RecordedSweep>;
+
+struct DrawingRecord
+{
+    std::vector<DrawingStep> steps;
+    std::vector<RecordedDot> dots;
+
+    bool empty() const { return steps.empty(); }
+    // Empties the record but keeps its memory, so a slide after a slide does not allocate.
+    void clear()
+    {
+        steps.clear();
+        dots.clear();
+    }
+};

@@ -1,0 +1,38 @@
+#include "platform/SurfaceSnapshot.h"
+
+#include "platform/RecordRaster.h"
+#include "platform/RecordVector.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+SurfaceSnapshot::SurfaceSnapshot(QSize size, SurfaceBackground background,
+                                 std::shared_ptr<const DrawingRecord> record)
+    : m_size(size), m_background(std::move(background)), m_record(std::move(record))
+{
+}
+
+QImage SurfaceSnapshot::render(qreal scale) const
+{
+    if (m_size.isEmpty() || !(scale > 0))
+        return QImage();
+    const QSize pixels(int(std::ceil(m_size.width() * scale - 1e-9)), int(std::ceil(m_size.height() * scale - 1e-9)));
+    QImage image(pixels, QImage::Format_RGB32);
+    if (image.isNull())
+        return image;
+    RecordRaster raster(image, scale);
+    raster.erase(m_background);
+    CoverageMask mask;
+    raster.draw(*m_record, 0, m_record->steps.size(), DotOrder::HiddenSkipped, mask);
+    return image;
+}
+
+void SurfaceSnapshot::paintVector(QPainter& painter) const
+{
+    painter.save();
+    painter.setClipRect(QRect(QPoint(0, 0), m_size));
+    paintBackgroundVector(painter, m_size, m_background);
+    paintRecordVector(painter, *m_record);
+    painter.restore();
+}

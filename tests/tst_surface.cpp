@@ -1,0 +1,330 @@
+#include "CurveFixture.h"
+#include "curves/CurvePlotter.h"
+#include "curves/SlideShow.h"
+#include "geometry/GeometricSlide.h"
+#include "gradient/GradientRect.h"
+#include "gradient/basDemo.h"
+#include "platform/Gdi.h"
+#include "platform/PictureSource.h"
+#include "platform/Random.h"
+#include "platform/Surface.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QSvgGenerator>
+#include <QSvgRenderer>
+#include <QtTest>
+
+#include <functional>
+#include <set>
+
+namespace {
+
+constexpr Colour ink = RGB(192, 64, 0);
+constexpr Colour back = RGB(255, 192, 255);
+
+QImage slideAt(int penWidth, DotOrder order)
+{
+    FakeCurveControls controls;
+    controls.canvas.setDotOrder(order);
+    controls.canvas.setDrawWidth(penWidth);
+    RandomSource::reset();
+    slideShowTick(controls);
+    return controls.canvas.Image();
+}
+
+int distinctColours(const QImage& image, int y)
+{
+    std::set<QRgb> colours;
+    for (int x = 0; x < image.width(); ++x)
+        colours.insert(image.pixel(x, y));
+    return int(colours.size());
+}
+
+// Columns of row y in the colour, as [first, last]; (-1, -1) when there are none.
+QPair<int, int> inkedColumns(const QImage& image, int y, QRgb colour)
+{
+    int first = -1, last = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (image.pixel(x, y) == colour) {
+            if (first < 0)
+                first = x;
+            last = x;
+        }
+    return {first, last};
+}
+
+using Drawing = std::function<void(Surface&)>;
+
+void curveSlide(Surface& surface, int penWidth)
+{
+    surface.setDrawWidth(penWidth);
+    for (const float t : {0.0f, 0.5f, 1.0f, 1.5f, 2.0f, 2.5f, 3.0f})
+        surface.PSet(400 + 300 * std::cos(t * 2.1f), 400 + 250 * std::sin(t * 1.7f), RGB(0, 0, 250));
+}
+
+} // namespace
+
+class TestSurface : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hiddenDotsSkippedGiveTheSamePicture_data();
+    void hiddenDotsSkippedGiveTheSamePicture();
+    void mixedDotRunsGiveTheSamePicture();
+    void snapshotAtScaleOneEqualsTheImage_data();
+    void snapshotAtScaleOneEqualsTheImage();
+    void snapshotIsNotChangedByLaterDrawing();
+    void renderPlacesDotsAtTheirScaledPositions();
+    void renderWidensLinesByTheScale();
+    void renderSweepsTheGradientAfresh();
+    void pictureFromAnotherSurfaceRendersAfresh();
+    void vectorSlideIsSmallAndValid();
+    void ratioTwoImageIsTheRecordAtTwo();
+};
+
+void TestSurface::hiddenDotsSkippedGiveTheSamePicture_data()
+{
+    QTest::addColumn<int>("penWidth");
+    for (int width : {1, 12, 16, 200, 1000, 32767})
+        QTest::addRow("pen %d", width) << width;
+}
+
+void TestSurface::hiddenDotsSkippedGiveTheSamePicture()
+{
+    QFETCH(int, penWidth);
+    const QImage inOrder = slideAt(penWidth, DotOrder::InOrder);
+    const QImage skipped = slideAt(penWidth, DotOrder::HiddenSkipped);
+    QCOMPARE(skipped, inOrder);
+    // Not a blank canvas: the curves show over each other, or the last one's dots hide all.
+    int colours = 0;
+    for (int y = 0; y < 800; y += 50)
+        colours = std::max(colours, distinctColours(inOrder, y));
+    QVERIFY(colours > 1 || (penWidth >= 1000 && inOrder.pixel(0, 0) == PinkPlotter.colour.toQRgb()));
+}
+
+void TestSurface::mixedDotRunsGiveTheSamePicture()
+{
+    // Runs of different widths and units, dots partly and wholly off the canvas, and a line in
+    // between that later dots must cover and earlier ones must not.
+    const auto draw = [](DotOrder order) {
+        Surface surface(QSize(97, 61));
+        surface.setDotOrder(order);
+        surface.setBackColor(back);
+        const int widths[] = {40, 3, 90, 17, 1, 64};
+        for (int run = 0; run < 6; ++run) {
+            surface.setDrawWidth(widths[run]);
+            surface.setScaleMode(run % 2 ? ScaleMode::Twips : ScaleMode::Pixels);
+            const double unit = run % 2 ? 15.0 : 1.0;
+            for (int i = 0; i < 25; ++i) {
+                const double x = (i * 37 % 130) - 15 + run * 0.37;
+                const double y = (i * 23 % 90) - 12 - run * 0.61;
+                surface.PSet(float(x * unit), float(y * unit), RGB(i * 10, run * 40, 255 - i * 9));
+            }
+            if (run == 2)
+                surface.Line(0, 0, 96 * unit, 60 * unit, ink);
+        }
+        return surface.Image();
+    };
+    QCOMPARE(draw(DotOrder::HiddenSkipped), draw(DotOrder::InOrder));
+}
+
+void TestSurface::snapshotAtScaleOneEqualsTheImage_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<Drawing>("drawing");
+    QTest::newRow("dots at pen 4") << QSize(800, 800) << Drawing([](Surface& s) { curveSlide(s, 4); });
+    QTest::newRow("dots at pen 300") << QSize(800, 800) << Drawing([](Surface& s) { curveSlide(s, 300); });
+    QTest::newRow("geometric slide in twips") << QSize(609, 609) << Drawing([](Surface& s) {
+        s.setScaleMode(ScaleMode::Twips);
+        RandomSource::reset();
+        drawGeometricSlide(s, QStringLiteral("9"));
+    });
+    QTest::newRow("gradient under an arrow") << QSize(32, 32) << Drawing([](Surface& s) {
+        clsGradient gradient;
+        gradient.setAngle(33);
+        QVERIFY(gradient.Draw(s));
+        QCOMPARE(DrawAngleArrow(s, 33), ErrorCode::None);
+    });
+    QTest::newRow("lines and boxes") << QSize(50, 40) << Drawing([](Surface& s) {
+        s.Line(1, 1, 48, 30, ink);
+        s.Line(2, 2, 20, 20, ink, LineBox::Box);
+        s.Line(30, 5, 45, 15, ink, LineBox::BoxFilled);
+        s.setDrawWidth(5);
+        s.Line(3, 35, 45, 25, RGB(0, 128, 0));
+        s.Line(10, 10, 40, 30, RGB(0, 0, 128), LineBox::Box);
+        MoveToEx(s.hDC(), 0, 39);
+        LineTo(s.hDC(), 49, 0);
+    });
+    QTest::newRow("picture under dots") << QSize(40, 40) << Drawing([](Surface& s) {
+        QImage picture(25, 18, QImage::Format_RGB32);
+        picture.fill(qRgb(0, 128, 0));
+        s.setPicture(picture);
+        s.setDrawWidth(7);
+        s.PSet(20, 17.5f, ink);
+    });
+}
+
+void TestSurface::snapshotAtScaleOneEqualsTheImage()
+{
+    QFETCH(QSize, size);
+    QFETCH(Drawing, drawing);
+    Surface surface(size);
+    surface.setBackColor(back);
+    drawing(surface);
+    const QImage rendered = surface.snapshot()->render(1.0);
+    QCOMPARE(rendered.size(), size);
+    QCOMPARE(rendered.devicePixelRatio(), 1.0);
+    QCOMPARE(rendered, surface.Image());
+}
+
+void TestSurface::snapshotIsNotChangedByLaterDrawing()
+{
+    Surface surface(QSize(60, 60));
+    surface.setBackColor(back);
+    surface.setDrawWidth(9);
+    surface.PSet(20, 20, ink);
+    const auto snapshot = surface.snapshot();
+    const QImage taken = surface.Image().copy();
+
+    surface.PSet(40, 40, ink);
+    surface.Line(0, 59, 59, 0, ink);
+    QCOMPARE(snapshot->render(1.0), taken);
+    surface.Cls();
+    surface.PSet(5, 5, ink);
+    QCOMPARE(snapshot->render(1.0), taken);
+    QCOMPARE(snapshot->size(), QSize(60, 60));
+}
+
+void TestSurface::renderPlacesDotsAtTheirScaledPositions()
+{
+    // A dot of 5 at x = 10.6: on the 1x grid it lands on pixel 11 (columns 9..13), so an
+    // enlargement would cover columns 18..27. Drawn at twice the size it is a dot of 10 on
+    // device pixel 21 (x 21.2), columns 16..25, rows 15..24 around device row 20.
+    Surface surface(QSize(40, 40));
+    surface.setBackColor(back);
+    surface.setDrawWidth(5);
+    surface.PSet(10.6f, 10.0f, ink);
+    QCOMPARE(inkedColumns(surface.Image(), 10, ink.toQRgb()), qMakePair(9, 13));
+
+    const QImage twice = surface.snapshot()->render(2.0);
+    QCOMPARE(twice.size(), QSize(80, 80));
+    QCOMPARE(inkedColumns(twice, 20, ink.toQRgb()), qMakePair(16, 25));
+    QCOMPARE(inkedColumns(twice, 14, ink.toQRgb()), qMakePair(-1, -1));
+    QVERIFY(inkedColumns(twice, 15, ink.toQRgb()).first > 16); // round, not square
+    QCOMPARE(inkedColumns(twice, 25, ink.toQRgb()), qMakePair(-1, -1));
+}
+
+void TestSurface::renderWidensLinesByTheScale()
+{
+    Surface surface(QSize(40, 40));
+    surface.setBackColor(back);
+    surface.Line(0, 20, 39, 20, ink); // one pixel
+    surface.setDrawWidth(3);
+    surface.Line(20, 0, 20, 10, ink);
+    const QImage four = surface.snapshot()->render(4.0);
+    int thinRows = 0, wideColumns = 0;
+    for (int y = 60; y < 100; ++y)
+        thinRows += four.pixel(10, y) == ink.toQRgb();
+    for (int x = 60; x < 100; ++x)
+        wideColumns += four.pixel(x, 20) == ink.toQRgb();
+    QCOMPARE(thinRows, 4);
+    QCOMPARE(wideColumns, 12);
+}
+
+void TestSurface::renderSweepsTheGradientAfresh()
+{
+    Surface surface(QSize(60, 40));
+    clsGradient gradient;
+    gradient.setColor1(RGB(255, 0, 0));
+    gradient.setColor2(RGB(0, 0, 255));
+    gradient.setAngle(0);
+    QVERIFY(gradient.Draw(surface));
+    const QImage once = surface.Image();
+    const QImage twice = surface.snapshot()->render(2.0);
+    // Enlarged, a column would simply double: as many colours across as before. Swept in its
+    // own pixels, the wider area has about twice as many steps.
+    QVERIFY2(distinctColours(twice, 0) >= 2 * distinctColours(once, 0) - 4,
+             qPrintable(QStringLiteral("%1 vs %2").arg(distinctColours(twice, 0)).arg(distinctColours(once, 0))));
+    QVERIFY(qRed(twice.pixel(0, 40)) >= 230);
+    QVERIFY(qBlue(twice.pixel(119, 40)) >= 230);
+}
+
+void TestSurface::pictureFromAnotherSurfaceRendersAfresh()
+{
+    Surface preview(QSize(60, 40));
+    clsGradient gradient;
+    gradient.setAngle(0);
+    QVERIFY(gradient.Draw(preview));
+    Surface canvas(QSize(80, 50));
+    canvas.setBackColor(back);
+    canvas.setPicture(preview.Image(), preview.snapshot());
+    const QImage fresh = preview.snapshot()->render(3.0);
+    const QImage rendered = canvas.snapshot()->render(3.0);
+    QCOMPARE(rendered.copy(0, 0, 180, 120), fresh);
+    QCOMPARE(rendered.pixel(200, 130), back.toQRgb());
+    QCOMPARE(canvas.snapshot()->render(1.0), canvas.Image());
+}
+
+void TestSurface::vectorSlideIsSmallAndValid()
+{
+    FakeCurveControls controls;
+    controls.canvas.setDrawWidth(4);
+    RandomSource::reset();
+    slideShowTick(controls);
+    const auto snapshot = controls.canvas.snapshot();
+
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(snapshot->size());
+    generator.setViewBox(QRect(QPoint(0, 0), snapshot->size()));
+    {
+        QPainter painter(&generator);
+        snapshot->paintVector(painter);
+    }
+    const QByteArray svg = buffer.data();
+    QVERIFY2(svg.size() < 2 * 1024 * 1024, qPrintable(QString::number(svg.size())));
+    QVERIFY(svg.count("<ellipse") + svg.count("<circle") >= 10000);
+
+    // Drawn back into pixels, the vectors show the slide: most pixels agree with the raster.
+    QSvgRenderer renderer(svg);
+    QVERIFY(renderer.isValid());
+    QImage drawn(800, 800, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    renderer.render(&painter);
+    painter.end();
+    const QImage raster = controls.canvas.Image();
+    int same = 0;
+    for (int y = 0; y < 800; y += 4)
+        for (int x = 0; x < 800; x += 4)
+            same += qAbs(qRed(drawn.pixel(x, y)) - qRed(raster.pixel(x, y))) < 40
+                    && qAbs(qBlue(drawn.pixel(x, y)) - qBlue(raster.pixel(x, y))) < 40;
+    QVERIFY2(same > 200 * 200 * 9 / 10, qPrintable(QString::number(same)));
+}
+
+void TestSurface::ratioTwoImageIsTheRecordAtTwo()
+{
+    Surface surface(QSize(100, 80), 2.0);
+    surface.setBackColor(back);
+    surface.setDrawWidth(3);
+    surface.PSet(30.3f, 40.7f, ink);
+    surface.Line(5, 5, 90, 70, ink);
+    const QImage image = surface.Image();
+    QCOMPARE(image.size(), QSize(200, 160));
+    QCOMPARE(image.devicePixelRatio(), 2.0);
+    QImage plain = image;
+    plain.setDevicePixelRatio(1.0);
+    QCOMPARE(plain, surface.snapshot()->render(2.0));
+
+    // Back to ratio 1: the same record gives the plain pixels again.
+    surface.setDevicePixelRatio(1.0);
+    QCOMPARE(surface.Image(), surface.snapshot()->render(1.0));
+    QCOMPARE(surface.Image().size(), QSize(100, 80));
+}
+
+QTEST_MAIN(TestSurface)
+#include "tst_surface.moc"
