@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/CanvasMenu.h"
 #include "platform/PictureBox.h"
 #include "platform/Twips.h"
 
@@ -147,6 +148,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildInformation();
     buildControlColumn();
     connectHandlers();
+    attachPatternMenu();
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(3000);
@@ -260,6 +262,14 @@ void Form1::buildControlColumn()
     Combo2 = makeCombo(this, "Combo2", QStringLiteral("5"), QRect(13620, 9510, 1095, 300));
     Command8 = makeButton(this, "Command8", QStringLiteral("保 存"), QRect(15390, 9240, 1095, 375));
     Command8->setVisible(false);
+}
+
+void Form1::attachPatternMenu()
+{
+    PictureBox* canvas = picOutput;
+    QLabel* code = Label7;
+    m_canvasMenu = attachCanvasMenu(canvas, [canvas] { return canvas->surface().snapshot(); },
+                                    [code] { return code->text(); });
 }
 
 void Form1::Form_Load()

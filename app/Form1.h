@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 
+class CanvasMenu;
 class PictureBox;
 class QComboBox;
 class QFrame;
@@ -96,4 +97,7 @@ private:
     void buildControlColumn();
     void buildInformation();
     void connectHandlers();
+    void attachPatternMenu();
+
+    CanvasMenu* m_canvasMenu = nullptr;
 };

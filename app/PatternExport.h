@@ -13,6 +13,10 @@ class QMimeData;
 // as text (PNG text chunks once encoded).
 QImage patternImage(const PictureSource& source, qreal scale, const QString& code);
 
+// The image with a colour table when it has at most 256 colours (a smaller and much faster PNG),
+// otherwise the image as it is.
+QImage indexedIfFewColours(const QImage& image);
+
 // Complete file contents, built in memory so that nothing reaches the disk half-made.
 QByteArray encodePng(const PictureSource& source, qreal scale, const QString& code);
 QByteArray encodeSvg(const PictureSource& source, const QString& code);

@@ -1,5 +1,6 @@
 #include "geometry/Form11.h"
 
+#include "app/CanvasMenu.h"
 #include "geometry/GeometricSlide.h"
 #include "platform/Numbers.h"
 #include "platform/PictureBox.h"
@@ -73,6 +74,7 @@ Form11::Form11(QWidget* parent) : QWidget(parent)
     buildCanvas();
     buildBottomRow();
     buildTimers();
+    attachPatternMenu();
 
     // The covered "Polygon Star" button has the first tab place and so the starting focus.
     setTabOrder(Command1[1], Text1);
@@ -129,6 +131,14 @@ void Form11::buildCanvas()
     place(Label3, "Label3", 750, 120, 2745, 345);
     setTextColour(Label3, RGB(255, 0, 0));
     Label3->setFont(boldFont(QStringLiteral("DejaVu Sans"), true));
+}
+
+void Form11::attachPatternMenu()
+{
+    PictureBox* canvas = Picture1;
+    QLabel* code = Label3;
+    m_canvasMenu = attachCanvasMenu(canvas, [canvas] { return canvas->surface().snapshot(); },
+                                    [code] { return code->text(); });
 }
 
 void Form11::buildBottomRow()

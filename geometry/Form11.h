@@ -6,6 +6,7 @@
 
 #include <array>
 
+class CanvasMenu;
 class PictureBox;
 class QCheckBox;
 class QComboBox;
@@ -55,4 +56,7 @@ private:
     void buildTopRow();
     void buildBottomRow();
     void buildTimers();
+    void attachPatternMenu();
+
+    CanvasMenu* m_canvasMenu = nullptr;
 };
