@@ -2,6 +2,7 @@
 
 #include "app/PatternExport.h"
 #include "app/SaveDialog.h"
+#include "app/SlideNavigator.h"
 #include "platform/PictureSource.h"
 
 #include <QContextMenuEvent>
@@ -66,13 +67,40 @@ bool CanvasMenu::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
+void CanvasMenu::setNavigator(SlideNavigator* navigator)
+{
+    if (m_navigator || !navigator)
+        return;
+    m_navigator = navigator;
+    m_menu->addSeparator();
+    m_previous = addMenuAction("actPreviousPattern", QStringLiteral("上一幅图案"));
+    m_next = addMenuAction("actNextPattern", QStringLiteral("下一幅图案"));
+    connect(m_previous, &QAction::triggered, this, [this] {
+        if (m_navigator->hasPrevious())
+            m_navigator->showPrevious();
+    });
+    connect(m_next, &QAction::triggered, this, [this] {
+        if (m_navigator->hasNext())
+            m_navigator->showNext();
+    });
+}
+
 void CanvasMenu::openAt(const QPoint& globalPos)
 {
     m_shownPicture = m_snapshot ? m_snapshot() : nullptr;
     m_shownCode = m_code ? m_code() : QString();
+    enableItems();
+    m_menu->popup(globalPos);
+}
+
+void CanvasMenu::enableItems()
+{
     for (QAction* action : m_menu->actions())
         action->setEnabled(m_shownPicture != nullptr);
-    m_menu->popup(globalPos);
+    if (m_navigator) {
+        m_previous->setEnabled(m_navigator->hasPrevious());
+        m_next->setEnabled(m_navigator->hasNext());
+    }
 }
 
 void CanvasMenu::copyShownPattern()

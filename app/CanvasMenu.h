@@ -14,6 +14,7 @@ class QAction;
 class QMenu;
 class QPoint;
 class QWidget;
+class SlideNavigator;
 
 // The right-click menu of a pattern canvas: copy the pattern, save it as PNG, as PNG at four
 // times the size, or as SVG. The picture and its code are taken when the menu opens, so a slide
@@ -35,6 +36,8 @@ public:
     QMenu* menu() const { return m_menu; }
     void setFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     void setErrorReporter(ErrorReporter reporter) { m_reportError = std::move(reporter); }
+    // Adds the items that step through the window's kept slides (after a separator).
+    void setNavigator(SlideNavigator* navigator);
 
     // Takes the picture and code now and shows the menu at globalPos without waiting.
     void openAt(const QPoint& globalPos);
@@ -47,6 +50,7 @@ protected:
 
 private:
     QAction* addMenuAction(const char* name, const QString& text);
+    void enableItems();
 
     QPointer<QWidget> m_canvas;
     QMenu* m_menu = nullptr;
@@ -54,6 +58,9 @@ private:
     CodeSource m_code;
     FileChooser m_chooseFile;
     ErrorReporter m_reportError;
+    SlideNavigator* m_navigator = nullptr;
+    QAction* m_previous = nullptr;
+    QAction* m_next = nullptr;
     std::shared_ptr<const PictureSource> m_shownPicture;
     QString m_shownCode;
 };

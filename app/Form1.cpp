@@ -270,6 +270,15 @@ void Form1::attachPatternMenu()
     QLabel* code = Label7;
     m_canvasMenu = attachCanvasMenu(canvas, [canvas] { return canvas->surface().snapshot(); },
                                     [code] { return code->text(); });
+    m_slides = std::make_unique<SlideBrowser<CurveSlide>>(
+        picOutput->surface(), [this] { Command6_Click(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
+    m_canvasMenu->setNavigator(m_slides.get());
+}
+
+void Form1::showKeptSlide(const CurveSlide& slide)
+{
+    redrawCurveSlide(slide, picOutput->surface());
+    showCurveSlideTexts(slide, *this);
 }
 
 void Form1::Form_Load()

@@ -2,6 +2,7 @@
 
 #include "curves/CurveControls.h"
 #include "curves/CurvePlotter.h"
+#include "curves/CurveSlide.h"
 #include "platform/Numbers.h"
 #include "platform/Random.h"
 
@@ -25,7 +26,7 @@ constexpr PresetRow presetRows[] = {
 
 } // namespace
 
-void runStylePreset(CurveControls& controls, CurveStyle style)
+CurveRun runStylePreset(CurveControls& controls, CurveStyle style)
 {
     const PresetRow& row = presetRows[static_cast<int>(style)];
     // Each product (plus 1) is narrowed to single precision before it becomes text.
@@ -37,5 +38,5 @@ void runStylePreset(CurveControls& controls, CurveStyle style)
     const float penHole = toSingle(RandomSource::next() * row.penHoleScale);
     controls.setParamText(2, numberToText(penHole));
     controls.setParamText(3, QString::fromUtf16(row.stepCount));
-    plotCurve(controls, *row.plotter);
+    return plotCurve(controls, *row.plotter);
 }

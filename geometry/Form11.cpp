@@ -139,6 +139,17 @@ void Form11::attachPatternMenu()
     QLabel* code = Label3;
     m_canvasMenu = attachCanvasMenu(canvas, [canvas] { return canvas->surface().snapshot(); },
                                     [code] { return code->text(); });
+    // Pausing is unticking the box, which also sets its caption.
+    m_slides = std::make_unique<SlideBrowser<GeometricSlide>>(
+        Picture1->surface(), [this] { Check2->setChecked(false); },
+        [this](const GeometricSlide& slide) { showKeptSlide(slide); });
+    m_canvasMenu->setNavigator(m_slides.get());
+}
+
+void Form11::showKeptSlide(const GeometricSlide& slide)
+{
+    redrawGeometricSlide(slide, Picture1->surface());
+    Label3->setText(slide.code);
 }
 
 void Form11::buildBottomRow()
@@ -199,7 +210,13 @@ void Form11::Form_Load()
     Combo1->setEditText(QStringLiteral("9"));
 }
 
-void Form11::Timer1_Timer() { Label3->setText(drawGeometricSlide(Picture1->surface(), Combo1->currentText())); }
+void Form11::Timer1_Timer()
+{
+    m_slides->beforeNewSlide();
+    GeometricSlide slide = drawNextGeometricSlide(Picture1->surface(), Combo1->currentText());
+    Label3->setText(slide.code);
+    m_slides->add(std::move(slide));
+}
 
 void Form11::Check2_Click()
 {
