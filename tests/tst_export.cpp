@@ -140,6 +140,8 @@ private slots:
     void pngHoldsThePictureAtItsScale_data();
     void pngHoldsThePictureAtItsScale();
     void pngCarriesCodeAndProgramName();
+    void fewColoursGetAColourTable_data();
+    void fewColoursGetAColourTable();
     void pngReplacesAnOlderFile();
 
     void svgCarriesCodeAndProgramName();
@@ -257,6 +259,36 @@ void TestExport::pngHoldsThePictureAtItsScale()
         const QPoint at(int(centre.x() * expectedSize.width()), int(centre.y() * expectedSize.height()));
         QCOMPARE(saved.pixelColor(at), FakePicture::dotColour(index));
     }
+}
+
+void TestExport::fewColoursGetAColourTable_data()
+{
+    QTest::addColumn<int>("colours");
+    QTest::addColumn<bool>("indexed");
+    QTest::newRow("one colour") << 1 << true;
+    QTest::newRow("a slide's handful") << 6 << true;
+    QTest::newRow("a full table") << 256 << true;
+    QTest::newRow("one too many") << 257 << false;
+    QTest::newRow("a gradient") << 5000 << false;
+}
+
+void TestExport::fewColoursGetAColourTable()
+{
+    QFETCH(int, colours);
+    QFETCH(bool, indexed);
+    // Runs of each colour, the last colour appearing only in the last pixel.
+    QImage image(100, 60, QImage::Format_RGB32);
+    const int pixels = image.width() * image.height();
+    for (int i = 0; i < pixels; ++i) {
+        const int colour = i == pixels - 1 ? colours - 1 : (i / 3) % std::max(1, colours - 1);
+        image.setPixel(i % image.width(), i / image.width(), qRgb(colour % 256, colour / 256, 77));
+    }
+    image.setText(QStringLiteral("Title"), QStringLiteral("QRV9051111"));
+
+    const QImage result = indexedIfFewColours(image);
+    QCOMPARE(result.format() == QImage::Format_Indexed8, indexed);
+    QCOMPARE(asRgb32(result), image);
+    QCOMPARE(result.text(QStringLiteral("Title")), QStringLiteral("QRV9051111"));
 }
 
 void TestExport::pngCarriesCodeAndProgramName()
