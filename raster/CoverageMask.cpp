@@ -1,29 +1,56 @@
 #include "raster/CoverageMask.h"
 
 #include <algorithm>
-#include <bit>
 
 void CoverageMask::reset(int width, int height)
 {
     m_width = std::max(width, 0);
     m_height = std::max(height, 0);
-    m_wordsPerRow = (m_width + 63) / 64;
-    m_bits.assign(size_t(m_wordsPerRow) * size_t(m_height), 0);
-    m_openBegin.assign(size_t(m_height), 0);
-    m_openEnd.assign(size_t(m_height), m_width);
+    if (m_rows.size() < size_t(m_height))
+        m_rows.resize(size_t(m_height));
+    for (std::vector<Run>& row : m_rows)
+        row.clear();
+    m_longBegin.assign(size_t(m_height), 0);
+    m_longEnd.assign(size_t(m_height), 0);
     m_openRows = m_width > 0 ? m_height : 0;
 }
 
-void CoverageMask::paintSpan(const PixelBuffer& buffer, int y, int x0, int x1, QRgb colour)
+// Runs before first end before x0.
+void CoverageMask::paintGaps(const PixelBuffer& buffer, int y, int x0, int x1, QRgb colour, size_t firstIndex)
 {
-    if (y < 0 || y >= m_height)
-        return;
-    const int begin = std::max(x0, m_openBegin[size_t(y)]);
-    const int end = std::min(x1, m_openEnd[size_t(y)]);
-    if (begin >= end)
-        return;
-    paintWords(buffer, y, begin, end, colour);
-    shrinkOpenRange(y);
+    std::vector<Run>& runs = m_rows[size_t(y)];
+    const auto first = runs.begin() + std::ptrdiff_t(firstIndex);
+    // Paint the gaps between the runs that meet [x0, x1), then merge them into one run.
+    QRgb* row = buffer.row(y);
+    int cursor = x0;
+    auto last = first;
+    for (; last != runs.end() && last->begin <= x1; ++last) {
+        if (last->begin > cursor)
+            PixelBuffer::fill(row + cursor, row + last->begin, colour);
+        cursor = std::max(cursor, last->end);
+    }
+    if (cursor < x1)
+        PixelBuffer::fill(row + cursor, row + x1, colour);
+    Run merged{x0, x1};
+    if (first != last) {
+        merged.begin = std::min(x0, first->begin);
+        merged.end = std::max(x1, (last - 1)->end);
+        *first = merged;
+        runs.erase(first + 1, last);
+    } else {
+        runs.insert(first, merged);
+    }
+    noteRun(y, merged);
+}
+
+void CoverageMask::noteRun(int y, Run run)
+{
+    if (run.end - run.begin > m_longEnd[size_t(y)] - m_longBegin[size_t(y)]) {
+        m_longBegin[size_t(y)] = run.begin;
+        m_longEnd[size_t(y)] = run.end;
+    }
+    if (run.begin == 0 && run.end == m_width)
+        --m_openRows;
 }
 
 void CoverageMask::paintDot(const PixelBuffer& buffer, const DotStamp& dot, int x, int y, QRgb colour)
@@ -33,61 +60,20 @@ void CoverageMask::paintDot(const PixelBuffer& buffer, const DotStamp& dot, int 
     const int left = x - d / 2;
     const int firstRow = std::max(0, -top);
     const int endRow = std::min(d, m_height - top);
+    // Hidden in every row: nothing to do. No branches, so the test streams through the rows.
+    bool hidden = true;
+    const int* longBegin = m_longBegin.data() + top;
+    const int* longEnd = m_longEnd.data() + top;
+    for (int r = firstRow; r < endRow; ++r) {
+        const DotStamp::Span span = dot.span(r);
+        const int a = std::max(left + span.begin, 0);
+        const int b = std::min(left + span.end, m_width);
+        hidden &= (a >= b) | ((longBegin[r] <= a) & (b <= longEnd[r]));
+    }
+    if (hidden)
+        return;
     for (int r = firstRow; r < endRow; ++r) {
         const DotStamp::Span span = dot.span(r);
         paintSpan(buffer, top + r, left + span.begin, left + span.end, colour);
-    }
-}
-
-// Callers pass a non-empty span inside the row.
-void CoverageMask::paintWords(const PixelBuffer& buffer, int y, int x0, int x1, QRgb colour)
-{
-    std::uint64_t* words = m_bits.data() + size_t(y) * size_t(m_wordsPerRow);
-    QRgb* row = buffer.row(y);
-    const int lastWord = (x1 - 1) / 64;
-    for (int w = x0 / 64; w <= lastWord; ++w) {
-        const int from = std::max(x0 - w * 64, 0);
-        const int to = std::min(x1 - w * 64, 64);
-        const std::uint64_t span = (to == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << to) - 1)
-                                   & ~((std::uint64_t(1) << from) - 1);
-        std::uint64_t open = span & ~words[w];
-        words[w] |= span;
-        while (open) {
-            const int first = std::countr_zero(open);
-            const std::uint64_t rest = ~(open >> first);
-            const int length = rest ? std::countr_zero(rest) : 64 - first;
-            QRgb* start = row + w * 64 + first;
-            PixelBuffer::fill(start, start + length, colour);
-            open &= length + first >= 64 ? 0 : ~std::uint64_t(0) << (first + length);
-        }
-    }
-}
-
-// The open range only narrows, so over a whole drawing each row is scanned once.
-void CoverageMask::shrinkOpenRange(int y)
-{
-    const std::uint64_t* words = m_bits.data() + size_t(y) * size_t(m_wordsPerRow);
-    int& begin = m_openBegin[size_t(y)];
-    int& end = m_openEnd[size_t(y)];
-    const auto covered = [words](int x) { return (words[x / 64] >> (x % 64)) & 1; };
-    while (begin < end) {
-        if (begin % 64 == 0 && end - begin >= 64 && words[begin / 64] == ~std::uint64_t(0))
-            begin += 64;
-        else if (covered(begin))
-            ++begin;
-        else
-            break;
-    }
-    while (end > begin) {
-        if (end % 64 == 0 && end - begin >= 64 && words[end / 64 - 1] == ~std::uint64_t(0))
-            end -= 64;
-        else if (covered(end - 1))
-            --end;
-        else
-            break;
-    }
-    if (begin >= end) {
-        begin = end = 0;
-        --m_openRows;
     }
 }

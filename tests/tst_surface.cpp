@@ -81,7 +81,8 @@ private slots:
     void renderSweepsTheGradientAfresh();
     void pictureFromAnotherSurfaceRendersAfresh();
     void vectorSlideIsSmallAndValid();
-    void ratioTwoImageIsTheRecordAtTwo();
+    void imageAtARatioIsTheRecordAtThatScale_data();
+    void imageAtARatioIsTheRecordAtThatScale();
 };
 
 void TestSurface::hiddenDotsSkippedGiveTheSamePicture_data()
@@ -306,24 +307,34 @@ void TestSurface::vectorSlideIsSmallAndValid()
     QVERIFY2(same > 200 * 200 * 9 / 10, qPrintable(QString::number(same)));
 }
 
-void TestSurface::ratioTwoImageIsTheRecordAtTwo()
+void TestSurface::imageAtARatioIsTheRecordAtThatScale_data()
 {
-    Surface surface(QSize(100, 80), 2.0);
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QSize>("pixels");
+    QTest::newRow("ratio 2") << 2.0 << QSize(200, 160);
+    QTest::newRow("ratio 1.5, odd width rounds up") << 1.5 << QSize(152, 120);
+}
+
+void TestSurface::imageAtARatioIsTheRecordAtThatScale()
+{
+    QFETCH(double, ratio);
+    QFETCH(QSize, pixels);
+    Surface surface(QSize(ratio == 2.0 ? 100 : 101, 80), ratio);
     surface.setBackColor(back);
     surface.setDrawWidth(3);
     surface.PSet(30.3f, 40.7f, ink);
     surface.Line(5, 5, 90, 70, ink);
     const QImage image = surface.Image();
-    QCOMPARE(image.size(), QSize(200, 160));
-    QCOMPARE(image.devicePixelRatio(), 2.0);
+    QCOMPARE(image.size(), pixels);
+    QCOMPARE(image.devicePixelRatio(), ratio);
     QImage plain = image;
     plain.setDevicePixelRatio(1.0);
-    QCOMPARE(plain, surface.snapshot()->render(2.0));
+    QCOMPARE(plain, surface.snapshot()->render(ratio));
 
     // Back to ratio 1: the same record gives the plain pixels again.
     surface.setDevicePixelRatio(1.0);
     QCOMPARE(surface.Image(), surface.snapshot()->render(1.0));
-    QCOMPARE(surface.Image().size(), QSize(100, 80));
+    QCOMPARE(surface.Image().size(), surface.size());
 }
 
 QTEST_MAIN(TestSurface)

@@ -5,7 +5,7 @@
 #include "curves/CurveControls.h"
 #include "curves/CurvePlotter.h"
 #include "platform/Numbers.h"
-#include "platform/PictureBox.h"
+#include "platform/Surface.h"
 
 #include <QApplication>
 
@@ -25,21 +25,20 @@ class FuzzControls : public CurveControls
 public:
     FuzzControls()
     {
-        canvas.resize(800, 800);
         canvas.setBackColor(RGB(255, 192, 255));
         canvas.setDrawWidth(1);
     }
 
     QString divisor;
     std::array<QString, 4> params; // R, r, d, N
-    PictureBox canvas;
+    Surface canvas{QSize(800, 800)};
 
     QString divisorText() const override { return divisor; }
     QString penWidthText() const override { return QStringLiteral("1"); }
     QString paramText(int index) const override { return params[size_t(index)]; }
     void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
     void showPatternCode(const QString&) override {}
-    PictureBox& curveCanvas() override { return canvas; }
+    Surface& curveCanvas() override { return canvas; }
 };
 
 void require(bool condition, const char* what, const FuzzControls& controls)

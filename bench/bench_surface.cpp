@@ -1,0 +1,168 @@
+// The drawing surface: a curve slide with wide dots against every dot stamped in turn, the
+// picture rendered at four times its size and painted as SVG, and a slide at device pixel
+// ratio 2 against ratio 1. Each ratio is measured inside its own benchmark.
+
+#include "curves/CurveControls.h"
+#include "curves/SlideShow.h"
+#include "gradient/GradientRect.h"
+#include "platform/PictureSource.h"
+#include "platform/Random.h"
+#include "platform/Surface.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <memory>
+
+namespace {
+
+class SlideControls : public CurveControls
+{
+public:
+    explicit SlideControls(qreal ratio = 1.0) : canvas(QSize(800, 800), ratio)
+    {
+        canvas.setBackColor(RGB(255, 192, 255));
+    }
+
+    QString divisorText() const override { return QStringLiteral("90"); }
+    QString penWidthText() const override { return penWidth; }
+    QString paramText(int index) const override { return params[size_t(index)]; }
+    void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
+    void showPatternCode(const QString&) override {}
+    Surface& curveCanvas() override { return canvas; }
+
+    Surface canvas;
+    QString penWidth;
+    std::array<QString, 4> params;
+};
+
+double secondsOf(const std::function<void()>& work)
+{
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// One tick with its pixels: the dots reach the image when it is read.
+void tick(SlideControls& controls)
+{
+    RandomSource::reset();
+    slideShowTick(controls);
+    benchmark::DoNotOptimize(controls.canvas.Image().constBits());
+}
+
+// Both sides run in turn in every iteration; the fastest run of each is compared, so that work
+// of other processes on the machine does not tip the ratio.
+struct PairedTimes
+{
+    double ours = 1e9;
+    double baseline = 1e9;
+    void add(double oursSeconds, double baselineSeconds)
+    {
+        ours = std::min(ours, oursSeconds);
+        baseline = std::min(baseline, baselineSeconds);
+    }
+};
+
+void BM_WideDotTick(benchmark::State& state)
+{
+    const int width = int(state.range(0));
+    SlideControls ours;
+    SlideControls baseline;
+    baseline.canvas.setDotOrder(DotOrder::InOrder);
+    for (SlideControls* controls : {&ours, &baseline}) {
+        controls->penWidth = QString::number(width);
+        controls->canvas.setDrawWidth(width);
+    }
+    tick(ours); // warm: the record and the coverage have their working size
+    tick(baseline);
+    PairedTimes best;
+    for (auto _ : state) {
+        const double t = secondsOf([&] { tick(ours); });
+        best.add(t, secondsOf([&] { tick(baseline); }));
+        state.SetIterationTime(t);
+    }
+    state.counters["tick_ms"] = 1e3 * best.ours;
+    state.counters["in_turn_ms"] = 1e3 * best.baseline;
+    state.counters["speedup"] = best.baseline / best.ours;
+}
+
+// The main canvas as it is copied or saved: a gradient background from an 809 x 794 preview and
+// a slide of 10,076 dots of width 4 over it.
+std::shared_ptr<const PictureSource> slideSnapshot()
+{
+    Surface preview(QSize(809, 794));
+    clsGradient gradient;
+    gradient.Draw(preview);
+    SlideControls controls;
+    controls.canvas.setPicture(preview.Image(), preview.snapshot());
+    controls.canvas.setDrawWidth(4);
+    controls.penWidth = QStringLiteral("4");
+    tick(controls);
+    return controls.canvas.snapshot();
+}
+
+void BM_SnapshotRenderFourTimes(benchmark::State& state)
+{
+    const auto snapshot = slideSnapshot();
+    for (auto _ : state) {
+        const QImage image = snapshot->render(4.0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["target_ms"] = 300;
+}
+
+void BM_SnapshotPaintSvg(benchmark::State& state)
+{
+    const auto snapshot = slideSnapshot();
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(snapshot->size());
+        generator.setViewBox(QRect(QPoint(0, 0), snapshot->size()));
+        QPainter painter(&generator);
+        snapshot->paintVector(painter);
+        painter.end();
+        bytes = buffer.size();
+    }
+    state.counters["svg_kb"] = double(bytes) / 1024;
+    state.counters["target_ms"] = 300;
+}
+
+// A slide drawn on the screen's surface at ratio 2 against ratio 1.
+void BM_SlideAtRatioTwo(benchmark::State& state)
+{
+    const int width = int(state.range(0));
+    SlideControls one(1.0);
+    SlideControls two(2.0);
+    for (SlideControls* controls : {&one, &two}) {
+        controls->penWidth = QString::number(width);
+        controls->canvas.setDrawWidth(width);
+        tick(*controls);
+    }
+    PairedTimes best;
+    for (auto _ : state) {
+        const double t = secondsOf([&] { tick(two); });
+        best.add(t, secondsOf([&] { tick(one); }));
+        state.SetIterationTime(t);
+    }
+    state.counters["ratio1_ms"] = 1e3 * best.baseline;
+    state.counters["ratio2_ms"] = 1e3 * best.ours;
+    state.counters["ratio2_over_ratio1"] = best.ours / best.baseline;
+}
+
+} // namespace
+
+BENCHMARK(BM_WideDotTick)->Arg(1)->Arg(4)->Arg(12)->Arg(200)->Arg(1000)->Arg(32767)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SnapshotRenderFourTimes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SnapshotPaintSvg)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SlideAtRatioTwo)->Arg(1)->Arg(4)->Arg(12)->UseManualTime()->Unit(benchmark::kMillisecond);

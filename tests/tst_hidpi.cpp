@@ -1,0 +1,121 @@
+#include "app/Form1.h"
+#include "app/WindowRegistry.h"
+#include "geometry/Form11.h"
+#include "gradient/frmCustomAngle.h"
+#include "gradient/frmDemo.h"
+#include "platform/PictureBox.h"
+#include "platform/PictureSource.h"
+#include "platform/Random.h"
+
+#include <QApplication>
+#include <QToolButton>
+#include <QtTest>
+
+namespace {
+
+// An image made by enlarging a picture two times has every aligned 2 x 2 block in one colour.
+bool looksEnlarged(const QImage& image)
+{
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb c = image.pixel(x, y);
+            if (image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c || image.pixel(x + 1, y + 1) != c)
+                return false;
+        }
+    return true;
+}
+
+// The canvas's image is at twice its logical size, is what its record gives at scale 2, and is
+// no enlargement of a smaller picture.
+void checkDrawnAtRatioTwo(PictureBox* canvas)
+{
+    QVERIFY(canvas);
+    const QImage image = canvas->Image();
+    QCOMPARE(image.devicePixelRatio(), 2.0);
+    QCOMPARE(image.size(), canvas->size() * 2);
+    QImage pixels = image;
+    pixels.setDevicePixelRatio(1.0);
+    QCOMPARE(pixels, canvas->surface().snapshot()->render(2.0));
+    QVERIFY(!looksEnlarged(pixels));
+}
+
+} // namespace
+
+class TestHiDpi : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void screenIsAtRatioTwo();
+    void curveSlide();
+    void geometricSlide();
+    void pickerPreviewAndButtonPicture();
+    void angleDialogPreview();
+    void canvasShowsItsImageOneToOne();
+    void cleanup() { WindowRegistry::instance().clear(); }
+};
+
+void TestHiDpi::screenIsAtRatioTwo()
+{
+    QWidget widget;
+    QCOMPARE(widget.devicePixelRatioF(), 2.0);
+}
+
+void TestHiDpi::curveSlide()
+{
+    RandomSource::reset();
+    Form1 form;
+    form.Timer1_Timer();
+    checkDrawnAtRatioTwo(form.picOutput);
+}
+
+void TestHiDpi::geometricSlide()
+{
+    RandomSource::reset();
+    Form11 form;
+    form.Timer1_Timer();
+    checkDrawnAtRatioTwo(form.Picture1);
+}
+
+void TestHiDpi::pickerPreviewAndButtonPicture()
+{
+    frmDemo picker;
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker, 5000));
+    checkDrawnAtRatioTwo(picker.findChild<PictureBox*>(QStringLiteral("picDraw")));
+    // The angle button's picture: gradient, frame and arrow of 32 x 32 at 64 x 64 pixels.
+    checkDrawnAtRatioTwo(picker.findChild<PictureBox*>(QStringLiteral("picTemp")));
+    const QIcon icon = picker.findChild<QToolButton*>(QStringLiteral("cmdAngle"))->icon();
+    QCOMPARE(icon.pixmap(QSize(32, 32), 2.0).size(), QSize(64, 64));
+}
+
+void TestHiDpi::angleDialogPreview()
+{
+    frmCustomAngle dialog;
+    dialog.hsbAngle_Change();
+    checkDrawnAtRatioTwo(dialog.findChild<PictureBox*>(QStringLiteral("picDraw")));
+}
+
+void TestHiDpi::canvasShowsItsImageOneToOne()
+{
+    frmDemo picker;
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker, 5000));
+    auto* preview = picker.findChild<PictureBox*>(QStringLiteral("picDraw"));
+    const QImage shown = preview->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image = preview->Image();
+    QCOMPARE(shown.size(), image.size());
+    image.setDevicePixelRatio(shown.devicePixelRatio());
+    QCOMPARE(shown, image);
+}
+
+int main(int argc, char** argv)
+{
+    // Every window of this test is drawn for a screen of two device pixels per logical pixel.
+    qputenv("QT_SCALE_FACTOR", "2");
+    QApplication application(argc, argv);
+    TestHiDpi test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hidpi.moc"
