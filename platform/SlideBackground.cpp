@@ -4,17 +4,27 @@
 
 SlideBackground SlideBackground::of(const Surface& canvas)
 {
-    return SlideBackground{canvas.BackColor(), canvas.Picture(), canvas.pictureSource()};
+    SlideBackground background{canvas.BackColor(), {}, canvas.pictureSource(), canvas.Picture().devicePixelRatio()};
+    if (!background.source)
+        background.picture = canvas.Picture();
+    return background;
 }
 
 void SlideBackground::restoreOn(Surface& canvas) const
 {
-    canvas.setPicture(picture, source);
+    if (source) {
+        QImage drawn = source->render(pictureRatio);
+        drawn.setDevicePixelRatio(pictureRatio);
+        canvas.setPicture(drawn, source);
+    } else {
+        canvas.setPicture(picture);
+    }
     canvas.setBackColor(colour);
 }
 
 bool SlideBackground::isOn(const Surface& canvas) const
 {
-    return canvas.BackColor() == colour && canvas.Picture().cacheKey() == picture.cacheKey()
-           && canvas.pictureSource() == source;
+    if (canvas.BackColor() != colour || canvas.pictureSource() != source)
+        return false;
+    return source || canvas.Picture().cacheKey() == picture.cacheKey();
 }

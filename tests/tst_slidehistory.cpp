@@ -4,6 +4,7 @@
 #include "app/Form1.h"
 #include "app/SlideHistory.h"
 #include "geometry/Form11.h"
+#include "gradient/GradientRect.h"
 #include "platform/PictureBox.h"
 #include "platform/Random.h"
 
@@ -143,6 +144,21 @@ QImage gradientPicture()
     return picture;
 }
 
+// A gradient drawn on a surface of its own, handed over with that surface's snapshot as the
+// gradient window does.
+struct DrawnGradient
+{
+    Surface surface{QSize(500, 500)};
+    DrawnGradient(Colour first, Colour second)
+    {
+        clsGradient gradient;
+        gradient.setColor1(first);
+        gradient.setColor2(second);
+        gradient.Draw(surface);
+    }
+    void putOn(PictureBox* canvas) { canvas->setPicture(surface.Image(), surface.snapshot()); }
+};
+
 } // namespace
 
 class TestSlideHistory : public QObject
@@ -167,6 +183,8 @@ private slots:
     void theHundredAndFirstSlideForgetsTheFirst();
     void aGradientSlideKeepsItsBackground_data() { windows(); }
     void aGradientSlideKeepsItsBackground();
+    void aReplacedGradientIsDrawnAgainFromItsSource_data() { windows(); }
+    void aReplacedGradientIsDrawnAgainFromItsSource();
     void aBackgroundChosenWhileLookingBackStays();
     void copyAndSaveActOnTheSlideShown();
     void historyCursorAtTheEnds();
@@ -379,6 +397,34 @@ void TestSlideHistory::aGradientSlideKeepsItsBackground()
         QCOMPARE(canvas->Image().pixel(1, 799), qRgb(20, 120, 60));
 }
 
+void TestSlideHistory::aReplacedGradientIsDrawnAgainFromItsSource()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    PictureBox* canvas = window->canvas();
+    {
+        DrawnGradient first(RGB(250, 0, 0), RGB(0, 0, 250));
+        first.putOn(canvas);
+    }
+    window->tick();
+    const Shown onFirst = shown(*window);
+    const QImage firstPicture = canvas->Picture();
+    window->tick();
+    DrawnGradient(RGB(0, 250, 0), RGB(250, 250, 250)).putOn(canvas);
+    window->tick();
+
+    choose(*window, "actPreviousPattern");
+    choose(*window, "actPreviousPattern");
+    QCOMPARE(shown(*window).image, onFirst.image);
+    QCOMPARE(canvas->Picture(), firstPicture);
+    QVERIFY(canvas->surface().pictureSource());
+    // Kept, the slide holds the gradient's source but none of its pixels.
+    auto* geometric = dynamic_cast<GeometricWindow*>(window.get());
+    const QImage kept = geometric ? geometric->m_form.slides().history().at(0).background.picture
+                                  : static_cast<MainWindow*>(window.get())->m_form.slides().history().at(0).background.picture;
+    QVERIFY(kept.isNull());
+}
+
 void TestSlideHistory::aBackgroundChosenWhileLookingBackStays()
 {
     auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
@@ -462,6 +508,7 @@ void TestSlideHistory::hundredSlidesKeepLittleMemory()
         for (const QString& text : slide.paramTexts)
             bytes += textBytes(text);
         QCOMPARE(slide.background.picture.constBits(), history.at(0).background.picture.constBits());
+        QVERIFY(!slide.background.picture.isNull());
     }
     const std::size_t pictureBytes = std::size_t(history.at(0).background.picture.sizeInBytes());
     qInfo("100 slides keep %zu bytes of their own and share one picture of %zu bytes", bytes, pictureBytes);
