@@ -5,6 +5,7 @@
 #include "curves/CurveControls.h"
 #include "curves/SlideShow.h"
 #include "geometry/GeometricSlide.h"
+#include "gradient/GradientRect.h"
 #include "platform/PictureSource.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
@@ -42,10 +43,18 @@ struct Slide
     QString code;
 };
 
-Slide curveSlide()
+Slide curveSlide(bool onGradient = false)
 {
     RandomSource::reset();
     ExportControls controls;
+    if (onGradient) {
+        Surface gradientCanvas(QSize(800, 800));
+        clsGradient gradient;
+        gradient.setColor1(RGB(250, 0, 0));
+        gradient.setColor2(RGB(0, 0, 250));
+        gradient.Draw(gradientCanvas);
+        controls.canvas.setPicture(gradientCanvas.Image(), gradientCanvas.snapshot());
+    }
     slideShowTick(controls);
     slideShowTick(controls); // the second slide is drawn with the chosen pen width
     return {controls.canvas.snapshot(), controls.code};
@@ -62,6 +71,8 @@ Slide geometricSlide()
 
 Slide slideFor(const benchmark::State& state)
 {
+    if (state.range(0) == 2)
+        return curveSlide(true);
     return state.range(0) == 0 ? curveSlide() : geometricSlide();
 }
 
@@ -117,9 +128,10 @@ void BM_Svg(benchmark::State& state)
 
 } // namespace
 
-// Argument 0: a main window slide; 1: a geometric designer slide.
-BENCHMARK(BM_Png4x)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Render4x)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+// Argument 0: a main window slide; 1: a geometric designer slide; 2: a main window slide on a
+// gradient background (too many colours for a colour table).
+BENCHMARK(BM_Png4x)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Render4x)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EncodePng4x)->ArgsProduct({{0, 1}, {-1, 0, 20, 50}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Indexing)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Svg)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
