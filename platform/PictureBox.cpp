@@ -8,28 +8,33 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_surface.setWindow(this);
     m_surface.setObserver(this);
-    followScreen();
+    followRatio();
+    followSize();
 }
 
 PictureBox::~PictureBox() { m_surface.setObserver(nullptr); }
 
 Surface& PictureBox::surface()
 {
-    followScreen();
+    followSize();
     return m_surface;
 }
 
 const Surface& PictureBox::surface() const
 {
-    followScreen();
+    followSize();
     return m_surface;
 }
 
-void PictureBox::followScreen() const
+void PictureBox::followSize() const
 {
-    m_surface.setDevicePixelRatio(devicePixelRatioF());
-    m_surface.resize(size());
+    if (m_surface.size() != size())
+        m_surface.resize(size());
 }
+
+// Asking the screen costs more than a dot, so the ratio is taken when it can have changed: at
+// creation, when shown, resized or painted.
+void PictureBox::followRatio() const { m_surface.setDevicePixelRatio(devicePixelRatioF()); }
 
 void PictureBox::surfaceChanged() { update(); }
 
@@ -43,6 +48,7 @@ void PictureBox::surfaceRefresh()
 
 void PictureBox::paintEvent(QPaintEvent* event)
 {
+    followRatio();
     const Surface& shown = surface();
     m_surface.takeChanged();
     const QImage image = shown.Image();
@@ -56,5 +62,12 @@ void PictureBox::paintEvent(QPaintEvent* event)
 void PictureBox::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    followScreen();
+    followRatio();
+    followSize();
+}
+
+void PictureBox::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    followRatio();
 }

@@ -53,11 +53,13 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void surfaceChanged() override;
     void surfaceRefresh() override;
-    void followScreen() const;
+    void followSize() const;
+    void followRatio() const;
 
     // Follows the widget's size and ratio lazily: a hidden widget gets no resize event until shown.
     mutable Surface m_surface;
