@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include "app/CanvasMenu.h"
 #include "app/ProgramSetup.h"
 #include "platform/ComboPopup.h"
 #include "platform/PictureBox.h"
@@ -138,6 +139,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     buildInformation();
     buildControlColumn();
     connectHandlers();
+    attachPatternMenu();
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(3000);
@@ -251,6 +253,23 @@ void Form1::buildControlColumn()
     Combo2 = makeCombo(this, "Combo2", QStringLiteral("5"), QRect(13620, 9510, 1095, 300));
     Command8 = makeButton(this, "Command8", QStringLiteral("保 存"), QRect(15390, 9240, 1095, 375));
     Command8->setVisible(false);
+}
+
+void Form1::attachPatternMenu()
+{
+    PictureBox* canvas = picOutput;
+    QLabel* code = Label7;
+    m_canvasMenu = attachCanvasMenu(canvas, [canvas] { return canvas->surface().snapshot(); },
+                                    [code] { return code->text(); });
+    m_slides = std::make_unique<SlideBrowser<CurveSlide>>(
+        picOutput->surface(), [this] { Command6_Click(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
+    m_canvasMenu->setNavigator(m_slides.get());
+}
+
+void Form1::showKeptSlide(const CurveSlide& slide)
+{
+    redrawCurveSlide(slide, picOutput->surface());
+    showCurveSlideTexts(slide, *this);
 }
 
 void Form1::Form_Load()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/SlideBrowser.h"
 #include "curves/CurveControls.h"
+#include "curves/CurveSlide.h"
 #include "platform/Dialogs.h"
 #include "app/WindowRegistry.h"
 
@@ -9,7 +11,9 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
+class CanvasMenu;
 class PictureBox;
 class QComboBox;
 class QFrame;
@@ -28,6 +32,8 @@ public:
     explicit Form1(QWidget* parent = nullptr);
 
     PictureBox* hostedCanvas() override { return picOutput; }
+    // The kept slides, shown again from the canvas menu.
+    SlideBrowser<CurveSlide>& slides() { return *m_slides; }
 
     // CurveControls
     QString divisorText() const override;
@@ -96,4 +102,10 @@ private:
     void buildControlColumn();
     void buildInformation();
     void connectHandlers();
+    void attachPatternMenu();
+
+    void showKeptSlide(const CurveSlide& slide);
+
+    CanvasMenu* m_canvasMenu = nullptr;
+    std::unique_ptr<SlideBrowser<CurveSlide>> m_slides;
 };

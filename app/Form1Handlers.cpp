@@ -119,7 +119,11 @@ void Form1::cmdStyle2_Click() { runStylePreset(*this, CurveStyle::Two); }
 void Form1::cmdStyle3_Click() { runStylePreset(*this, CurveStyle::Three); }
 void Form1::cmdStyle4_Click() { runStylePreset(*this, CurveStyle::Four); }
 
-void Form1::Timer1_Timer() { slideShowTick(*this); }
+void Form1::Timer1_Timer()
+{
+    m_slides->beforeNewSlide();
+    m_slides->add(slideShowTick(*this));
+}
 
 void Form1::Command5_Click()
 {

@@ -1,6 +1,7 @@
 #include "curves/CurvePlotter.h"
 
 #include "curves/CurveControls.h"
+#include "curves/CurveSlide.h"
 #include "platform/Numbers.h"
 #include "platform/Surface.h"
 
@@ -15,10 +16,12 @@ CurveParameters readCurveParameters(const CurveControls& controls)
     return p;
 }
 
-void plotCurve(CurveControls& controls, const CurvePlotter& plotter)
+CurveRun plotCurve(CurveControls& controls, const CurvePlotter& plotter)
 {
     const CurveParameters parameters = readCurveParameters(controls);
     Surface& canvas = controls.curveCanvas();
     const Colour colour = plotter.colour;
+    const int diameter = canvas.DrawWidth();
     traceCurve(parameters, plotter.phase, [&](float x, float y) { canvas.PSet(x, y, colour); });
+    return CurveRun{parameters, plotter, diameter};
 }

@@ -32,6 +32,15 @@ struct CurveParameters
     std::int32_t fixed = 0;    // R
 };
 
+// One plotter run as it was drawn: its converted inputs, its plotter and the dot diameter in
+// force while it drew.
+struct CurveRun
+{
+    CurveParameters parameters;
+    CurvePlotter plotter{0.0, RGB(0, 0, 0)};
+    int diameter = 1;
+};
+
 // Reads the texts afresh in the order divisor, N, d, r, R.
 CurveParameters readCurveParameters(const CurveControls& controls);
 
@@ -79,5 +88,5 @@ void traceCurve(const CurveParameters& p, double phase, Sink&& sink)
     }
 }
 
-// One run of a plotter on the canvas of the controls.
-void plotCurve(CurveControls& controls, const CurvePlotter& plotter);
+// One run of a plotter on the canvas of the controls; returns what it drew with.
+CurveRun plotCurve(CurveControls& controls, const CurvePlotter& plotter);

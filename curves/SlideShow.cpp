@@ -1,6 +1,7 @@
 #include "curves/SlideShow.h"
 
 #include "curves/CurveControls.h"
+#include "curves/CurveSlide.h"
 #include "curves/StylePresets.h"
 #include "platform/Numbers.h"
 #include "platform/Surface.h"
@@ -28,13 +29,18 @@ QString patternCode(const CurveControls& controls)
     return code;
 }
 
-void slideShowTick(CurveControls& controls)
+CurveSlide slideShowTick(CurveControls& controls)
 {
+    CurveSlide slide;
     controls.curveCanvas().Cls();
-    runStylePreset(controls, CurveStyle::One);
-    runStylePreset(controls, CurveStyle::Two);
-    runStylePreset(controls, CurveStyle::Three);
-    runStylePreset(controls, CurveStyle::Four);
+    slide.background = SlideBackground::of(controls.curveCanvas());
+    const CurveStyle styles[] = {CurveStyle::One, CurveStyle::Two, CurveStyle::Three, CurveStyle::Four};
+    for (std::size_t run = 0; run < slide.runs.size(); ++run)
+        slide.runs[run] = runStylePreset(controls, styles[run]);
     applyPenWidth(controls);
-    controls.showPatternCode(patternCode(controls));
+    for (int index = 0; index < 4; ++index)
+        slide.paramTexts[size_t(index)] = controls.paramText(index);
+    slide.code = patternCode(controls);
+    controls.showPatternCode(slide.code);
+    return slide;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "curves/CurveSlide.h"
+
 #include <QString>
 
 class CurveControls;
@@ -8,5 +10,5 @@ class CurveControls;
 QString patternCode(const CurveControls& controls);
 
 // One slide (Timer1_Timer): clear the canvas, run the four presets, take the pen width for the
-// next slide from the pen width text, and show the pattern code.
-void slideShowTick(CurveControls& controls);
+// next slide from the pen width text, and show the pattern code. Returns the slide's inputs.
+CurveSlide slideShowTick(CurveControls& controls);

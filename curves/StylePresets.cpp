@@ -2,6 +2,7 @@
 
 #include "curves/CurveControls.h"
 #include "curves/CurvePlotter.h"
+#include "curves/CurveSlide.h"
 #include "platform/Numbers.h"
 #include "platform/Random.h"
 
@@ -40,7 +41,7 @@ const CurvePlotter& writeStyleParameters(CurveControls& controls, CurveStyle sty
     return *row.plotter;
 }
 
-void runStylePreset(CurveControls& controls, CurveStyle style)
+CurveRun runStylePreset(CurveControls& controls, CurveStyle style)
 {
-    plotCurve(controls, writeStyleParameters(controls, style));
+    return plotCurve(controls, writeStyleParameters(controls, style));
 }

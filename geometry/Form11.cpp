@@ -1,5 +1,6 @@
 #include "geometry/Form11.h"
 
+#include "app/CanvasMenu.h"
 #include "geometry/GeometricSlide.h"
 #include "geometry/Module1.h"
 #include "platform/ComboPopup.h"
@@ -75,6 +76,7 @@ Form11::Form11(QWidget* parent) : QWidget(parent)
     buildCanvas();
     buildBottomRow();
     buildTimers();
+    attachPatternMenu();
 
     // The covered "Polygon Star" button has the first tab place and so the starting focus.
     setTabOrder(Command1[1], Text1);
@@ -131,6 +133,25 @@ void Form11::buildCanvas()
     place(Label3, "Label3", 750, 120, 2745, 345);
     setTextColour(Label3, RGB(255, 0, 0));
     Label3->setFont(boldFont(QStringLiteral("DejaVu Sans"), true));
+}
+
+void Form11::attachPatternMenu()
+{
+    PictureBox* canvas = Picture1;
+    QLabel* code = Label3;
+    m_canvasMenu = attachCanvasMenu(canvas, [canvas] { return canvas->surface().snapshot(); },
+                                    [code] { return code->text(); });
+    // Pausing is unticking the box, which also sets its caption.
+    m_slides = std::make_unique<SlideBrowser<GeometricSlide>>(
+        Picture1->surface(), [this] { Check2->setChecked(false); },
+        [this](const GeometricSlide& slide) { showKeptSlide(slide); });
+    m_canvasMenu->setNavigator(m_slides.get());
+}
+
+void Form11::showKeptSlide(const GeometricSlide& slide)
+{
+    redrawGeometricSlide(slide, Picture1->surface());
+    Label3->setText(slide.code);
 }
 
 void Form11::buildBottomRow()
@@ -192,7 +213,13 @@ void Form11::Form_Load()
     fitPopupToEntries(Combo1);
 }
 
-void Form11::Timer1_Timer() { Label3->setText(drawGeometricSlide(Picture1->surface(), Combo1->currentText())); }
+void Form11::Timer1_Timer()
+{
+    m_slides->beforeNewSlide();
+    GeometricSlide slide = drawNextGeometricSlide(Picture1->surface(), Combo1->currentText());
+    Label3->setText(slide.code);
+    m_slides->add(std::move(slide));
+}
 
 void Form11::Check2_Click()
 {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "app/SlideBrowser.h"
 #include "app/WindowRegistry.h"
+#include "geometry/GeometricSlide.h"
 
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
+class CanvasMenu;
 class PictureBox;
 class QCheckBox;
 class QComboBox;
@@ -25,6 +29,8 @@ public:
     explicit Form11(QWidget* parent = nullptr);
 
     PictureBox* hostedCanvas() override { return Picture1; }
+    // The kept slides, shown again from the canvas menu.
+    SlideBrowser<GeometricSlide>& slides() { return *m_slides; }
 
     void Form_Load();
     void Timer1_Timer();
@@ -55,4 +61,10 @@ private:
     void buildTopRow();
     void buildBottomRow();
     void buildTimers();
+    void attachPatternMenu();
+
+    void showKeptSlide(const GeometricSlide& slide);
+
+    CanvasMenu* m_canvasMenu = nullptr;
+    std::unique_ptr<SlideBrowser<GeometricSlide>> m_slides;
 };

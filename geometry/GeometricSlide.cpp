@@ -22,42 +22,67 @@ void applyWidth(Surface& canvas, const QString& widthText)
         canvas.setDrawWidth(*width);
 }
 
-// Figure 0 is the outermost; each one inwards is 1000 twips smaller on every side, all centred
-// at (4500, 4500) twips.
-void drawRandomFigure(Surface& canvas, int figure)
+GeometricFigure randomFigure()
 {
     const float q1 = RandomSource::next();
     const float q2 = RandomSource::next();
     const float q3 = RandomSource::next();
     const float q4 = RandomSource::next();
-    const int corner = 200 + 1000 * figure;
-    const int size = 8600 - 2000 * figure;
     const auto points = static_cast<std::int16_t>(roundHalfEven(99.0 * q1));
-    const Colour colour = RGB(randomChannel(q2), randomChannel(q3), randomChannel(q4));
+    return GeometricFigure{points, RGB(randomChannel(q2), randomChannel(q3), randomChannel(q4))};
+}
+
+// Figure 0 is the outermost; each one inwards is 1000 twips smaller on every side, all centred
+// at (4500, 4500) twips.
+void drawFigure(Surface& canvas, int index, const GeometricFigure& figure)
+{
+    const int corner = 200 + 1000 * index;
+    const int size = 8600 - 2000 * index;
     // A figure that fails ends only itself.
-    DrawStarPolygon(canvas, corner, corner, size, size, points, 0, colour);
+    DrawStarPolygon(canvas, corner, corner, size, size, figure.points, 0, figure.colour);
 }
 
 } // namespace
 
-QString drawGeometricSlide(Surface& canvas, const QString& widthText)
+GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText)
 {
+    GeometricSlide slide;
     canvas.Cls();
 
     const float r1 = RandomSource::next();
     const float r2 = RandomSource::next();
     const float r3 = RandomSource::next();
     canvas.setBackColor(RGB(randomChannel(r1), randomChannel(r2), randomChannel(r3)));
+    slide.background = SlideBackground::of(canvas);
 
     applyWidth(canvas, widthText);
+    slide.drawWidth = canvas.DrawWidth();
 
-    for (int figure = 0; figure < figureCount; ++figure)
-        drawRandomFigure(canvas, figure);
+    for (int index = 0; index < figureCount; ++index) {
+        slide.figures[size_t(index)] = randomFigure();
+        drawFigure(canvas, index, slide.figures[size_t(index)]);
+    }
 
     // The product is stored as a single-precision value; its text ends the code.
     const float p = RandomSource::next();
     const float product = toSingle(99.0 * p);
-    return QStringLiteral("QRV") + widthText + QStringLiteral("600") + numberToText(product);
+    slide.code = QStringLiteral("QRV") + widthText + QStringLiteral("600") + numberToText(product);
+    return slide;
+}
+
+QString drawGeometricSlide(Surface& canvas, const QString& widthText)
+{
+    return drawNextGeometricSlide(canvas, widthText).code;
+}
+
+void redrawGeometricSlide(const GeometricSlide& slide, Surface& canvas)
+{
+    const int width = canvas.DrawWidth();
+    slide.background.restoreOn(canvas);
+    canvas.setDrawWidth(slide.drawWidth);
+    for (int index = 0; index < figureCount; ++index)
+        drawFigure(canvas, index, slide.figures[size_t(index)]);
+    canvas.setDrawWidth(width);
 }
 
 void drawOneOffFigure(Surface& canvas, const QString& pointsText)

@@ -73,6 +73,7 @@ public:
     // surface's snapshot, so that larger copies draw it afresh.
     const QImage& Picture() const { return m_background.picture; }
     void setPicture(const QImage& picture, std::shared_ptr<const PictureSource> source = {});
+    const std::shared_ptr<const PictureSource>& pictureSource() const { return m_background.source; }
 
     // The retained image at the device pixel ratio (cheap: shared until either side changes).
     QImage Image() const;

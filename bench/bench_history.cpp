@@ -1,0 +1,68 @@
+// Resident memory that 100 kept slides add: the process grows while 100 ticks keep their slides,
+// measured after 100 ticks that kept nothing (so the drawing's own memory is already there).
+// Resident memory is per process: run it alone, --benchmark_filter=BM_ResidentOf100KeptSlides.
+
+#include "app/SlideHistory.h"
+#include "curves/CurveControls.h"
+#include "curves/SlideShow.h"
+#include "platform/Random.h"
+#include "platform/Surface.h"
+
+#include <QFile>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+
+namespace {
+
+double residentKiloBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble();
+    }
+    return 0;
+}
+
+class HistoryControls : public CurveControls
+{
+public:
+    HistoryControls() { canvas.setBackColor(RGB(255, 192, 255)); }
+
+    QString divisorText() const override { return QStringLiteral("90"); }
+    QString penWidthText() const override { return QStringLiteral("5"); }
+    QString paramText(int index) const override { return params[size_t(index)]; }
+    void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
+    void showPatternCode(const QString& text) override { code = text; }
+    Surface& curveCanvas() override { return canvas; }
+
+    Surface canvas{QSize(800, 800)};
+    std::array<QString, 4> params;
+    QString code;
+};
+
+void BM_ResidentOf100KeptSlides(benchmark::State& state)
+{
+    double added = 0;
+    for (auto _ : state) {
+        RandomSource::reset();
+        HistoryControls controls;
+        for (int slide = 0; slide < 100; ++slide)
+            slideShowTick(controls);
+        const double before = residentKiloBytes();
+        SlideHistory<CurveSlide> history;
+        for (int slide = 0; slide < 100; ++slide)
+            history.push(slideShowTick(controls));
+        added = residentKiloBytes() - before;
+        benchmark::DoNotOptimize(history.size());
+    }
+    state.counters["added_kB"] = added;
+}
+
+} // namespace
+
+BENCHMARK(BM_ResidentOf100KeptSlides)->Iterations(1)->Unit(benchmark::kMillisecond);

@@ -1,0 +1,335 @@
+// The canvas context menu: its items, the picture it takes when it opens, the save dialog it
+// shows, and the message when a save fails.
+#include "FakePicture.h"
+
+#include "app/CanvasMenu.h"
+#include "app/ExportNames.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Runs check on the first modal dialog of type Dialog that appears within seconds, then closes
+// it; a dialog that never comes fails the test instead of hanging it.
+template <typename Dialog>
+class WhenModal
+{
+public:
+    explicit WhenModal(std::function<void(Dialog*)> check, int seconds = 10)
+        : m_check(std::move(check)), m_deadline(seconds * 1000)
+    {
+        QObject::connect(&m_poll, &QTimer::timeout, [this] { poll(); });
+        m_poll.start(20);
+    }
+    bool seen() const { return m_seen; }
+
+private:
+    void poll()
+    {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            m_poll.stop();
+            m_seen = true;
+            m_check(dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        } else if (m_deadline.hasExpired()) {
+            m_poll.stop();
+            if (QWidget* other = QApplication::activeModalWidget())
+                other->close();
+        }
+    }
+
+    std::function<void(Dialog*)> m_check;
+    QDeadlineTimer m_deadline;
+    QTimer m_poll;
+    bool m_seen = false;
+};
+
+// A window with a canvas and a label inside it, like the pattern windows.
+struct CanvasWindow
+{
+    QWidget window;
+    QWidget* canvas = new QWidget(&window);
+    QLabel* label = new QLabel(QStringLiteral("T NO:"), canvas);
+    std::shared_ptr<const PictureSource> shown = std::make_shared<FakePicture>(QSize(800, 800), QColor(255, 192, 255));
+    QString code = QStringLiteral("QRV9051111");
+    CanvasMenu* menu = nullptr;
+
+    CanvasWindow()
+    {
+        window.resize(1000, 820);
+        canvas->setObjectName(QStringLiteral("picOutput"));
+        canvas->setGeometry(0, 0, 800, 800);
+        label->setGeometry(8, 8, 60, 20);
+        menu = attachCanvasMenu(canvas, [this] { return shown; }, [this] { return code; });
+        window.show();
+    }
+
+    void rightClick(QWidget* target, QPoint at = QPoint(400, 400))
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, target->mapToGlobal(at));
+        QApplication::sendEvent(target, &event);
+    }
+
+    QAction* action(const char* name) const { return menu->menu()->findChild<QAction*>(QLatin1String(name)); }
+};
+
+QColor savedBackground(const QString& path)
+{
+    return QImage(path).pixelColor(2, 790); // below the gradient band, clear of the figures
+}
+
+} // namespace
+
+class TestCanvasMenu : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rightClickOpensTheFourItems();
+    void labelInsideTheCanvasOpensItToo();
+    void copyPutsImageAndCodeOnTheClipboard();
+    void savesThePictureShownWhenTheMenuOpened_data();
+    void savesThePictureShownWhenTheMenuOpened();
+    void cancelledDialogWritesNothing();
+    void failureShowsTheReasonOwnedByTheWindow();
+    void saveDialogIsQtsOwnInThePicturesFolder();
+    void noPictureDisablesTheItems();
+
+private:
+    QTemporaryDir m_home;
+};
+
+void TestCanvasMenu::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", m_home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
+}
+
+void TestCanvasMenu::rightClickOpensTheFourItems()
+{
+    CanvasWindow fixture;
+    fixture.rightClick(fixture.canvas);
+    QMenu* menu = fixture.menu->menu();
+    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
+
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        texts << action->text();
+        QVERIFY(action->isEnabled());
+        // The keyboard belongs to the covered parameter boxes: no shortcut, no mnemonic.
+        QVERIFY(action->shortcut().isEmpty());
+        QVERIFY(!action->text().contains(u'&'));
+    }
+    const QStringList expected{QStringLiteral("复制图案"), QStringLiteral("保存图案 (PNG)…"),
+                               QStringLiteral("保存高清图案 (PNG 4倍)…"), QStringLiteral("保存矢量图案 (SVG)…")};
+    QCOMPARE(texts, expected);
+    QCOMPARE(menu->actions().at(1), fixture.action("actSavePng"));
+    menu->hide();
+}
+
+void TestCanvasMenu::labelInsideTheCanvasOpensItToo()
+{
+    CanvasWindow fixture;
+    fixture.rightClick(fixture.label, QPoint(5, 5));
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.menu->menu()->isVisible(), 5000);
+    fixture.menu->menu()->hide();
+}
+
+void TestCanvasMenu::copyPutsImageAndCodeOnTheClipboard()
+{
+    CanvasWindow fixture;
+    QGuiApplication::clipboard()->clear();
+    fixture.rightClick(fixture.canvas);
+    fixture.shown = std::make_shared<FakePicture>(QSize(800, 800), QColor(Qt::white)); // the next slide
+    fixture.code = QStringLiteral("QRV9051234");
+    fixture.action("actCopyPattern")->trigger();
+    fixture.menu->menu()->hide();
+
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(mime && mime->hasImage());
+    QCOMPARE(mime->text(), QStringLiteral("QRV9051111"));
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
+    QCOMPARE(image.size(), QSize(800, 800));
+    QCOMPARE(image.pixelColor(2, 790), QColor(255, 192, 255));
+}
+
+void TestCanvasMenu::savesThePictureShownWhenTheMenuOpened_data()
+{
+    QTest::addColumn<QString>("actionName");
+    QTest::addColumn<QString>("offeredName");
+    QTest::addColumn<int>("savedWidth");
+    QTest::newRow("png") << "actSavePng" << "QRV9051111.png" << 800;
+    QTest::newRow("png at four times") << "actSavePng4x" << "QRV9051111-4x.png" << 3200;
+    QTest::newRow("svg") << "actSaveSvg" << "QRV9051111.svg" << 0;
+}
+
+void TestCanvasMenu::savesThePictureShownWhenTheMenuOpened()
+{
+    QFETCH(QString, actionName);
+    QFETCH(QString, offeredName);
+    QFETCH(int, savedWidth);
+    CanvasWindow fixture;
+    QTemporaryDir dir;
+    SaveRequest asked;
+    QWidget* askedOwner = nullptr;
+    fixture.menu->setFileChooser([&](QWidget* owner, const SaveRequest& request) {
+        asked = request;
+        askedOwner = owner;
+        // A slide changes while the dialog is open.
+        fixture.shown = std::make_shared<FakePicture>(QSize(800, 800), QColor(Qt::white));
+        fixture.code = QStringLiteral("QRV9059999");
+        return dir.filePath(request.fileName);
+    });
+    QString reported;
+    fixture.menu->setErrorReporter([&](QWidget*, const QString& message) { reported = message; });
+
+    fixture.rightClick(fixture.canvas);
+    // And one while the menu is open.
+    fixture.shown = std::make_shared<FakePicture>(QSize(800, 800), QColor(Qt::black));
+    fixture.action(actionName.toLatin1().constData())->trigger();
+    fixture.menu->menu()->hide();
+
+    QVERIFY2(reported.isEmpty(), qPrintable(reported));
+    QCOMPARE(askedOwner, &fixture.window);
+    QCOMPARE(asked.title, QStringLiteral("保存图案"));
+    QCOMPARE(asked.fileName, offeredName);
+    const QString path = dir.filePath(offeredName);
+    QVERIFY(QFileInfo(path).isFile());
+    if (savedWidth > 0) {
+        QCOMPARE(QImage(path).width(), savedWidth);
+        QCOMPARE(savedBackground(path).rgb() & 0xffffff, QColor(255, 192, 255).rgb() & 0xffffff);
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray svg = file.readAll();
+        QVERIFY(svg.contains("<title>QRV9051111</title>"));
+        QVERIFY(svg.contains("#ffc0ff"));
+        QVERIFY(!svg.contains("#ffffff") && !svg.contains("#000000"));
+    }
+}
+
+void TestCanvasMenu::cancelledDialogWritesNothing()
+{
+    CanvasWindow fixture;
+    QTemporaryDir dir;
+    int asked = 0;
+    bool reported = false;
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
+        ++asked;
+        return QString();
+    });
+    fixture.menu->setErrorReporter([&](QWidget*, const QString&) { reported = true; });
+    fixture.rightClick(fixture.canvas);
+    fixture.action("actSavePng")->trigger();
+    fixture.menu->menu()->hide();
+    QCOMPARE(asked, 1);
+    QVERIFY(!reported);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
+}
+
+void TestCanvasMenu::failureShowsTheReasonOwnedByTheWindow()
+{
+    CanvasWindow fixture;
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("taken.png"));
+    QVERIFY(QDir().mkpath(folder));
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return folder; });
+
+    QWidget* parent = nullptr;
+    QString text;
+    QString title;
+    WhenModal<QMessageBox> watcher([&](QMessageBox* box) {
+        parent = box->parentWidget();
+        text = box->text();
+        title = box->windowTitle();
+    });
+    fixture.rightClick(fixture.canvas);
+    fixture.action("actSavePng")->trigger();
+    fixture.menu->menu()->hide();
+
+    QVERIFY(watcher.seen());
+    QCOMPARE(parent, &fixture.window);
+    QCOMPARE(title, QStringLiteral("保存图案"));
+    QVERIFY2(text.contains(folder) && text.contains(QStringLiteral("文件夹")), qPrintable(text));
+    QVERIFY(QFileInfo(folder).isDir());
+
+    // The menu keeps working after the failure.
+    fixture.rightClick(fixture.canvas);
+    QTRY_VERIFY_WITH_TIMEOUT(fixture.menu->menu()->isVisible(), 5000);
+    fixture.menu->menu()->hide();
+}
+
+void TestCanvasMenu::saveDialogIsQtsOwnInThePicturesFolder()
+{
+    CanvasWindow fixture;
+    const QString pictures = m_home.filePath(QStringLiteral("Pictures"));
+    QVERIFY(QDir().mkpath(pictures));
+    QString title;
+    QString folder;
+    QStringList offered;
+    QString suffix;
+    bool native = true;
+    bool confirms = false;
+    WhenModal<QFileDialog> watcher([&](QFileDialog* dialog) {
+        title = dialog->windowTitle();
+        folder = dialog->directory().absolutePath();
+        offered = dialog->selectedFiles();
+        suffix = dialog->defaultSuffix();
+        native = !dialog->testOption(QFileDialog::DontUseNativeDialog);
+        confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+        // Typed as the user would: selectFile() leaves a focused name box alone.
+        auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(nameBox);
+        nameBox->setText(QStringLiteral("chosen"));
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides its override
+    });
+    fixture.rightClick(fixture.canvas);
+    fixture.action("actSaveSvg")->trigger();
+    fixture.menu->menu()->hide();
+
+    QVERIFY(watcher.seen());
+    QCOMPARE(title, QStringLiteral("保存图案"));
+    QCOMPARE(QDir(folder), QDir(pictures));
+    QCOMPARE(offered.value(0), QDir(pictures).filePath(QStringLiteral("QRV9051111.svg")));
+    QCOMPARE(suffix, QStringLiteral("svg"));
+    QVERIFY(!native);
+    QVERIFY(confirms);
+    // A name typed without a suffix gets one.
+    QVERIFY(QFileInfo(QDir(pictures).filePath(QStringLiteral("chosen.svg"))).isFile());
+}
+
+void TestCanvasMenu::noPictureDisablesTheItems()
+{
+    CanvasWindow fixture;
+    fixture.shown.reset();
+    int asked = 0;
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
+        ++asked;
+        return QString();
+    });
+    fixture.rightClick(fixture.canvas);
+    for (QAction* action : fixture.menu->menu()->actions())
+        QVERIFY(!action->isEnabled());
+    fixture.menu->saveShownPattern(ExportKind::Png);
+    QCOMPARE(asked, 0);
+    fixture.menu->menu()->hide();
+}
+
+QTEST_MAIN(TestCanvasMenu)
+#include "tst_canvasmenu.moc"

@@ -1,0 +1,519 @@
+// The canvas menu of the two pattern windows: copying and saving what the canvas shows, and
+// stepping back and forth through the last 100 slides without disturbing the show.
+#include "app/CanvasMenu.h"
+#include "app/Form1.h"
+#include "app/SlideHistory.h"
+#include "geometry/Form11.h"
+#include "gradient/GradientRect.h"
+#include "platform/PictureBox.h"
+#include "platform/Random.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// One of the two pattern windows, seen through what the tests need of it.
+class PatternWindow
+{
+public:
+    virtual ~PatternWindow() = default;
+    virtual QWidget* window() = 0;
+    virtual PictureBox* canvas() = 0;
+    virtual QLabel* codeLabel() = 0;
+    virtual void tick() = 0;      // the show's timer fires
+    virtual void play() = 0;      // the window's play control
+    virtual bool playing() = 0;
+    virtual QTimer* showTimer() = 0;
+    // What a slide leaves in the window's texts: for the main window the parameter boxes too.
+    virtual QStringList texts() = 0;
+    virtual std::size_t keptSlides() = 0;
+};
+
+class MainWindow : public PatternWindow
+{
+public:
+    MainWindow() { m_form.Timer1.stop(); }
+    QWidget* window() override { return &m_form; }
+    PictureBox* canvas() override { return m_form.picOutput; }
+    QLabel* codeLabel() override { return m_form.Label7; }
+    void tick() override { m_form.Timer1_Timer(); }
+    void play() override { m_form.Command5->click(); }
+    bool playing() override { return m_form.Timer1.isActive(); }
+    QTimer* showTimer() override { return &m_form.Timer1; }
+    QStringList texts() override
+    {
+        QStringList texts;
+        for (QLineEdit* box : m_form.txtParam)
+            texts << box->text();
+        return texts << m_form.Label7->text();
+    }
+    std::size_t keptSlides() override { return m_form.slides().history().size(); }
+    Form1 m_form;
+};
+
+class GeometricWindow : public PatternWindow
+{
+public:
+    GeometricWindow() { m_form.Timer1->stop(); }
+    QWidget* window() override { return &m_form; }
+    PictureBox* canvas() override { return m_form.Picture1; }
+    QLabel* codeLabel() override { return m_form.Label3; }
+    void tick() override { m_form.Timer1_Timer(); }
+    void play() override { m_form.Check2->click(); }
+    bool playing() override { return m_form.Timer1->isActive(); }
+    QTimer* showTimer() override { return m_form.Timer1; }
+    QStringList texts() override { return {m_form.Label3->text()}; }
+    std::size_t keptSlides() override { return m_form.slides().history().size(); }
+    Form11 m_form;
+};
+
+using WindowMaker = std::function<std::unique_ptr<PatternWindow>()>;
+
+std::unique_ptr<PatternWindow> makeWindow(const WindowMaker& make)
+{
+    RandomSource::reset();
+    std::unique_ptr<PatternWindow> window = make();
+    window->window()->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->window()->show();
+    return window;
+}
+
+// Opens the canvas menu as a right click does and returns it (still open).
+QMenu* openMenu(PatternWindow& window)
+{
+    PictureBox* canvas = window.canvas();
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(400, 400), canvas->mapToGlobal(QPoint(400, 400)));
+    QApplication::sendEvent(canvas, &event);
+    auto* menu = canvas->findChild<QMenu*>(QStringLiteral("canvasContextMenu"));
+    if (menu)
+        QTest::qWaitFor([menu] { return menu->isVisible(); }, 5000);
+    return menu;
+}
+
+QAction* action(QMenu* menu, const char* name)
+{
+    return menu->findChild<QAction*>(QLatin1String(name));
+}
+
+// Opens the menu, triggers the item and closes the menu.
+void choose(PatternWindow& window, const char* name)
+{
+    QMenu* menu = openMenu(window);
+    QVERIFY(menu);
+    QAction* item = action(menu, name);
+    QVERIFY(item);
+    QVERIFY2(item->isEnabled(), name);
+    menu->close();
+    item->trigger();
+}
+
+struct Shown
+{
+    QImage image;
+    QString code;
+};
+
+Shown shown(PatternWindow& window)
+{
+    return {window.canvas()->Image(), window.codeLabel()->text()};
+}
+
+// A gradient the size of part of the canvas, so the background colour shows beside it.
+QImage gradientPicture()
+{
+    QImage picture(300, 300, QImage::Format_RGB32);
+    QPainter painter(&picture);
+    QLinearGradient gradient(0, 0, 300, 300);
+    gradient.setColorAt(0, QColor(10, 40, 200));
+    gradient.setColorAt(1, QColor(240, 220, 20));
+    painter.fillRect(picture.rect(), gradient);
+    return picture;
+}
+
+// A gradient drawn on a surface of its own, handed over with that surface's snapshot as the
+// gradient window does.
+struct DrawnGradient
+{
+    Surface surface{QSize(500, 500)};
+    DrawnGradient(Colour first, Colour second)
+    {
+        clsGradient gradient;
+        gradient.setColor1(first);
+        gradient.setColor2(second);
+        gradient.Draw(surface);
+    }
+    void putOn(PictureBox* canvas) { canvas->setPicture(surface.Image(), surface.snapshot()); }
+};
+
+} // namespace
+
+class TestSlideHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void theMenuOffersSixItemsInOrder_data() { windows(); }
+    void theMenuOffersSixItemsInOrder();
+    void copyPutsTheShownSlideOnTheClipboard_data() { windows(); }
+    void copyPutsTheShownSlideOnTheClipboard();
+    void savedPngIsTheCanvasWithoutItsLabels_data() { windows(); }
+    void savedPngIsTheCanvasWithoutItsLabels();
+    void previousPausesAndShowsTheSlideAsDrawn_data() { windows(); }
+    void previousPausesAndShowsTheSlideAsDrawn();
+    void itemsAreEnabledOnlyTowardsAKeptSlide_data() { windows(); }
+    void itemsAreEnabledOnlyTowardsAKeptSlide();
+    void aWalkLeavesTheComingSlidesAsTheyWouldBe_data() { windows(); }
+    void aWalkLeavesTheComingSlidesAsTheyWouldBe();
+    void theHundredAndFirstSlideForgetsTheFirst_data() { windows(); }
+    void theHundredAndFirstSlideForgetsTheFirst();
+    void aGradientSlideKeepsItsBackground_data() { windows(); }
+    void aGradientSlideKeepsItsBackground();
+    void aReplacedGradientIsDrawnAgainFromItsSource_data() { windows(); }
+    void aReplacedGradientIsDrawnAgainFromItsSource();
+    void aBackgroundChosenWhileLookingBackStays();
+    void copyAndSaveActOnTheSlideShown();
+    void historyCursorAtTheEnds();
+    void hundredSlidesKeepLittleMemory();
+
+private:
+    static void windows();
+    QTemporaryDir m_dir;
+};
+
+void TestSlideHistory::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+void TestSlideHistory::windows()
+{
+    QTest::addColumn<WindowMaker>("make");
+    QTest::newRow("main window") << WindowMaker([] { return std::make_unique<MainWindow>(); });
+    QTest::newRow("geometric designer") << WindowMaker([] { return std::make_unique<GeometricWindow>(); });
+}
+
+void TestSlideHistory::theMenuOffersSixItemsInOrder()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    window->tick();
+    QMenu* menu = openMenu(*window);
+    QVERIFY(menu);
+    QStringList texts;
+    for (QAction* item : menu->actions())
+        texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    menu->close();
+    const QStringList expected{QStringLiteral("复制图案"),       QStringLiteral("保存图案 (PNG)…"),
+                               QStringLiteral("保存高清图案 (PNG 4倍)…"), QStringLiteral("保存矢量图案 (SVG)…"),
+                               QStringLiteral("-"),              QStringLiteral("上一幅图案"),
+                               QStringLiteral("下一幅图案")};
+    QCOMPARE(texts, expected);
+}
+
+void TestSlideHistory::copyPutsTheShownSlideOnTheClipboard()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    window->tick();
+    window->tick();
+    const Shown now = shown(*window);
+    choose(*window, "actCopyPattern");
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(mime);
+    QCOMPARE(mime->text(), now.code);
+    QVERIFY(now.code.startsWith(QStringLiteral("QRV")));
+    const QImage copied = qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(copied, now.image.convertToFormat(QImage::Format_RGB32));
+}
+
+void TestSlideHistory::savedPngIsTheCanvasWithoutItsLabels()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    window->tick();
+    const QString path = m_dir.filePath(QStringLiteral("%1.png").arg(QTest::currentDataTag()));
+    auto* menuObject = window->canvas()->findChild<CanvasMenu*>(QStringLiteral("canvasMenu"));
+    QVERIFY(menuObject);
+    menuObject->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
+    choose(*window, "actSavePng");
+    const QImage saved = QImage(path).convertToFormat(QImage::Format_RGB32);
+    const QImage canvasImage = window->canvas()->Image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(saved.size(), window->canvas()->size());
+    QCOMPARE(saved, canvasImage);
+    // On screen the labels are drawn over the canvas; the file has none of them.
+    const QImage onScreen = window->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(onScreen.size(), saved.size());
+    QVERIFY(onScreen != saved);
+}
+
+void TestSlideHistory::previousPausesAndShowsTheSlideAsDrawn()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    window->showTimer()->start();
+    std::vector<Shown> slides;
+    for (int i = 0; i < 3; ++i) {
+        window->tick();
+        slides.push_back(shown(*window));
+    }
+    QVERIFY(slides[0].image != slides[1].image);
+
+    choose(*window, "actPreviousPattern");
+    QVERIFY(!window->playing());
+    if (auto* geometric = dynamic_cast<GeometricWindow*>(window.get())) {
+        QVERIFY(!geometric->m_form.Check2->isChecked());
+        QCOMPARE(geometric->m_form.Check2->text(), QStringLiteral("播放"));
+    }
+    QCOMPARE(shown(*window).code, slides[1].code);
+    QCOMPARE(shown(*window).image, slides[1].image);
+
+    choose(*window, "actPreviousPattern");
+    QCOMPARE(shown(*window).code, slides[0].code);
+    QCOMPARE(shown(*window).image, slides[0].image);
+
+    choose(*window, "actNextPattern");
+    choose(*window, "actNextPattern");
+    QCOMPARE(shown(*window).code, slides[2].code);
+    QCOMPARE(shown(*window).image, slides[2].image);
+    QVERIFY(!window->playing());
+}
+
+void TestSlideHistory::itemsAreEnabledOnlyTowardsAKeptSlide()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    const auto states = [&] {
+        QMenu* menu = openMenu(*window);
+        const QPair<bool, bool> both(action(menu, "actPreviousPattern")->isEnabled(),
+                                     action(menu, "actNextPattern")->isEnabled());
+        menu->close();
+        return both;
+    };
+    QCOMPARE(states(), qMakePair(false, false)); // nothing drawn yet
+    window->tick();
+    QCOMPARE(states(), qMakePair(false, false));
+    window->tick();
+    window->tick();
+    QCOMPARE(states(), qMakePair(true, false));
+    choose(*window, "actPreviousPattern");
+    QCOMPARE(states(), qMakePair(true, true));
+    choose(*window, "actPreviousPattern");
+    QCOMPARE(states(), qMakePair(false, true));
+    choose(*window, "actNextPattern");
+    choose(*window, "actNextPattern");
+    QCOMPARE(states(), qMakePair(true, false));
+}
+
+void TestSlideHistory::aWalkLeavesTheComingSlidesAsTheyWouldBe()
+{
+    QFETCH(WindowMaker, make);
+    const auto run = [&](bool walk) {
+        auto window = makeWindow(make);
+        for (int i = 0; i < 4; ++i)
+            window->tick();
+        if (walk) {
+            for (const char* step : {"actPreviousPattern", "actPreviousPattern", "actPreviousPattern",
+                                     "actNextPattern", "actPreviousPattern"})
+                choose(*window, step);
+            window->play();
+            [&] {
+                QVERIFY(window->playing());
+                QCOMPARE(window->showTimer()->interval(), 3000);
+            }();
+        }
+        QList<QStringList> texts;
+        for (int i = 0; i < 10; ++i) {
+            window->tick();
+            texts << window->texts();
+        }
+        return qMakePair(texts, window->canvas()->Image());
+    };
+    const auto plain = run(false);
+    const auto walked = run(true);
+    QCOMPARE(walked.first, plain.first);
+    QCOMPARE(walked.second, plain.second);
+}
+
+void TestSlideHistory::theHundredAndFirstSlideForgetsTheFirst()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    QStringList codes;
+    for (int i = 0; i < 101; ++i) {
+        window->tick();
+        codes << window->codeLabel()->text();
+    }
+    QCOMPARE(window->keptSlides(), std::size_t(100));
+    for (int i = 0; i < 99; ++i)
+        choose(*window, "actPreviousPattern");
+    QCOMPARE(window->codeLabel()->text(), codes[1]);
+    QMenu* menu = openMenu(*window);
+    QVERIFY(!action(menu, "actPreviousPattern")->isEnabled());
+    menu->close();
+}
+
+void TestSlideHistory::aGradientSlideKeepsItsBackground()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    PictureBox* canvas = window->canvas();
+    const QImage gradient = gradientPicture();
+    canvas->setPicture(gradient);
+    window->tick();
+    const Shown onGradient = shown(*window);
+    QCOMPARE(onGradient.image.pixel(2, 150), gradient.pixel(2, 150));
+
+    // The user takes the gradient away and picks a colour, as the background controls do.
+    canvas->setPicture(QImage());
+    canvas->setBackColor(RGB(20, 120, 60));
+    window->tick();
+    const Shown plain = shown(*window);
+    QVERIFY(plain.image.pixel(2, 150) != gradient.pixel(2, 150));
+
+    choose(*window, "actPreviousPattern");
+    QCOMPARE(shown(*window).image, onGradient.image);
+    QCOMPARE(shown(*window).code, onGradient.code);
+
+    // Play goes on without the gradient, on the colour the user picked.
+    window->play();
+    window->tick();
+    QVERIFY(canvas->Picture().isNull());
+    if (dynamic_cast<MainWindow*>(window.get()))
+        QCOMPARE(canvas->Image().pixel(1, 799), qRgb(20, 120, 60));
+}
+
+void TestSlideHistory::aReplacedGradientIsDrawnAgainFromItsSource()
+{
+    QFETCH(WindowMaker, make);
+    auto window = makeWindow(make);
+    PictureBox* canvas = window->canvas();
+    {
+        DrawnGradient first(RGB(250, 0, 0), RGB(0, 0, 250));
+        first.putOn(canvas);
+    }
+    window->tick();
+    const Shown onFirst = shown(*window);
+    const QImage firstPicture = canvas->Picture();
+    window->tick();
+    DrawnGradient(RGB(0, 250, 0), RGB(250, 250, 250)).putOn(canvas);
+    window->tick();
+
+    choose(*window, "actPreviousPattern");
+    choose(*window, "actPreviousPattern");
+    QCOMPARE(shown(*window).image, onFirst.image);
+    QCOMPARE(canvas->Picture(), firstPicture);
+    QVERIFY(canvas->surface().pictureSource());
+    // Kept, the slide holds the gradient's source but none of its pixels.
+    auto* geometric = dynamic_cast<GeometricWindow*>(window.get());
+    const QImage kept = geometric ? geometric->m_form.slides().history().at(0).background.picture
+                                  : static_cast<MainWindow*>(window.get())->m_form.slides().history().at(0).background.picture;
+    QVERIFY(kept.isNull());
+}
+
+void TestSlideHistory::aBackgroundChosenWhileLookingBackStays()
+{
+    auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
+    PictureBox* canvas = window->canvas();
+    canvas->setPicture(gradientPicture());
+    window->tick();
+    window->tick();
+    choose(*window, "actPreviousPattern");
+    canvas->setPicture(QImage());
+    canvas->setBackColor(RGB(200, 200, 10));
+    choose(*window, "actNextPattern");
+    window->play();
+    window->tick();
+    QVERIFY(canvas->Picture().isNull());
+    QCOMPARE(canvas->BackColor(), RGB(200, 200, 10));
+    QCOMPARE(canvas->Image().pixel(1, 799), qRgb(200, 200, 10));
+}
+
+void TestSlideHistory::copyAndSaveActOnTheSlideShown()
+{
+    auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
+    window->tick();
+    const Shown first = shown(*window);
+    window->tick();
+    choose(*window, "actPreviousPattern");
+
+    choose(*window, "actCopyPattern");
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(mime);
+    QCOMPARE(mime->text(), first.code);
+    QCOMPARE(qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_RGB32), first.image);
+
+    const QString path = m_dir.filePath(QStringLiteral("shown.png"));
+    auto* menuObject = window->canvas()->findChild<CanvasMenu*>(QStringLiteral("canvasMenu"));
+    menuObject->setFileChooser([path](QWidget*, const SaveRequest& request) {
+        return request.fileName.isEmpty() ? QString() : path;
+    });
+    choose(*window, "actSavePng");
+    QImage saved(path);
+    QCOMPARE(saved.text(QStringLiteral("Title")), first.code);
+    QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), first.image);
+}
+
+void TestSlideHistory::historyCursorAtTheEnds()
+{
+    SlideHistory<int> history(3);
+    QVERIFY(!history.hasPrevious());
+    QVERIFY(!history.stepBack());
+    QVERIFY(!history.stepForward());
+    for (int slide = 1; slide <= 5; ++slide)
+        history.push(slide);
+    QCOMPARE(history.size(), std::size_t(3));
+    QCOMPARE(history.current(), 5);
+    QVERIFY(history.stepBack());
+    QVERIFY(history.stepBack());
+    QCOMPARE(history.current(), 3);
+    QVERIFY(!history.stepBack());
+    QCOMPARE(history.current(), 3);
+    // A new slide while looking back is shown at once.
+    history.push(6);
+    QCOMPARE(history.current(), 6);
+    QCOMPARE(history.at(0), 4);
+    QVERIFY(!history.hasNext());
+}
+
+void TestSlideHistory::hundredSlidesKeepLittleMemory()
+{
+    auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
+    window->canvas()->setPicture(gradientPicture());
+    for (int i = 0; i < 100; ++i)
+        window->tick();
+    auto* main = static_cast<MainWindow*>(window.get());
+    const SlideHistory<CurveSlide>& history = main->m_form.slides().history();
+    QCOMPARE(history.size(), std::size_t(100));
+    // What a kept slide owns by itself: the structure and its texts; the picture is shared.
+    std::size_t bytes = 0;
+    const auto textBytes = [](const QString& text) { return std::size_t(text.capacity()) * 2 + 32; };
+    for (std::size_t i = 0; i < history.size(); ++i) {
+        const CurveSlide& slide = history.at(i);
+        bytes += sizeof(CurveSlide) + textBytes(slide.code);
+        for (const QString& text : slide.paramTexts)
+            bytes += textBytes(text);
+        QCOMPARE(slide.background.picture.constBits(), history.at(0).background.picture.constBits());
+        QVERIFY(!slide.background.picture.isNull());
+    }
+    const std::size_t pictureBytes = std::size_t(history.at(0).background.picture.sizeInBytes());
+    qInfo("100 slides keep %zu bytes of their own and share one picture of %zu bytes", bytes, pictureBytes);
+    QVERIFY(bytes + pictureBytes < 2 * 1024 * 1024);
+}
+
+QTEST_MAIN(TestSlideHistory)
+#include "tst_slidehistory.moc"
