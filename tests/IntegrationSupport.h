@@ -1,7 +1,7 @@
 #pragma once
 
-// Helpers for tests that drive the real windows together: modal dialogs answered from queued
-// calls, deferred deletion, window placement and comparisons of canvas images.
+// Helpers for tests that drive the real windows together: deferred deletion, window placement
+// and comparisons of canvas images.
 
 #include "PixelCount.h"
 
@@ -9,39 +9,13 @@
 #include "platform/Twips.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QImage>
-#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
-#include <functional>
 #include <iterator>
 
 namespace integration {
-
-// Bumped by every teardown, so a queued modal step left over from a failed test never acts on
-// the next test's dialogs.
-inline int testGeneration = 0;
-
-// Once a modal widget of type T is up, hands it to act. Gives up after many turns of the event
-// loop, closing whatever is modal then, so a missing dialog fails the test instead of hanging it.
-template <typename T>
-void whenModal(std::function<void(T*)> act, int turnsLeft = 200)
-{
-    QTimer::singleShot(0, [act = std::move(act), turnsLeft, generation = testGeneration]() mutable {
-        if (generation != testGeneration)
-            return;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* wanted = qobject_cast<T*>(modal)) {
-            act(wanted);
-        } else if (turnsLeft > 0) {
-            whenModal<T>(std::move(act), turnsLeft - 1);
-        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-            dialog->reject();
-        }
-    });
-}
 
 inline void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 

@@ -1,6 +1,7 @@
 // The canvas context menu: its items, the picture it takes when it opens, the save dialog it
 // shows, and the message when a save fails.
 #include "FakePicture.h"
+#include "ModalDialog.h"
 
 #include "app/CanvasMenu.h"
 #include "app/ExportNames.h"
@@ -21,42 +22,6 @@
 #include <memory>
 
 namespace {
-
-// Runs check on the first modal dialog of type Dialog that appears within seconds, then closes
-// it; a dialog that never comes fails the test instead of hanging it.
-template <typename Dialog>
-class WhenModal
-{
-public:
-    explicit WhenModal(std::function<void(Dialog*)> check, int seconds = 10)
-        : m_check(std::move(check)), m_deadline(seconds * 1000)
-    {
-        QObject::connect(&m_poll, &QTimer::timeout, [this] { poll(); });
-        m_poll.start(20);
-    }
-    bool seen() const { return m_seen; }
-
-private:
-    void poll()
-    {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            m_poll.stop();
-            m_seen = true;
-            m_check(dialog);
-            if (dialog->isVisible())
-                dialog->reject();
-        } else if (m_deadline.hasExpired()) {
-            m_poll.stop();
-            if (QWidget* other = QApplication::activeModalWidget())
-                other->close();
-        }
-    }
-
-    std::function<void(Dialog*)> m_check;
-    QDeadlineTimer m_deadline;
-    QTimer m_poll;
-    bool m_seen = false;
-};
 
 // A window with a canvas and a label inside it, like the pattern windows.
 struct CanvasWindow
@@ -254,7 +219,7 @@ void TestCanvasMenu::failureShowsTheReasonOwnedByTheWindow()
     QWidget* parent = nullptr;
     QString text;
     QString title;
-    WhenModal<QMessageBox> watcher([&](QMessageBox* box) {
+    ModalDialog<QMessageBox> watcher([&](QMessageBox* box) {
         parent = box->parentWidget();
         text = box->text();
         title = box->windowTitle();
@@ -263,7 +228,7 @@ void TestCanvasMenu::failureShowsTheReasonOwnedByTheWindow()
     fixture.action("actSavePng")->trigger();
     fixture.menu->menu()->hide();
 
-    QVERIFY(watcher.seen());
+    QVERIFY(watcher.answered());
     QCOMPARE(parent, &fixture.window);
     QCOMPARE(title, QStringLiteral("保存图案"));
     QVERIFY2(text.contains(folder) && text.contains(QStringLiteral("文件夹")), qPrintable(text));
@@ -286,7 +251,7 @@ void TestCanvasMenu::saveDialogIsQtsOwnInThePicturesFolder()
     QString suffix;
     bool native = true;
     bool confirms = false;
-    WhenModal<QFileDialog> watcher([&](QFileDialog* dialog) {
+    ModalDialog<QFileDialog> watcher([&](QFileDialog* dialog) {
         title = dialog->windowTitle();
         folder = dialog->directory().absolutePath();
         offered = dialog->selectedFiles();
@@ -303,7 +268,7 @@ void TestCanvasMenu::saveDialogIsQtsOwnInThePicturesFolder()
     fixture.action("actSaveSvg")->trigger();
     fixture.menu->menu()->hide();
 
-    QVERIFY(watcher.seen());
+    QVERIFY(watcher.answered());
     QCOMPARE(title, QStringLiteral("保存图案"));
     QCOMPARE(QDir(folder), QDir(pictures));
     QCOMPARE(offered.value(0), QDir(pictures).filePath(QStringLiteral("QRV9051111.svg")));

@@ -3,6 +3,7 @@
 // background-colour command and the angle dialog around a gradient that is already applied.
 
 #include "IntegrationSupport.h"
+#include "ModalDialog.h"
 
 #include "app/Form1.h"
 #include "app/Windows.h"
@@ -22,6 +23,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QtTest>
+
+#include <optional>
 
 namespace {
 
@@ -101,7 +104,6 @@ void TestIntegration::init()
 void TestIntegration::cleanup()
 {
     const int liveBeforeTeardown = liveGdiObjectCount();
-    ++testGeneration;
     processDeferredDeletes();
     WindowRegistry& registry = WindowRegistry::instance();
     for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
@@ -317,20 +319,23 @@ void TestIntegration::backgroundColourDropsTheGradient()
     QWidget* dialogOwner = nullptr;
     QString message;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    whenModal<QColorDialog>([&](QColorDialog* dialog) {
+    // A cancelled choice is followed by a note; a confirmed one by none.
+    std::optional<ModalDialog<QMessageBox>> note;
+    if (!confirmed)
+        note.emplace([&](QMessageBox* box) {
+            message = box->text();
+            icon = box->icon();
+            box->accept();
+        });
+    ModalDialog<QColorDialog> choose([&](QColorDialog* dialog) {
         pictureGoneWhileOpen = canvas->Picture().isNull();
         dialogOwner = dialog->parentWidget();
         if (confirmed) {
             dialog->setCurrentColor(QColor(expectedBackground));
             dialog->accept();
-            return;
+        } else {
+            dialog->reject();
         }
-        whenModal<QMessageBox>([&](QMessageBox* box) {
-            message = box->text();
-            icon = box->icon();
-            box->accept();
-        });
-        dialog->reject();
     });
     main()->Command7->click();
 
@@ -366,7 +371,7 @@ void TestIntegration::angleDialogChangesOnlyThePicker()
 
     QWidget* dialogOwner = nullptr;
     bool untouchedWhenOpen = false, untouchedAfterStep = false, untouchedAfterDrag = false;
-    whenModal<frmCustomAngle>([&](frmCustomAngle* dialog) {
+    ModalDialog<frmCustomAngle> answer([&](frmCustomAngle* dialog) {
         dialogOwner = dialog->parentWidget();
         untouchedWhenOpen = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
         auto* bar = dialog->findChild<QScrollBar*>("hsbAngle");

@@ -1,3 +1,4 @@
+#include "ModalDialog.h"
 #include "PrivateDisplay.h"
 
 #include "app/Form1.h"
@@ -10,6 +11,7 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -42,17 +44,6 @@ bool frameSettled(const QWidget* window, const FrameCheck& check = [](const QRec
 QString describe(const QRect& frame)
 {
     return QStringLiteral("frame at %1,%2 size %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height());
-}
-
-// Runs act on the next modal dialog once it is up; gives up after about five seconds.
-void whenModal(std::function<void(QWidget*)> act, int triesLeft = 500)
-{
-    QTimer::singleShot(10, [act = std::move(act), triesLeft]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            act(modal);
-        else if (triesLeft > 0)
-            whenModal(std::move(act), triesLeft - 1);
-    });
 }
 
 } // namespace
@@ -192,7 +183,7 @@ void TestPlacement::angleDialogPlacedFromOuterSizes()
     };
     bool settled = false;
     QRect frame;
-    whenModal([&](QWidget* dialog) {
+    ModalDialog<frmCustomAngle> answer([&](frmCustomAngle* dialog) {
         settled = frameSettled(dialog, placed);
         frame = dialog->frameGeometry();
         dialog->findChild<QToolButton*>("cmdCancel")->click();
@@ -215,7 +206,7 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
 
     bool barFocused = false;
     int typed = -1;
-    whenModal([&](QWidget* dialog) {
+    ModalDialog<frmCustomAngle> answer([&](frmCustomAngle* dialog) {
         QWidget* bar = dialog->findChild<QWidget*>("hsbAngle");
         barFocused = QTest::qWaitFor([&] { return QApplication::focusWidget() == bar; }, 5000);
         if (!barFocused) {
@@ -226,6 +217,9 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
         QProcess xdotool;
         xdotool.start(QStringLiteral("xdotool"), {"key", "--delay", "50", "Right", "Right", "Prior", "Return"});
         typed = xdotool.waitForFinished(10000) ? xdotool.exitCode() : -1;
+        // The keys arrive through the event loop; the Enter among them closes the dialog.
+        const QPointer<QWidget> open(dialog);
+        QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 5000);
     });
     picker->cmdAngle_Click();
     QVERIFY2(barFocused, "the scroll bar did not have the keyboard focus within five seconds");

@@ -1,3 +1,5 @@
+#include "ModalDialog.h"
+
 #include "app/ProgramSetup.h"
 #include "platform/Dialogs.h"
 
@@ -13,21 +15,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include <functional>
 #include <memory>
 
 namespace {
-
-// Runs the action on the modal dialog once it is up; gives up after about two seconds.
-void whenModalShown(std::function<void(QWidget*)> action, int triesLeft = 200)
-{
-    QTimer::singleShot(10, [action, triesLeft] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            action(modal);
-        else if (triesLeft > 0)
-            whenModalShown(action, triesLeft - 1);
-    });
-}
 
 QStringList actionTexts(const QMenu& menu)
 {
@@ -133,12 +123,7 @@ void TestTranslation::messageBoxIsChineseOwnedAndWideEnoughForItsTitle()
     owner.show();
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
     MessageBoxSeen seen;
-    whenModalShown([&seen](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        if (!box) {
-            modal->close();
-            return;
-        }
+    ModalDialog<QMessageBox> answer([&seen](QMessageBox* box) {
         seen = {box->windowTitle(), box->button(QMessageBox::Ok)->text(), box->parentWidget(),
                 box->windowModality(), box->width(), !box->windowIcon().isNull()};
         box->button(QMessageBox::Ok)->click();
@@ -166,7 +151,7 @@ void TestTranslation::colourChooserBlocksOnlyTheWindowThatAsked()
     QVERIFY(QTest::qWaitForWindowExposed(&owner));
     QWidget* parent = nullptr;
     Qt::WindowModality modality = Qt::NonModal;
-    whenModalShown([&](QWidget* modal) {
+    ModalDialog<QColorDialog> answer([&](QColorDialog* modal) {
         parent = modal->parentWidget();
         modality = modal->windowModality();
         modal->close();
