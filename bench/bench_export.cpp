@@ -1,8 +1,9 @@
 // Saving a real slide: the 4x PNG split into rendering and encoding, and the SVG, for a main
 // window slide (10,076 dots) and a geometric designer slide.
 
+#include "CurveFixture.h"
+
 #include "app/PatternExport.h"
-#include "curves/CurveControls.h"
 #include "curves/SlideShow.h"
 #include "geometry/GeometricSlide.h"
 #include "gradient/GradientRect.h"
@@ -15,27 +16,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <memory>
 
 namespace {
-
-class ExportControls : public CurveControls
-{
-public:
-    ExportControls() { canvas.setBackColor(RGB(255, 192, 255)); canvas.setDrawWidth(4); }
-
-    QString divisorText() const override { return QStringLiteral("90"); }
-    QString penWidthText() const override { return QStringLiteral("5"); }
-    QString paramText(int index) const override { return params[size_t(index)]; }
-    void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
-    void showPatternCode(const QString& text) override { code = text; }
-    Surface& curveCanvas() override { return canvas; }
-
-    Surface canvas{QSize(800, 800)};
-    std::array<QString, 4> params;
-    QString code;
-};
 
 struct Slide
 {
@@ -46,7 +29,8 @@ struct Slide
 Slide curveSlide(bool onGradient = false)
 {
     RandomSource::reset();
-    ExportControls controls;
+    FakeCurveControls controls;
+    controls.canvas.setDrawWidth(4);
     if (onGradient) {
         Surface gradientCanvas(QSize(800, 800));
         clsGradient gradient;
@@ -57,7 +41,7 @@ Slide curveSlide(bool onGradient = false)
     }
     slideShowTick(controls);
     slideShowTick(controls); // the second slide is drawn with the chosen pen width
-    return {controls.canvas.snapshot(), controls.code};
+    return {controls.canvas.snapshot(), controls.patternCodeShown};
 }
 
 Slide geometricSlide()

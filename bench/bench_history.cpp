@@ -2,8 +2,9 @@
 // measured after 100 ticks that kept nothing (so the drawing's own memory is already there).
 // Resident memory is per process: run it alone, --benchmark_filter=BM_ResidentOf100KeptSlides.
 
+#include "CurveFixture.h"
+
 #include "app/SlideHistory.h"
-#include "curves/CurveControls.h"
 #include "curves/SlideShow.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
@@ -12,7 +13,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <array>
 
 namespace {
 
@@ -28,29 +28,12 @@ double residentKiloBytes()
     return 0;
 }
 
-class HistoryControls : public CurveControls
-{
-public:
-    HistoryControls() { canvas.setBackColor(RGB(255, 192, 255)); }
-
-    QString divisorText() const override { return QStringLiteral("90"); }
-    QString penWidthText() const override { return QStringLiteral("5"); }
-    QString paramText(int index) const override { return params[size_t(index)]; }
-    void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
-    void showPatternCode(const QString& text) override { code = text; }
-    Surface& curveCanvas() override { return canvas; }
-
-    Surface canvas{QSize(800, 800)};
-    std::array<QString, 4> params;
-    QString code;
-};
-
 void BM_ResidentOf100KeptSlides(benchmark::State& state)
 {
     double added = 0;
     for (auto _ : state) {
         RandomSource::reset();
-        HistoryControls controls;
+        FakeCurveControls controls;
         for (int slide = 0; slide < 100; ++slide)
             slideShowTick(controls);
         const double before = residentKiloBytes();

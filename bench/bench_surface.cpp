@@ -2,7 +2,8 @@
 // picture rendered at four times its size and painted as SVG, and a slide at device pixel
 // ratio 2 against ratio 1. Each ratio is measured inside its own benchmark.
 
-#include "curves/CurveControls.h"
+#include "CurveFixture.h"
+
 #include "curves/SlideShow.h"
 #include "gradient/GradientRect.h"
 #include "platform/PictureSource.h"
@@ -16,31 +17,10 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <memory>
 
 namespace {
-
-class SlideControls : public CurveControls
-{
-public:
-    explicit SlideControls(qreal ratio = 1.0) : canvas(QSize(800, 800), ratio)
-    {
-        canvas.setBackColor(RGB(255, 192, 255));
-    }
-
-    QString divisorText() const override { return QStringLiteral("90"); }
-    QString penWidthText() const override { return penWidth; }
-    QString paramText(int index) const override { return params[size_t(index)]; }
-    void setParamText(int index, const QString& text) override { params[size_t(index)] = text; }
-    void showPatternCode(const QString&) override {}
-    Surface& curveCanvas() override { return canvas; }
-
-    Surface canvas;
-    QString penWidth;
-    std::array<QString, 4> params;
-};
 
 double secondsOf(const std::function<void()>& work)
 {
@@ -50,7 +30,7 @@ double secondsOf(const std::function<void()>& work)
 }
 
 // One tick with its pixels: the dots reach the image when it is read.
-void tick(SlideControls& controls)
+void tick(FakeCurveControls& controls)
 {
     RandomSource::reset();
     slideShowTick(controls);
@@ -73,10 +53,10 @@ struct PairedTimes
 void BM_WideDotTick(benchmark::State& state)
 {
     const int width = int(state.range(0));
-    SlideControls ours;
-    SlideControls baseline;
+    FakeCurveControls ours;
+    FakeCurveControls baseline;
     baseline.canvas.setDotOrder(DotOrder::InOrder);
-    for (SlideControls* controls : {&ours, &baseline}) {
+    for (FakeCurveControls* controls : {&ours, &baseline}) {
         controls->penWidth = QString::number(width);
         controls->canvas.setDrawWidth(width);
     }
@@ -100,7 +80,7 @@ std::shared_ptr<const PictureSource> slideSnapshot()
     Surface preview(QSize(809, 794));
     clsGradient gradient;
     gradient.Draw(preview);
-    SlideControls controls;
+    FakeCurveControls controls;
     controls.canvas.setPicture(preview.Image(), preview.snapshot());
     controls.canvas.setDrawWidth(4);
     controls.penWidth = QStringLiteral("4");
@@ -142,9 +122,9 @@ void BM_SnapshotPaintSvg(benchmark::State& state)
 void BM_SlideAtRatioTwo(benchmark::State& state)
 {
     const int width = int(state.range(0));
-    SlideControls one(1.0);
-    SlideControls two(2.0);
-    for (SlideControls* controls : {&one, &two}) {
+    FakeCurveControls one(1.0);
+    FakeCurveControls two(2.0);
+    for (FakeCurveControls* controls : {&one, &two}) {
         controls->penWidth = QString::number(width);
         controls->canvas.setDrawWidth(width);
         tick(*controls);

@@ -16,7 +16,7 @@
 class FakeCurveControls : public CurveControls
 {
 public:
-    FakeCurveControls()
+    explicit FakeCurveControls(qreal devicePixelRatio = 1.0) : canvas(QSize(800, 800), devicePixelRatio)
     {
         canvas.setBackColor(RGB(255, 192, 255));
         canvas.setDrawWidth(1);
