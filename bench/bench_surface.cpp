@@ -4,15 +4,12 @@
 
 #include "CurveFixture.h"
 
+#include "app/PatternExport.h"
 #include "curves/SlideShow.h"
 #include "gradient/GradientRect.h"
 #include "platform/PictureSource.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
-
-#include <QBuffer>
-#include <QPainter>
-#include <QSvgGenerator>
 
 #include <benchmark/benchmark.h>
 
@@ -103,16 +100,7 @@ void BM_SnapshotPaintSvg(benchmark::State& state)
     const auto snapshot = slideSnapshot();
     qint64 bytes = 0;
     for (auto _ : state) {
-        QBuffer buffer;
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(snapshot->size());
-        generator.setViewBox(QRect(QPoint(0, 0), snapshot->size()));
-        QPainter painter(&generator);
-        snapshot->paintVector(painter);
-        painter.end();
-        bytes = buffer.size();
+        bytes = encodeSvg(*snapshot, QString()).size();
     }
     state.counters["svg_kb"] = double(bytes) / 1024;
     state.counters["target_ms"] = 300;

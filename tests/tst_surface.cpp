@@ -1,4 +1,5 @@
 #include "CurveFixture.h"
+#include "app/PatternExport.h"
 #include "curves/CurvePlotter.h"
 #include "curves/SlideShow.h"
 #include "geometry/GeometricSlide.h"
@@ -9,9 +10,7 @@
 #include "platform/Random.h"
 #include "platform/Surface.h"
 
-#include <QBuffer>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <QSvgRenderer>
 #include <QtTest>
 
@@ -276,17 +275,7 @@ void TestSurface::vectorSlideIsSmallAndValid()
     slideShowTick(controls);
     const auto snapshot = controls.canvas.snapshot();
 
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(snapshot->size());
-    generator.setViewBox(QRect(QPoint(0, 0), snapshot->size()));
-    {
-        QPainter painter(&generator);
-        snapshot->paintVector(painter);
-    }
-    const QByteArray svg = buffer.data();
+    const QByteArray svg = encodeSvg(*snapshot, controls.patternCodeShown);
     QVERIFY2(svg.size() < 2 * 1024 * 1024, qPrintable(QString::number(svg.size())));
     QVERIFY(svg.count("<ellipse") + svg.count("<circle") >= 10000);
 
