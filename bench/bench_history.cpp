@@ -3,30 +3,16 @@
 // Resident memory is per process: run it alone, --benchmark_filter=BM_ResidentOf100KeptSlides.
 
 #include "CurveFixture.h"
+#include "ResidentMemory.h"
 
 #include "app/SlideHistory.h"
 #include "curves/SlideShow.h"
 #include "platform/Random.h"
 #include "platform/Surface.h"
 
-#include <QFile>
-
 #include <benchmark/benchmark.h>
 
-
 namespace {
-
-double residentKiloBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble();
-    }
-    return 0;
-}
 
 void BM_ResidentOf100KeptSlides(benchmark::State& state)
 {
@@ -36,11 +22,11 @@ void BM_ResidentOf100KeptSlides(benchmark::State& state)
         FakeCurveControls controls;
         for (int slide = 0; slide < 100; ++slide)
             slideShowTick(controls);
-        const double before = residentKiloBytes();
+        const double before = residentBytes() / 1024;
         SlideHistory<CurveSlide> history;
         for (int slide = 0; slide < 100; ++slide)
             history.push(slideShowTick(controls));
-        added = residentKiloBytes() - before;
+        added = residentBytes() / 1024 - before;
         benchmark::DoNotOptimize(history.size());
     }
     state.counters["added_kB"] = added;

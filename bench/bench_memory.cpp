@@ -2,31 +2,19 @@
 // window of the main window's size (the Qt baseline every window of this toolkit costs).
 // Resident memory is per process: run it alone, --benchmark_filter=BM_ResidentAfter100Slides.
 
+#include "ResidentMemory.h"
+
 #include "app/Form1.h"
 #include "platform/Random.h"
 #include "app/WindowRegistry.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
 #include <memory>
 
 namespace {
-
-// VmRSS of this process in bytes, 0 when it cannot be read.
-double residentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
-    }
-    return 0;
-}
 
 double residentWithEmptyWindow()
 {
