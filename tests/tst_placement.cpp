@@ -70,6 +70,7 @@ private slots:
 
 private:
     Form1* startMainWindow();
+    frmDemo* startPicker();
 
     const char* m_displayProblem;
 };
@@ -116,12 +117,21 @@ void TestPlacement::cleanup()
     registry.clear();
 }
 
-
 Form1* TestPlacement::startMainWindow()
 {
     startProgram();
     auto* main = qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main));
     return main && frameSettled(main) ? main : nullptr;
+}
+
+// The gradient picker as the main window's button opens it; null when either is missing.
+frmDemo* TestPlacement::startPicker()
+{
+    Form1* main = startMainWindow();
+    if (!main)
+        return nullptr;
+    main->Command1_Click();
+    return qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
 }
 
 void TestPlacement::geometricDesignerAt1500TwipsFromItsFirstShowing()
@@ -145,11 +155,8 @@ void TestPlacement::pickerCentredWhollyInsideTheScreen()
 {
     if (m_displayProblem)
         QSKIP(m_displayProblem);
-    Form1* main = startMainWindow();
-    QVERIFY2(main, "the main window was not framed within five seconds");
-    main->Command1_Click();
-    auto* picker = qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
-    QVERIFY(picker);
+    frmDemo* picker = startPicker();
+    QVERIFY2(picker, "the main window was not framed within five seconds, or the picker did not open");
     const QRect available = picker->screen()->availableGeometry();
     const auto centredInside = [available](const QRect& frame) {
         const QPointF offCentre = QRectF(frame).center() - QRectF(available).center();
@@ -167,11 +174,9 @@ void TestPlacement::angleDialogPlacedFromOuterSizes()
 {
     if (m_displayProblem)
         QSKIP(m_displayProblem);
-    Form1* main = startMainWindow();
-    QVERIFY2(main, "the main window was not framed within five seconds");
-    main->Command1_Click();
-    auto* picker = qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
-    QVERIFY(picker && frameSettled(picker));
+    frmDemo* picker = startPicker();
+    QVERIFY2(picker, "the main window was not framed within five seconds, or the picker did not open");
+    QVERIFY(frameSettled(picker));
 
     // Half the difference of the outer sizes, from the screen's corner, wholly on screen.
     const QSize caller = picker->frameGeometry().size();
@@ -198,11 +203,9 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
         QSKIP(m_displayProblem);
     if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         QSKIP("xdotool is not installed (scripts/setup.sh installs it)");
-    Form1* main = startMainWindow();
-    QVERIFY2(main, "the main window was not framed within five seconds");
-    main->Command1_Click();
-    auto* picker = qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
-    QVERIFY(picker && frameSettled(picker));
+    frmDemo* picker = startPicker();
+    QVERIFY2(picker, "the main window was not framed within five seconds, or the picker did not open");
+    QVERIFY(frameSettled(picker));
 
     bool barFocused = false;
     int typed = -1;
