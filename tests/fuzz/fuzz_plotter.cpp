@@ -71,7 +71,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int dots = countColour(image, plotter.colour.toQRgb());
     const int background = countColour(image, RGB(255, 192, 255).toQRgb());
     require(dots + background == 800 * 800, "a pixel neither background nor dot", run);
-    require(dots <= std::max(0, parameters.lastStep - 1), "more dots than points", run);
+    // N may be as low as -2^31: the point count is worked out in 64 bits.
+    const std::int64_t points = std::max<std::int64_t>(0, std::int64_t(parameters.lastStep) - 1);
+    require(dots <= points, "more dots than points", run);
     if (!parameters.divisor)
         require(dots <= 1, "a divisor that does not convert drew more than one dot", run);
     return 0;
