@@ -17,6 +17,8 @@ public:
 
     void paint(const PixelBuffer& buffer, double scale) const override;
     void paintVector(QPainter& painter) const override;
+    // A sweep of two lines or more paints its whole area.
+    QSize covers() const override { return m_lines.size() >= 2 ? m_area : QSize(); }
 
 private:
     static void paintLines(const PixelBuffer& buffer, const std::vector<PixelPoint>& lines,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SurfaceBackground.h"
 #include "platform/SweepRecipe.h"
 #include "raster/PixelPoint.h"
 #include "raster/ScanlineFill.h"
@@ -65,7 +66,15 @@ struct RecordedSweep
     std::shared_ptr<const SweepRecipe> recipe;
 };
 
-using DrawingStep = std::variant<DotRun, RecordedLine, RecordedOutline, RecordedFill, RecordedSweep>;
+// A resize: the retained pixels kept only the area both sizes share, so everything drawn before
+// shows the background outside it.
+struct RecordedCrop
+{
+    QSize keep;
+    SurfaceBackground background;
+};
+
+using DrawingStep = std::variant<DotRun, RecordedLine, RecordedOutline, RecordedFill, RecordedSweep, RecordedCrop>;
 
 struct DrawingRecord
 {

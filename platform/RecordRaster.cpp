@@ -145,6 +145,30 @@ void RecordRaster::drawStep(const DrawingStep& step)
         drawFill(*fill);
     else if (const auto* sweep = std::get_if<RecordedSweep>(&step))
         sweep->recipe->paint(m_buffer, m_scale);
+    else if (const auto* crop = std::get_if<RecordedCrop>(&step))
+        drawCrop(*crop);
+}
+
+void RecordRaster::drawCrop(const RecordedCrop& crop)
+{
+    // The kept area in device pixels, rounded up as a surface sizes its image.
+    const auto kept = [this](int logical, int limit) {
+        return std::clamp(int(std::ceil(logical * m_scale - 1e-9)), 0, limit);
+    };
+    const int keepWidth = kept(crop.keep.width(), m_buffer.width);
+    const int keepHeight = kept(crop.keep.height(), m_buffer.height);
+    if (keepWidth == m_buffer.width && keepHeight == m_buffer.height)
+        return;
+    QImage background(m_buffer.width, m_buffer.height, QImage::Format_RGB32);
+    if (background.isNull())
+        return;
+    RecordRaster(background, m_scale).erase(crop.background);
+    for (int y = 0; y < m_buffer.height; ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(background.constScanLine(y));
+        QRgb* to = m_buffer.bits + qsizetype(y) * m_buffer.stride;
+        const int first = y < keepHeight ? keepWidth : 0;
+        std::copy(from + first, from + m_buffer.width, to + first);
+    }
 }
 
 // Rows top..bottom and columns left..right of logical pixels, both ends included.

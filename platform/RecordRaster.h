@@ -30,6 +30,7 @@ private:
     void drawLine(const RecordedLine& line);
     void drawOutline(const RecordedOutline& outline);
     void drawFill(const RecordedFill& fill);
+    void drawCrop(const RecordedCrop& crop);
     void fillDeviceRect(int left, int top, int right, int bottom, QRgb colour);
     QImage painterView() const;
     int device(int logical) const;

@@ -83,6 +83,17 @@ void paintFill(QPainter& painter, const RecordedFill& fill)
     painter.fillPath(path, QColor::fromRgb(fill.colour));
 }
 
+void paintCrop(QPainter& painter, const RecordedCrop& crop)
+{
+    const QRect area = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
+                                             : QRect(QPoint(0, 0), crop.keep.expandedTo(QSize(1 << 20, 1 << 20)));
+    const QRect whole(QPoint(0, 0), area.bottomRight() + QPoint(1, 1));
+    painter.save();
+    painter.setClipRegion(QRegion(whole).subtracted(QRegion(QRect(QPoint(0, 0), crop.keep))), Qt::IntersectClip);
+    paintBackgroundVector(painter, whole.size(), crop.background);
+    painter.restore();
+}
+
 } // namespace
 
 void paintBackgroundVector(QPainter& painter, QSize size, const SurfaceBackground& background)
@@ -114,5 +125,7 @@ void paintRecordVector(QPainter& painter, const DrawingRecord& record)
             paintFill(painter, *fill);
         else if (const auto* sweep = std::get_if<RecordedSweep>(&step))
             sweep->recipe->paintVector(painter);
+        else if (const auto* crop = std::get_if<RecordedCrop>(&step))
+            paintCrop(painter, *crop);
     }
 }

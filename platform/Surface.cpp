@@ -29,6 +29,7 @@ void Surface::resize(QSize size)
         return;
     flushDots();
     QImage old = m_image;
+    const QSize previous = m_size;
     m_size = size;
     if (size.isEmpty()) {
         m_image = QImage();
@@ -38,10 +39,15 @@ void Surface::resize(QSize size)
     m_image.setDevicePixelRatio(m_ratio);
     RecordRaster(m_image, m_ratio).erase(m_background);
     if (!old.isNull()) {
-        // FIXME: drawing cut off by shrinking stays in the record and comes back in a re-render.
         old.setDevicePixelRatio(m_image.devicePixelRatio());
         QPainter p(&m_image);
         p.drawImage(0, 0, old);
+    }
+    if (!m_record->empty()) {
+        // The pixels now hold only what both sizes share; a re-render must show the same. The
+        // step is already on screen, so it is recorded without drawing.
+        writableRecord().steps.emplace_back(RecordedCrop{previous.boundedTo(size), m_background});
+        m_drawnSteps = m_record->steps.size();
     }
     changed();
 }
@@ -105,14 +111,19 @@ QImage Surface::Image() const
     return m_image;
 }
 
-void Surface::Cls()
+void Surface::forgetSteps()
 {
-    // Whatever was drawn, and any dots still waiting, is covered by the background now.
     if (m_record.use_count() > 1)
         m_record = std::make_shared<DrawingRecord>();
     else
         m_record->clear();
     m_drawnSteps = 0;
+}
+
+void Surface::Cls()
+{
+    // Whatever was drawn, and any dots still waiting, is covered by the background now.
+    forgetSteps();
     m_background.colour = m_backColor.toQRgb();
     if (!m_image.isNull())
         RecordRaster(m_image, m_ratio).erase(m_background);
@@ -151,8 +162,16 @@ void Surface::drawFill(RecordedFill fill) { append(std::move(fill)); }
 
 void Surface::drawSweep(std::shared_ptr<const SweepRecipe> recipe)
 {
-    if (recipe)
-        append(RecordedSweep{std::move(recipe)});
+    if (!recipe)
+        return;
+    // A sweep over the whole surface hides everything before it: the record forgets that, so a
+    // window repainted on every resize does not pile up sweeps that a re-render would replay.
+    const QSize area = recipe->covers();
+    if (!m_size.isEmpty() && area.width() >= width() && area.height() >= height()) {
+        flushDots();
+        forgetSteps();
+    }
+    append(RecordedSweep{std::move(recipe)});
 }
 
 void Surface::append(DrawingStep step)

@@ -99,6 +99,8 @@ public:
 
     // An immutable copy of the picture as inputs: renders again at any scale or as vectors.
     std::shared_ptr<const PictureSource> snapshot() const;
+    // How many steps the record holds (a run of dots is one).
+    std::size_t recordedSteps() const { return m_record->steps.size(); }
 
     // How dots reach the pixels; the picture is the same either way (the other is for comparing).
     void setDotOrder(DotOrder order) { m_dotOrder = order; }
@@ -106,6 +108,8 @@ public:
 private:
     void append(DrawingStep step);
     DrawingRecord& writableRecord();
+    // Starts an empty record; a snapshot keeps the old one.
+    void forgetSteps();
     void flushDots() const;
     void redraw();
     void changed();

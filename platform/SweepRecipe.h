@@ -2,6 +2,8 @@
 
 #include "raster/PixelBuffer.h"
 
+#include <QSize>
+
 class QPainter;
 
 // A drawing step that knows how to make itself again at any size, recorded by the surface as it
@@ -14,4 +16,7 @@ public:
     virtual void paint(const PixelBuffer& buffer, double scale) const = 0;
     // Paints with vector primitives in logical pixels.
     virtual void paintVector(QPainter& painter) const = 0;
+    // The area from the top-left, in logical pixels, whose every pixel the sweep paints over at
+    // any scale; empty when it may leave some showing.
+    virtual QSize covers() const { return {}; }
 };

@@ -4,6 +4,7 @@
 #include "curves/SlideShow.h"
 #include "geometry/GeometricSlide.h"
 #include "gradient/GradientRect.h"
+#include "gradient/GradientSweep.h"
 #include "gradient/basDemo.h"
 #include "platform/Gdi.h"
 #include "platform/PictureSource.h"
@@ -82,6 +83,12 @@ private slots:
     void vectorSlideIsSmallAndValid();
     void imageAtARatioIsTheRecordAtThatScale_data();
     void imageAtARatioIsTheRecordAtThatScale();
+    void resizedSurfaceRendersWhatItShows_data();
+    void resizedSurfaceRendersWhatItShows();
+    void vectorPictureShowsTheResizeToo();
+    void sweepThatCoversHidesEverythingBefore_data();
+    void sweepThatCoversHidesEverythingBefore();
+    void repaintedGradientKeepsOneStep();
 };
 
 void TestSurface::hiddenDotsSkippedGiveTheSamePicture_data()
@@ -324,6 +331,174 @@ void TestSurface::imageAtARatioIsTheRecordAtThatScale()
     surface.setDevicePixelRatio(1.0);
     QCOMPARE(surface.Image(), surface.snapshot()->render(1.0));
     QCOMPARE(surface.Image().size(), surface.size());
+}
+
+void TestSurface::resizedSurfaceRendersWhatItShows_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QList<QSize>>("sizes");
+    QTest::addColumn<bool>("picture");
+    const QList<QSize> shrinkThenGrow = {QSize(40, 30), QSize(80, 60)};
+    const QList<QSize> growOnly = {QSize(160, 90)};
+    const QList<QSize> narrowerButTaller = {QSize(50, 90), QSize(120, 90)};
+    const QList<QSize> throughNothing = {QSize(0, 0), QSize(80, 60)};
+    QTest::newRow("shrink then grow") << 1.0 << shrinkThenGrow << false;
+    QTest::newRow("shrink then grow at 2x") << 2.0 << shrinkThenGrow << false;
+    QTest::newRow("shrink then grow at 1.5x") << 1.5 << shrinkThenGrow << false;
+    QTest::newRow("grow: drawing past the old edge stays hidden") << 1.0 << growOnly << false;
+    QTest::newRow("grow at 1.5x") << 1.5 << growOnly << false;
+    QTest::newRow("narrower but taller") << 1.0 << narrowerButTaller << false;
+    QTest::newRow("through an empty size") << 1.0 << throughNothing << false;
+    QTest::newRow("on a picture") << 1.0 << shrinkThenGrow << true;
+    QTest::newRow("on a picture at 2x") << 2.0 << shrinkThenGrow << true;
+}
+
+// The pixels a resize keeps are what a render of the record shows, also after the ratio changes
+// and when a larger copy is made.
+void TestSurface::resizedSurfaceRendersWhatItShows()
+{
+    QFETCH(double, ratio);
+    QFETCH(QList<QSize>, sizes);
+    QFETCH(bool, picture);
+    Surface surface(QSize(80, 60), ratio);
+    surface.setBackColor(back);
+    if (picture) {
+        Surface preview(QSize(100, 45));
+        clsGradient gradient;
+        gradient.setAngle(30);
+        QVERIFY(gradient.Draw(preview));
+        surface.setPicture(preview.Image(), preview.snapshot());
+    }
+    surface.setDrawWidth(5);
+    surface.Line(0, 20, 300, 20, ink); // runs past the right edge
+    surface.PSet(70, 50, ink);
+    surface.Line(10, 10, 75, 55, ink, LineBox::Box);
+    for (const QSize size : sizes)
+        surface.resize(size);
+
+    QImage shown = surface.Image();
+    shown.setDevicePixelRatio(1.0);
+    QCOMPARE(surface.snapshot()->render(ratio), shown);
+
+    // What was cut away stays away at another ratio, and in a larger copy.
+    surface.setDevicePixelRatio(ratio == 1.0 ? 2.0 : 1.0);
+    QImage again = surface.Image();
+    again.setDevicePixelRatio(1.0);
+    QCOMPARE(again, surface.snapshot()->render(surface.devicePixelRatio()));
+    const QImage large = surface.snapshot()->render(4.0);
+    const QImage fresh = [&] {
+        Surface blank(surface.size(), 4.0);
+        blank.setBackColor(back);
+        if (picture)
+            blank.setPicture(surface.Picture(), surface.pictureSource());
+        QImage image = blank.Image();
+        image.setDevicePixelRatio(1.0);
+        return image;
+    }();
+    const QSize kept = [&] {
+        QSize common(80, 60);
+        for (const QSize size : sizes)
+            common = common.boundedTo(size);
+        return common;
+    }();
+    for (int y = 0; y < large.height(); y += 3)
+        for (int x = 0; x < large.width(); x += 3)
+            if (x >= 4 * kept.width() || y >= 4 * kept.height())
+                QCOMPARE(large.pixel(x, y), fresh.pixel(x, y));
+}
+
+void TestSurface::vectorPictureShowsTheResizeToo()
+{
+    Surface surface(QSize(80, 60));
+    surface.setBackColor(back);
+    surface.setDrawWidth(6);
+    surface.Line(0, 50, 79, 50, ink);
+    surface.resize(80, 30);
+    surface.resize(80, 60);
+
+    QImage drawn(80, 60, QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    QPainter painter(&drawn);
+    surface.snapshot()->paintVector(painter);
+    painter.end();
+    QCOMPARE(drawn.pixel(40, 50), back.toQRgb());
+    QCOMPARE(surface.Image().pixel(40, 50), back.toQRgb());
+}
+
+void TestSurface::sweepThatCoversHidesEverythingBefore_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<int>("angleStep");
+    QTest::newRow("2 x 2") << QSize(2, 2) << 1.0 << 1;
+    QTest::newRow("2 x 3 at 1.5x") << QSize(2, 3) << 1.5 << 1;
+    QTest::newRow("32 x 32") << QSize(32, 32) << 1.0 << 1;
+    QTest::newRow("32 x 32 at 2x") << QSize(32, 32) << 2.0 << 1;
+    QTest::newRow("17 x 90") << QSize(17, 90) << 1.0 << 3;
+    QTest::newRow("90 x 17 at 4x") << QSize(90, 17) << 4.0 << 7;
+    QTest::newRow("813 x 777") << QSize(813, 777) << 1.0 << 23;
+}
+
+// A surface forgets what a sweep over its whole area hides; the picture must not change by it:
+// at every scale, anything drawn before leaves no pixel showing.
+void TestSurface::sweepThatCoversHidesEverythingBefore()
+{
+    QFETCH(QSize, size);
+    QFETCH(double, scale);
+    QFETCH(int, angleStep);
+    constexpr QRgb before = 0xffff00ff;
+    for (int angle = 0; angle < 360; angle += angleStep) {
+        clsGradient gradient;
+        gradient.setAngle(float(angle));
+        gradient.setColor1(RGB(0, 0, 0));
+        gradient.setColor2(RGB(0, 255, 0));
+        std::vector<PixelPoint> lines;
+        std::vector<Colour> colours;
+        QCOMPARE(gradient.sweepPlan(size.width(), size.height(), lines, colours), ErrorCode::None);
+        const auto sweep = std::make_shared<GradientSweep>(gradient, size, std::move(lines), std::move(colours));
+        QCOMPARE(sweep->covers(), size);
+
+        DrawingRecord record;
+        record.steps.emplace_back(RecordedLine{0, 0, double(size.width()), double(size.height()), before, 1,
+                                               LineBox::BoxFilled});
+        record.steps.emplace_back(RecordedSweep{sweep});
+        QImage image(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)), QImage::Format_RGB32);
+        CoverageMask mask;
+        RecordRaster(image, scale).draw(record, 0, record.steps.size(), DotOrder::InOrder, mask);
+        QCOMPARE(image.pixel(0, 0) == before, false);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) == before)
+                    QFAIL(qPrintable(QStringLiteral("angle %1: pixel %2, %3 still shows").arg(angle).arg(x).arg(y)));
+    }
+}
+
+// The picker's preview is painted again on every resize: the record keeps the newest sweep only,
+// and a re-render shows just that.
+void TestSurface::repaintedGradientKeepsOneStep()
+{
+    Surface surface(QSize(120, 90));
+    surface.setBackColor(back);
+    surface.setDrawWidth(4);
+    surface.PSet(30, 30, ink);
+    surface.Line(0, 0, 119, 89, ink);
+    clsGradient gradient;
+    for (int width = 120; width < 170; ++width) {
+        surface.resize(width, 90);
+        gradient.setAngle(float(width));
+        QVERIFY(gradient.Draw(surface));
+    }
+    QCOMPARE(surface.recordedSteps(), std::size_t(1));
+    QImage shown = surface.Image();
+    QCOMPARE(surface.snapshot()->render(1.0), shown);
+
+    // A sweep that leaves part of the surface showing keeps what is under it.
+    const auto before = surface.snapshot();
+    surface.PSet(10, 10, ink);
+    surface.resize(200, 90);
+    QVERIFY(surface.recordedSteps() > 1);
+    QCOMPARE(surface.snapshot()->render(1.0), surface.Image());
+    QCOMPARE(before->render(1.0), shown);
 }
 
 QTEST_MAIN(TestSurface)
