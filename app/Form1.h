@@ -46,6 +46,7 @@ public:
     // The key filter of the parameter boxes: digits and backspace pass, anything else beeps and
     // is discarded (keyAscii set to 0).
     void txtParam_KeyPress(std::int16_t index, std::int16_t& keyAscii);
+    bool filterComposedText(QObject* watched, const QInputMethodEvent& event);
 
     void cmdOutput_Click();
     void PlotCurveGreen();

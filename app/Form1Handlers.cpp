@@ -8,6 +8,8 @@
 #include "platform/Twips.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QList>
 #include <QLabel>
@@ -63,6 +65,8 @@ void Form1::showPatternCode(const QString& code) { Label7->setText(code); }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::InputMethod && filterComposedText(watched, *static_cast<QInputMethodEvent*>(event)))
+        return true;
     if (event->type() != QEvent::KeyPress)
         return QWidget::eventFilter(watched, event);
     for (int index = 0; index < 4; ++index) {
@@ -82,6 +86,32 @@ bool Form1::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Text an input method commits (a Chinese one types full-width digits, for instance) is typed
+// too: each of its characters goes through the key filter, and the box gets what passes. True
+// when the event was replaced by the filtered one.
+bool Form1::filterComposedText(QObject* watched, const QInputMethodEvent& event)
+{
+    for (int index = 0; index < 4; ++index) {
+        QLineEdit* box = txtParam[size_t(index)];
+        if (watched != box)
+            continue;
+        QString accepted;
+        for (QChar c : event.commitString()) {
+            std::int16_t keyAscii = static_cast<std::int16_t>(c.unicode());
+            txtParam_KeyPress(std::int16_t(index), keyAscii);
+            if (keyAscii != 0)
+                accepted += QChar(char16_t(keyAscii));
+        }
+        if (accepted == event.commitString())
+            return false;
+        QInputMethodEvent filtered(event.preeditString(), event.attributes());
+        filtered.setCommitString(accepted, event.replacementStart(), event.replacementLength());
+        QCoreApplication::sendEvent(box, &filtered);
+        return true;
+    }
+    return false;
 }
 
 void Form1::txtParam_KeyPress(std::int16_t /*index*/, std::int16_t& keyAscii)

@@ -10,6 +10,7 @@
 #include <QClipboard>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -228,6 +229,34 @@ private slots:
         QLineEdit* box = m_form->txtParam[2];
         box->clear();
         typeText(box, typed);
+        QCOMPARE(box->text(), result);
+        QCOMPARE(m_beeps, beeps);
+    }
+
+    void composedText_data()
+    {
+        QTest::addColumn<QString>("committed");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("plain digits pass whole") << "42" << "1042" << 0;
+        QTest::newRow("full-width digits") << QStringLiteral("１２") << "10" << 2;
+        QTest::newRow("digits among full-width ones") << QStringLiteral("3４5") << "1035" << 1;
+        QTest::newRow("a pinyin word") << QStringLiteral("中文") << "10" << 2;
+        QTest::newRow("a character outside the basic plane") << QStringLiteral("7\U0001F600") << "107" << 2;
+    }
+
+    // An input method commits text in one event, not as key presses; it is filtered all the same.
+    void composedText()
+    {
+        QFETCH(QString, committed);
+        QFETCH(QString, result);
+        QFETCH(int, beeps);
+        QLineEdit* box = m_form->txtParam[3];
+        box->setText(QStringLiteral("10"));
+        box->end(false);
+        QInputMethodEvent event;
+        event.setCommitString(committed);
+        QApplication::sendEvent(box, &event);
         QCOMPARE(box->text(), result);
         QCOMPARE(m_beeps, beeps);
     }
