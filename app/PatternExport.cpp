@@ -9,6 +9,7 @@
 #include <QImageWriter>
 #include <QMimeData>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QSvgGenerator>
 
 QString patternDescription(const QString& code)
@@ -92,6 +93,14 @@ QByteArray encodeSvg(const PictureSource& source, const QString& code)
     QPainter painter(&generator);
     source.paintVector(painter);
     painter.end();
+    // The generator gives the size in millimetres, rounded (211.667mm for 800 px), which some
+    // viewers open a pixel larger; the picture's own pixel size says it exactly.
+    static const QRegularExpression millimetres(QStringLiteral(R"(^<svg width="[0-9.]+mm" height="[0-9.]+mm")"),
+                                                QRegularExpression::MultilineOption);
+    const QString exact = QStringLiteral(R"(<svg width="%1" height="%2")").arg(source.size().width()).arg(source.size().height());
+    const QRegularExpressionMatch match = millimetres.match(QString::fromLatin1(bytes.left(4096)));
+    if (match.hasMatch())
+        bytes.replace(match.capturedStart(), match.capturedLength(), exact.toLatin1());
     return bytes;
 }
 

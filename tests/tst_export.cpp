@@ -332,12 +332,16 @@ void TestExport::svgCarriesCodeAndProgramName()
     QString title;
     QString description;
     QString viewBox;
+    QString size;
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        if (xml.name() == QLatin1String("svg"))
-            viewBox = xml.attributes().value(QLatin1String("viewBox")).toString();
-        else if (xml.name() == QLatin1String("title") && title.isEmpty())
+        if (xml.name() == QLatin1String("svg") && viewBox.isEmpty()) {
+            const QXmlStreamAttributes attributes = xml.attributes();
+            viewBox = attributes.value(QLatin1String("viewBox")).toString();
+            size = attributes.value(QLatin1String("width")).toString() + u' '
+                   + attributes.value(QLatin1String("height")).toString();
+        } else if (xml.name() == QLatin1String("title") && title.isEmpty())
             title = xml.readElementText();
         else if (xml.name() == QLatin1String("desc") && description.isEmpty())
             description = xml.readElementText();
@@ -347,6 +351,7 @@ void TestExport::svgCarriesCodeAndProgramName()
     QVERIFY(description.contains(code));
     QVERIFY(description.contains(programName));
     QCOMPARE(viewBox.simplified(), QStringLiteral("0 0 800 800"));
+    QCOMPARE(size, QStringLiteral("800 800")); // in pixels, not rounded millimetres
 }
 
 void TestExport::svgDrawsLikeThePng_data()
@@ -370,9 +375,9 @@ void TestExport::svgDrawsLikeThePng()
     QVERIFY(saveSvg(picture, QStringLiteral("QRV9051111"), svg).ok);
     QVERIFY(savePng(picture, 1.0, QStringLiteral("QRV9051111"), png).ok);
 
+    // No size is given: the file's own must open at the picture's pixel size.
     QProcess process;
-    process.start(converter, {QStringLiteral("-w"), QString::number(size.width()), QStringLiteral("-h"),
-                              QString::number(size.height()), QStringLiteral("-o"), converted, svg});
+    process.start(converter, {QStringLiteral("-o"), converted, svg});
     QVERIFY(process.waitForFinished(30000));
     QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
 
