@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "app/WindowRegistry.h"
 
+#include <QList>
 #include <QTimer>
 #include <QWidget>
 
@@ -46,7 +47,6 @@ public:
     // The key filter of the parameter boxes: digits and backspace pass, anything else beeps and
     // is discarded (keyAscii set to 0).
     void txtParam_KeyPress(std::int16_t index, std::int16_t& keyAscii);
-    bool filterComposedText(QObject* watched, const QInputMethodEvent& event);
 
     void cmdOutput_Click();
     void PlotCurveGreen();
@@ -96,6 +96,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Which parameter box the object is, or -1.
+    int paramBoxIndex(const QObject* watched) const;
+    // The codes the key filter lets through, in order.
+    QList<std::int16_t> filteredCodes(int index, const QList<std::int16_t>& codes);
+    bool filterComposedText(int index, const QInputMethodEvent& event);
     void Form_Load();
     void buildParameterPanel();
     void buildCanvas();

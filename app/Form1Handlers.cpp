@@ -63,55 +63,61 @@ void Form1::setParamText(int index, const QString& text) { txtParam[size_t(index
 
 void Form1::showPatternCode(const QString& code) { Label7->setText(code); }
 
+int Form1::paramBoxIndex(const QObject* watched) const
+{
+    for (int index = 0; index < 4; ++index)
+        if (watched == txtParam[size_t(index)])
+            return index;
+    return -1;
+}
+
+QList<std::int16_t> Form1::filteredCodes(int index, const QList<std::int16_t>& codes)
+{
+    QList<std::int16_t> accepted;
+    for (std::int16_t code : codes) {
+        std::int16_t keyAscii = code;
+        txtParam_KeyPress(std::int16_t(index), keyAscii);
+        if (keyAscii != 0)
+            accepted << keyAscii;
+    }
+    return accepted;
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::InputMethod && filterComposedText(watched, *static_cast<QInputMethodEvent*>(event)))
-        return true;
-    if (event->type() != QEvent::KeyPress)
+    const int index = paramBoxIndex(watched);
+    if (index < 0)
         return QWidget::eventFilter(watched, event);
-    for (int index = 0; index < 4; ++index) {
-        if (watched != txtParam[size_t(index)])
-            continue;
-        const QList<std::int16_t> codes = typedCodes(*static_cast<QKeyEvent*>(event));
-        QList<std::int16_t> accepted;
-        for (std::int16_t code : codes) {
-            std::int16_t keyAscii = code;
-            txtParam_KeyPress(std::int16_t(index), keyAscii);
-            if (keyAscii != 0)
-                accepted << keyAscii;
-        }
-        if (accepted.size() == codes.size())
-            return false; // nothing judged, or all passed: the box handles the key as usual
-        typeAccepted(*txtParam[size_t(index)], accepted);
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::InputMethod)
+        return filterComposedText(index, *static_cast<QInputMethodEvent*>(event));
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const QList<std::int16_t> codes = typedCodes(*static_cast<QKeyEvent*>(event));
+    const QList<std::int16_t> accepted = filteredCodes(index, codes);
+    if (accepted.size() == codes.size())
+        return false; // nothing judged, or all passed: the box handles the key as usual
+    typeAccepted(*txtParam[size_t(index)], accepted);
+    return true;
 }
 
 // Text an input method commits (a Chinese one types full-width digits, for instance) is typed
 // too: each of its characters goes through the key filter, and the box gets what passes. True
 // when the event was replaced by the filtered one.
-bool Form1::filterComposedText(QObject* watched, const QInputMethodEvent& event)
+bool Form1::filterComposedText(int index, const QInputMethodEvent& event)
 {
-    for (int index = 0; index < 4; ++index) {
-        QLineEdit* box = txtParam[size_t(index)];
-        if (watched != box)
-            continue;
-        QString accepted;
-        for (QChar c : event.commitString()) {
-            std::int16_t keyAscii = static_cast<std::int16_t>(c.unicode());
-            txtParam_KeyPress(std::int16_t(index), keyAscii);
-            if (keyAscii != 0)
-                accepted += QChar(char16_t(keyAscii));
-        }
-        if (accepted == event.commitString())
-            return false;
-        QInputMethodEvent filtered(event.preeditString(), event.attributes());
-        filtered.setCommitString(accepted, event.replacementStart(), event.replacementLength());
-        QCoreApplication::sendEvent(box, &filtered);
-        return true;
-    }
-    return false;
+    QList<std::int16_t> codes;
+    for (QChar c : event.commitString())
+        codes << static_cast<std::int16_t>(c.unicode());
+    const QList<std::int16_t> accepted = filteredCodes(index, codes);
+    if (accepted.size() == codes.size())
+        return false;
+    QString text;
+    for (std::int16_t code : accepted)
+        text += QChar(char16_t(code));
+    QInputMethodEvent filtered(event.preeditString(), event.attributes());
+    filtered.setCommitString(text, event.replacementStart(), event.replacementLength());
+    QCoreApplication::sendEvent(txtParam[size_t(index)], &filtered);
+    return true;
 }
 
 void Form1::txtParam_KeyPress(std::int16_t /*index*/, std::int16_t& keyAscii)

@@ -48,6 +48,14 @@ PixelPoint scaled(PixelPoint point, double scale)
 
 } // namespace
 
+QSize deviceSizeOf(QSize logical, double scale)
+{
+    if (scale == 1.0)
+        return logical;
+    const auto up = [scale](int extent) { return int(std::ceil(extent * scale - 1e-9)); };
+    return QSize(up(logical.width()), up(logical.height()));
+}
+
 RecordRaster::RecordRaster(QImage& target, double scale)
     : m_target(target), m_buffer(PixelBuffer::of(target)), m_scale(scale)
 {
@@ -152,11 +160,9 @@ void RecordRaster::drawStep(const DrawingStep& step)
 void RecordRaster::drawCrop(const RecordedCrop& crop)
 {
     // The kept area in device pixels, rounded up as a surface sizes its image.
-    const auto kept = [this](int logical, int limit) {
-        return std::clamp(int(std::ceil(logical * m_scale - 1e-9)), 0, limit);
-    };
-    const int keepWidth = kept(crop.keep.width(), m_buffer.width);
-    const int keepHeight = kept(crop.keep.height(), m_buffer.height);
+    const QSize kept = deviceSizeOf(crop.keep, m_scale).boundedTo(QSize(m_buffer.width, m_buffer.height));
+    const int keepWidth = kept.width();
+    const int keepHeight = kept.height();
     if (keepWidth == m_buffer.width && keepHeight == m_buffer.height)
         return;
     QImage background(m_buffer.width, m_buffer.height, QImage::Format_RGB32);

@@ -8,6 +8,9 @@
 
 #include <cstddef>
 
+// The device pixels a logical area takes at a scale, rounded up so that nothing is cut off.
+QSize deviceSizeOf(QSize logical, double scale);
+
 // How a batch of dots reaches the pixels: each stamped in turn, or from the last to the first
 // skipping what later dots hide. Both give the same picture.
 enum class DotOrder { InOrder, HiddenSkipped };

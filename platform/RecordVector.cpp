@@ -85,8 +85,7 @@ void paintFill(QPainter& painter, const RecordedFill& fill)
 
 void paintCrop(QPainter& painter, const RecordedCrop& crop)
 {
-    const QRect area = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect()
-                                             : QRect(QPoint(0, 0), crop.keep.expandedTo(QSize(1 << 20, 1 << 20)));
+    const QRect area = painter.hasClipping() ? painter.clipBoundingRect().toAlignedRect() : painter.window();
     const QRect whole(QPoint(0, 0), area.bottomRight() + QPoint(1, 1));
     painter.save();
     painter.setClipRegion(QRegion(whole).subtracted(QRegion(QRect(QPoint(0, 0), crop.keep))), Qt::IntersectClip);

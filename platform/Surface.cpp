@@ -5,7 +5,6 @@
 
 #include <QPainter>
 
-#include <cmath>
 
 Surface::Surface(QSize size, qreal devicePixelRatio) : m_ratio(devicePixelRatio > 0 ? devicePixelRatio : 1.0)
 {
@@ -15,12 +14,7 @@ Surface::Surface(QSize size, qreal devicePixelRatio) : m_ratio(devicePixelRatio 
         Cls();
 }
 
-QSize Surface::deviceSize() const
-{
-    if (m_ratio == 1.0)
-        return m_size;
-    return QSize(int(std::ceil(m_size.width() * m_ratio - 1e-9)), int(std::ceil(m_size.height() * m_ratio - 1e-9)));
-}
+QSize Surface::deviceSize() const { return deviceSizeOf(m_size, m_ratio); }
 
 void Surface::resize(QSize size)
 {
@@ -167,10 +161,8 @@ void Surface::drawSweep(std::shared_ptr<const SweepRecipe> recipe)
     // A sweep over the whole surface hides everything before it: the record forgets that, so a
     // window repainted on every resize does not pile up sweeps that a re-render would replay.
     const QSize area = recipe->covers();
-    if (!m_size.isEmpty() && area.width() >= width() && area.height() >= height()) {
-        flushDots();
-        forgetSteps();
-    }
+    if (!m_size.isEmpty() && area.width() >= width() && area.height() >= height())
+        forgetSteps(); // dots still waiting are hidden too: they need not be drawn
     append(RecordedSweep{std::move(recipe)});
 }
 

@@ -5,7 +5,6 @@
 
 #include <QPainter>
 
-#include <cmath>
 
 SurfaceSnapshot::SurfaceSnapshot(QSize size, SurfaceBackground background,
                                  std::shared_ptr<const DrawingRecord> record)
@@ -17,8 +16,7 @@ QImage SurfaceSnapshot::render(qreal scale) const
 {
     if (m_size.isEmpty() || !(scale > 0))
         return QImage();
-    const QSize pixels(int(std::ceil(m_size.width() * scale - 1e-9)), int(std::ceil(m_size.height() * scale - 1e-9)));
-    QImage image(pixels, QImage::Format_RGB32);
+    QImage image(deviceSizeOf(m_size, scale), QImage::Format_RGB32);
     if (image.isNull())
         return image;
     RecordRaster raster(image, scale);
