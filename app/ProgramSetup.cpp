@@ -1,23 +1,13 @@
 #include "app/ProgramSetup.h"
 
-#include "app/EnterPressesButton.h"
+#include "app/widgets/EnterPressesButton.h"
+#include "app/widgets/ProgramIcon.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
-
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        const QString file = QStringLiteral(":/icons/pattern-designer-%1.png").arg(size);
-        if (QFile::exists(file))
-            icon.addFile(file, QSize(size, size));
-    }
-    return icon;
-}
 
 bool loadChineseQtTranslation(QApplication& app)
 {

@@ -1,10 +1,6 @@
 #pragma once
 
 class QApplication;
-class QIcon;
-
-// The program's icon in the sizes compiled into it.
-QIcon programIcon();
 
 // Installs Qt's own Chinese translation of its standard dialogs and menus, whatever the user's
 // locale. False when the translation file cannot be found or read.

@@ -1,5 +1,5 @@
 #include "app/ProgramSetup.h"
-#include "app/Windows.h"
+#include "app/ProgramWindows.h"
 
 #include <QApplication>
 

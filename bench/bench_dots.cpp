@@ -4,8 +4,8 @@
 
 #include "ThreadTime.h"
 
-#include "curves/CurvePlotter.h"
-#include "platform/PictureBox.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/curves/CurvePlotter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,13 +3,13 @@
 
 #include "CurveFixture.h"
 
-#include "app/PatternExport.h"
-#include "curves/SlideShow.h"
-#include "geometry/GeometricSlide.h"
-#include "gradient/GradientRect.h"
-#include "platform/PictureSource.h"
-#include "platform/Random.h"
-#include "platform/Surface.h"
+#include "draw/base/Random.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/export/PatternExport.h"
+#include "draw/gradient/GradientRenderer.h"
+#include "draw/stars/GeometricSlide.h"
+#include "draw/surface/PictureSource.h"
+#include "draw/surface/Surface.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -33,7 +33,7 @@ Slide curveSlide(bool onGradient = false)
     controls.canvas.setDrawWidth(4);
     if (onGradient) {
         Surface gradientCanvas(QSize(800, 800));
-        clsGradient gradient;
+        GradientRenderer gradient;
         gradient.setColor1(RGB(250, 0, 0));
         gradient.setColor2(RGB(0, 0, 250));
         gradient.Draw(gradientCanvas);

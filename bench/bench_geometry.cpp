@@ -1,10 +1,10 @@
 #include "ThreadTime.h"
 
-#include "geometry/Form11.h"
-#include "geometry/Module1.h"
-#include "platform/Numbers.h"
-#include "platform/PictureBox.h"
-#include "platform/Random.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
+#include "draw/stars/StarGeometry.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -86,7 +86,7 @@ void drawWithQPainter(QImage& image, const Slide& slide, std::vector<PixelPoint>
 void BM_GeometricTickVsQPainter(benchmark::State& state)
 {
     const std::vector<Slide> slides = replaySlides();
-    Form11 form;
+    GeometricDesigner form;
     form.Timer1->stop();
     form.Combo1->setEditText(QStringLiteral("9"));
     QImage image(609, 609, QImage::Format_RGB32);

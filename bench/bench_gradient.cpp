@@ -1,13 +1,12 @@
 #include "ThreadTime.h"
 
-#include "gradient/GradientRect.h"
-#include "platform/Surface.h"
+#include "draw/gradient/GradientRenderer.h"
+#include "draw/surface/Surface.h"
 
 #include <QApplication>
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
-
 
 namespace {
 
@@ -27,12 +26,12 @@ void BM_GradientVsQPainter(benchmark::State& state)
 {
     constexpr int size = 800;
     Surface canvas{QSize(size, size)};
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setAngle(float(state.range(0)));
     std::vector<PixelPoint> lines;
     gradient.sweepLines(size, size, lines);
     std::vector<Colour> table;
-    clsGradient::BlendColors(gradient.Color1(), gradient.Color2(), int(roundHalfEven(double(lines.size()) / 2)), table);
+    GradientRenderer::BlendColors(gradient.Color1(), gradient.Color2(), int(roundHalfEven(double(lines.size()) / 2)), table);
     QImage image(size, size, QImage::Format_RGB32);
 
     double ours = 0, baseline = 0;

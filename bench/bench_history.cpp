@@ -5,10 +5,10 @@
 #include "CurveFixture.h"
 #include "ResidentMemory.h"
 
-#include "app/SlideHistory.h"
-#include "curves/SlideShow.h"
-#include "platform/Random.h"
-#include "platform/Surface.h"
+#include "app/canvas/SlideHistory.h"
+#include "draw/base/Random.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/surface/Surface.h"
 
 #include <benchmark/benchmark.h>
 

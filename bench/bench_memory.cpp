@@ -4,9 +4,9 @@
 
 #include "ResidentMemory.h"
 
-#include "app/Form1.h"
-#include "platform/Random.h"
-#include "app/WindowRegistry.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/registry/WindowRegistry.h"
+#include "draw/base/Random.h"
 
 #include <QApplication>
 
@@ -31,7 +31,7 @@ void BM_ResidentAfter100Slides(benchmark::State& state)
     double resident = 0;
     for (auto _ : state) {
         RandomSource::reset();
-        auto form = std::make_unique<Form1>();
+        auto form = std::make_unique<MainWindow>();
         form->Timer1.stop();
         form->show();
         for (int slide = 0; slide < 100; ++slide) {

@@ -4,12 +4,12 @@
 
 #include "CurveFixture.h"
 
-#include "app/PatternExport.h"
-#include "curves/SlideShow.h"
-#include "gradient/GradientRect.h"
-#include "platform/PictureSource.h"
-#include "platform/Random.h"
-#include "platform/Surface.h"
+#include "draw/base/Random.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/export/PatternExport.h"
+#include "draw/gradient/GradientRenderer.h"
+#include "draw/surface/PictureSource.h"
+#include "draw/surface/Surface.h"
 
 #include <benchmark/benchmark.h>
 
@@ -75,7 +75,7 @@ void BM_WideDotTick(benchmark::State& state)
 std::shared_ptr<const PictureSource> slideSnapshot()
 {
     Surface preview(QSize(809, 794));
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.Draw(preview);
     FakeCurveControls controls;
     controls.canvas.setPicture(preview.Image(), preview.snapshot());

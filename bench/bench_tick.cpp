@@ -5,16 +5,15 @@
 #include "CurveFixture.h"
 #include "ThreadTime.h"
 
-#include "curves/CurvePlotter.h"
-#include "curves/SlideShow.h"
-#include "curves/StylePresets.h"
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
+#include "draw/curves/CurvePlotter.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/curves/StylePresets.h"
 
 #include <QPainter>
 
 #include <benchmark/benchmark.h>
-
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "PixelCount.h"
 
-#include "curves/CurveControls.h"
-#include "platform/Surface.h"
+#include "draw/curves/CurveControls.h"
+#include "draw/surface/Surface.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/PictureBox.h"
-#include "app/WindowRegistry.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/PictureBox.h"
 
 #include <QWidget>
 

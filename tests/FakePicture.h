@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PictureSource.h"
+#include "draw/surface/PictureSource.h"
 
 #include <QColor>
 #include <QImage>

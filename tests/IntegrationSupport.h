@@ -5,8 +5,8 @@
 
 #include "PixelCount.h"
 
-#include "curves/CurvePlotter.h"
-#include "platform/Twips.h"
+#include "draw/base/Twips.h"
+#include "draw/curves/CurvePlotter.h"
 
 #include <QApplication>
 #include <QImage>

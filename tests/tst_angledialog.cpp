@@ -1,8 +1,8 @@
 #include "FakeCanvasWindow.h"
 #include "ModalDialog.h"
 
-#include "gradient/frmCustomAngle.h"
-#include "gradient/frmDemo.h"
+#include "app/picker/AngleDialog.h"
+#include "app/picker/GradientPicker.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -21,9 +21,9 @@ const Colour lightYellow{0x0080FFFF};
 const Colour orange{0x000080FF};
 
 // The dialog's controls, reached as a user reaches them.
-struct AngleDialog
+struct AngleDialogControls
 {
-    frmCustomAngle* dialog;
+    AngleDialog* dialog;
     QScrollBar* bar() const { return dialog->findChild<QScrollBar*>("hsbAngle"); }
     QString label() const { return dialog->findChild<QLabel*>("lblAngle")->text(); }
     QImage preview() const { return dialog->findChild<PictureBox*>("picDraw")->Image(); }
@@ -31,9 +31,9 @@ struct AngleDialog
 };
 
 // The steps, run on the angle dialog once it is shown modally.
-std::function<void(frmCustomAngle*)> steps(std::function<void(AngleDialog)> onDialog)
+std::function<void(AngleDialog*)> steps(std::function<void(AngleDialogControls)> onDialog)
 {
-    return [onDialog = std::move(onDialog)](frmCustomAngle* dialog) { onDialog(AngleDialog{dialog}); };
+    return [onDialog = std::move(onDialog)](AngleDialog* dialog) { onDialog(AngleDialogControls{dialog}); };
 }
 
 // The preview is 106 x 102 pixels; its arrow points from the centre (53, 51) in the angle's
@@ -72,7 +72,7 @@ private:
     QImage pickerPreview() const { return picker->findChild<PictureBox*>("picDraw")->Image(); }
 
     std::unique_ptr<FakeCanvasWindow> mainWindow;
-    QPointer<frmDemo> picker;
+    QPointer<GradientPicker> picker;
 };
 
 void TestAngleDialog::init()
@@ -81,7 +81,7 @@ void TestAngleDialog::init()
     registry.clear();
     mainWindow = std::make_unique<FakeCanvasWindow>(QSize(900, 700));
     registry.adopt(WindowId::Main, mainWindow.get());
-    picker = new frmDemo(mainWindow.get());
+    picker = new GradientPicker(mainWindow.get());
     registry.adopt(WindowId::GradientPicker, picker);
     picker->show();
 }
@@ -116,14 +116,14 @@ void TestAngleDialog::opensOnTheAngle()
     int shownBar = -1;
     QString shownLabel, title;
     bool arrowRight = false;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         shownBar = d.bar()->value();
         shownLabel = d.label();
         title = d.dialog->windowTitle();
         arrowRight = arrowPoints(d.preview(), arrow.x(), arrow.y());
         d.click("cmdOK");
     }));
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(shownBar, bar);
     QCOMPARE(shownLabel, label);
@@ -146,7 +146,7 @@ void TestAngleDialog::barMovesRepaintLive()
     QString label;
     bool pointsUp = false;
     bool repainted = false;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         const QImage before = d.preview();
         if (dragged) {
             d.bar()->setSliderDown(true);
@@ -160,7 +160,7 @@ void TestAngleDialog::barMovesRepaintLive()
         d.bar()->setSliderDown(false);
         d.click("cmdOK");
     }));
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(label, QStringLiteral("90度"));
     QVERIFY(repainted);
@@ -185,7 +185,7 @@ void TestAngleDialog::closing()
     QFETCH(bool, accepted);
     QFETCH(float, angle);
     float chosen = 315;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         d.bar()->setValue(45);
         if (how == "frame")
             d.dialog->close();
@@ -194,14 +194,14 @@ void TestAngleDialog::closing()
         else
             d.click(qPrintable(how));
     }));
-    QCOMPARE(frmCustomAngle::Display(picker, chosen, lightYellow, orange), accepted);
+    QCOMPARE(AngleDialog::Display(picker, chosen, lightYellow, orange), accepted);
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(chosen, angle);
 }
 
 void TestAngleDialog::okGivesThePickerTheNewAngle()
 {
-    ModalDialog<frmCustomAngle> dialog(steps([](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([](AngleDialogControls d) {
         d.bar()->setValue(90);
         d.click("cmdOK");
     }));
@@ -220,7 +220,7 @@ void TestAngleDialog::okGivesThePickerTheNewAngle()
 void TestAngleDialog::cancelKeepsThePickersAngle()
 {
     const QImage before = pickerPreview();
-    ModalDialog<frmCustomAngle> dialog(steps([](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([](AngleDialogControls d) {
         d.bar()->setValue(90);
         d.click("cmdCancel");
     }));
@@ -238,7 +238,7 @@ void TestAngleDialog::mainCanvasIsNeverTouched()
     canvas->setPicture(background);
     canvas->PSet(100, 100, RGB(0, 255, 0));
     const QImage drawing = canvas->Image();
-    ModalDialog<frmCustomAngle> dialog(steps([](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([](AngleDialogControls d) {
         d.bar()->setSliderDown(true);
         d.bar()->setSliderPosition(10);
         d.bar()->setSliderDown(false);
@@ -276,7 +276,7 @@ void TestAngleDialog::keysMoveTheBarWithALivePreview()
     bool barHasFocus = false;
     QString label;
     bool repainted = false;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         barHasFocus = d.dialog->focusWidget() == d.bar();
         const QImage before = d.preview();
         // Keys go where the keyboard focus is, as they would from the keyboard.
@@ -285,7 +285,7 @@ void TestAngleDialog::keysMoveTheBarWithALivePreview()
         repainted = d.preview() != before;
         QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Return);
     }));
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
     QVERIFY(barHasFocus);
     QCOMPARE(angle, float(expected));
     QCOMPARE(label, QString::number(expected) + QStringLiteral("度"));
@@ -306,12 +306,12 @@ void TestAngleDialog::enterPressesTheFocusedButtonElseOk()
     QFETCH(QString, focused);
     QFETCH(bool, accepted);
     float angle = 315;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         QTest::keyClick(d.bar(), Qt::Key_Right);
         d.dialog->findChild<QWidget*>(focused)->setFocus();
         QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     }));
-    QCOMPARE(frmCustomAngle::Display(picker, angle, lightYellow, orange), accepted);
+    QCOMPARE(AngleDialog::Display(picker, angle, lightYellow, orange), accepted);
     QCOMPARE(angle, accepted ? 316.0f : 315.0f);
 }
 
@@ -319,13 +319,13 @@ void TestAngleDialog::clickGivesTheBarTheFocus()
 {
     float angle = 315;
     bool barHasFocus = false;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         d.dialog->findChild<QWidget*>("cmdCancel")->setFocus();
         QTest::mouseClick(d.bar(), Qt::LeftButton, Qt::NoModifier, QPoint(d.bar()->width() / 2, d.bar()->height() / 2));
         barHasFocus = d.dialog->focusWidget() == d.bar();
         d.click("cmdOK");
     }));
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
     QVERIFY(barHasFocus);
 }
 
@@ -336,7 +336,7 @@ void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
     Qt::WindowModality modality = Qt::NonModal;
     bool minimiseButton = true;
     bool cameBack = false;
-    ModalDialog<frmCustomAngle> dialog(steps([&](AngleDialog d) {
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
         owner = d.dialog->parentWidget();
         modality = d.dialog->windowModality();
         minimiseButton = d.dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint);
@@ -344,7 +344,7 @@ void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
         cameBack = QTest::qWaitFor([&] { return !d.dialog->isMinimized() && d.dialog->isVisible(); }, 2000);
         d.click("cmdOK");
     }));
-    QVERIFY(frmCustomAngle::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
     QCOMPARE(owner, picker.data());
     QCOMPARE(modality, Qt::WindowModal);
     QVERIFY(!minimiseButton);

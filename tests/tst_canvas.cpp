@@ -1,6 +1,6 @@
-#include "platform/Gdi.h"
-#include "platform/Surface.h"
-#include "platform/WindowServices.h"
+#include "draw/surface/DrawingHandles.h"
+#include "app/widgets/WindowLock.h"
+#include "draw/surface/Surface.h"
 
 #include <QtTest>
 

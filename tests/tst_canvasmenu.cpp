@@ -3,8 +3,8 @@
 #include "FakePicture.h"
 #include "ModalDialog.h"
 
-#include "app/CanvasMenu.h"
-#include "app/ExportNames.h"
+#include "app/canvas/CanvasMenu.h"
+#include "draw/export/ExportNames.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "ModalDialog.h"
 
-#include "platform/Dialogs.h"
+#include "app/widgets/Dialogs.h"
 
 #include <QtTest>
 

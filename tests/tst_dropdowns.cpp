@@ -1,5 +1,5 @@
-#include "app/Form1.h"
-#include "geometry/Form11.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/geometric/GeometricDesigner.h"
 
 #include <QtTest>
 
@@ -36,9 +36,9 @@ void TestDropDowns::everyEntryShowsWhole()
     QFETCH(QString, longest);
     std::unique_ptr<QWidget> form;
     if (window == "Form1")
-        form = std::make_unique<Form1>();
+        form = std::make_unique<MainWindow>();
     else
-        form = std::make_unique<Form11>();
+        form = std::make_unique<GeometricDesigner>();
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));

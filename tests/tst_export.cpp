@@ -2,8 +2,8 @@
 // ordinary renderer draws like the PNG, the clipboard entry, and failures that leave no file.
 #include "FakePicture.h"
 
-#include "app/ExportNames.h"
-#include "app/PatternExport.h"
+#include "draw/export/ExportNames.h"
+#include "draw/export/PatternExport.h"
 
 #include <QBuffer>
 #include <QClipboard>

@@ -1,10 +1,10 @@
-#include "geometry/Form11.h"
-#include "geometry/Module1.h"
-#include "platform/Numbers.h"
-#include "platform/PictureBox.h"
-#include "platform/Random.h"
-#include "platform/Twips.h"
-#include "app/WindowRegistry.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
+#include "draw/base/Twips.h"
+#include "draw/stars/StarGeometry.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -100,13 +100,13 @@ private slots:
     void closingUnloadsWindow();
 
 private:
-    std::unique_ptr<Form11> m_form;
+    std::unique_ptr<GeometricDesigner> m_form;
 };
 
 void TestGeometricWindow::init()
 {
     RandomSource::reset();
-    m_form = std::make_unique<Form11>();
+    m_form = std::make_unique<GeometricDesigner>();
     m_form->setAttribute(Qt::WA_DeleteOnClose, false);
 }
 
@@ -377,9 +377,9 @@ void TestGeometricWindow::command3ShowsPickerWhenThere()
 
 void TestGeometricWindow::closingUnloadsWindow()
 {
-    WindowRegistry::instance().setFactory(WindowId::Geometric, [] { return new Form11; });
+    WindowRegistry::instance().setFactory(WindowId::Geometric, [] { return new GeometricDesigner; });
     QPointer<QWidget> first = WindowRegistry::instance().window(WindowId::Geometric);
-    auto* form = qobject_cast<Form11*>(first.data());
+    auto* form = qobject_cast<GeometricDesigner*>(first.data());
     QVERIFY(form);
     QCOMPARE(WindowRegistry::instance().canvas(WindowId::Geometric), form->Picture1);
     form->show();
@@ -391,7 +391,7 @@ void TestGeometricWindow::closingUnloadsWindow()
     QVERIFY(!first);
     QCOMPARE(WindowRegistry::instance().existing(WindowId::Geometric), nullptr);
 
-    auto* again = qobject_cast<Form11*>(WindowRegistry::instance().window(WindowId::Geometric));
+    auto* again = qobject_cast<GeometricDesigner*>(WindowRegistry::instance().window(WindowId::Geometric));
     QVERIFY(again);
     QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
     QCOMPARE(again->Combo1->count(), 20);

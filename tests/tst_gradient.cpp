@@ -1,10 +1,11 @@
 #include "ModalDialog.h"
 #include "PixelCount.h"
 
-#include "gradient/GradientRect.h"
-#include "platform/Gdi.h"
-#include "platform/PictureBox.h"
-#include "platform/WindowServices.h"
+#include "app/picker/GradientErrors.h"
+#include "app/widgets/PictureBox.h"
+#include "app/widgets/WindowLock.h"
+#include "draw/gradient/GradientRenderer.h"
+#include "draw/surface/DrawingHandles.h"
 
 #include <QMessageBox>
 #include <QtTest>
@@ -72,7 +73,7 @@ void TestGradient::blendColors()
     QFETCH(int, steps);
     QFETCH(QList<int>, reds);
     std::vector<Colour> table{RGB(9, 9, 9)};
-    const auto count = clsGradient::BlendColors(RGB(0, 0, 0), RGB(255, 0, 0), steps, table);
+    const auto count = GradientRenderer::BlendColors(RGB(0, 0, 0), RGB(255, 0, 0), steps, table);
     QVERIFY(count);
     QCOMPARE(*count, int(reds.size()));
     QCOMPARE(int(table.size()), int(reds.size()));
@@ -83,7 +84,7 @@ void TestGradient::blendColors()
 void TestGradient::blendColorsRefusesAHugeTable()
 {
     std::vector<Colour> table;
-    QVERIFY(!clsGradient::BlendColors(red, blue, std::numeric_limits<int>::max(), table));
+    QVERIFY(!GradientRenderer::BlendColors(red, blue, std::numeric_limits<int>::max(), table));
 }
 
 void TestGradient::angleIsNormalised_data()
@@ -101,14 +102,14 @@ void TestGradient::angleIsNormalised()
 {
     QFETCH(float, written);
     QFETCH(float, stored);
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setAngle(written);
     QCOMPARE(gradient.Angle(), stored);
 }
 
 void TestGradient::systemColoursResolveAtAssignment()
 {
-    clsGradient gradient;
+    GradientRenderer gradient;
     QCOMPARE(gradient.Color1(), Colour(0x0080FFFF));
     QCOMPARE(gradient.Color2(), Colour(0x000080FF));
     gradient.setColor1(Colour(0x8000000F));
@@ -136,7 +137,7 @@ void TestGradient::paintedEdges()
     QFETCH(QPoint, farSide);
     QFETCH(bool, vertical);
     auto canvas = sentinelCanvas(60, 40);
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setColor1(red);
     gradient.setColor2(blue);
     gradient.setAngle(angle);
@@ -155,7 +156,7 @@ void TestGradient::paintedEdges()
 void TestGradient::defaultAngleRunsDiagonally()
 {
     auto canvas = sentinelCanvas(50, 50);
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setColor1(red);
     gradient.setColor2(blue);
     QCOMPARE(gradient.Angle(), 315.0f);
@@ -182,7 +183,7 @@ void TestGradient::tooSmallAreaPaintsNothing()
 {
     QFETCH(QSize, size);
     auto canvas = sentinelCanvas(size.width(), size.height());
-    clsGradient gradient;
+    GradientRenderer gradient;
     QVERIFY(!gradient.Draw(*canvas));
     QCOMPARE(countSentinels(canvas->Image()), size.width() * size.height());
     QCOMPARE(lockedWindow(), nullptr);
@@ -194,7 +195,7 @@ void TestGradient::paintLeavesNoGraphicsObjects()
     PictureBox box;
     box.resize(80, 30);
     const int before = liveGdiObjectCount();
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setAngle(33);
     QVERIFY(gradient.Draw(box.surface()));
     QCOMPARE(liveGdiObjectCount(), before);
@@ -206,7 +207,7 @@ void TestGradient::brokenAngleReportsToTheCallerAndStops()
 {
     auto canvas = sentinelCanvas(40, 40);
     const int before = liveGdiObjectCount();
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setAngle(std::numeric_limits<float>::quiet_NaN());
     QStringList titles;
     ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
@@ -293,7 +294,7 @@ void TestGradient::sweepLineList()
     QFETCH(int, entries);
     QFETCH(QLine, first);
     QFETCH(QLine, last);
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setAngle(angle);
     std::vector<PixelPoint> lines;
     QCOMPARE(gradient.sweepLines(size.width(), size.height(), lines), ErrorCode::None);
@@ -320,7 +321,7 @@ void TestGradient::sweepColours()
     QFETCH(QPoint, pixel);
     QFETCH(QRgb, colour);
     auto canvas = sentinelCanvas(21, 40);
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setColor1(red);
     gradient.setColor2(blue);
     gradient.setAngle(315);

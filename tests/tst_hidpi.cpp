@@ -1,11 +1,11 @@
-#include "app/Form1.h"
-#include "app/WindowRegistry.h"
-#include "geometry/Form11.h"
-#include "gradient/frmCustomAngle.h"
-#include "gradient/frmDemo.h"
-#include "platform/PictureBox.h"
-#include "platform/PictureSource.h"
-#include "platform/Random.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/picker/AngleDialog.h"
+#include "app/picker/GradientPicker.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Random.h"
+#include "draw/surface/PictureSource.h"
 
 #include <QApplication>
 #include <QToolButton>
@@ -64,7 +64,7 @@ void TestHiDpi::screenIsAtRatioTwo()
 void TestHiDpi::curveSlide()
 {
     RandomSource::reset();
-    Form1 form;
+    MainWindow form;
     form.Timer1_Timer();
     checkDrawnAtRatioTwo(form.picOutput);
 }
@@ -72,14 +72,14 @@ void TestHiDpi::curveSlide()
 void TestHiDpi::geometricSlide()
 {
     RandomSource::reset();
-    Form11 form;
+    GeometricDesigner form;
     form.Timer1_Timer();
     checkDrawnAtRatioTwo(form.Picture1);
 }
 
 void TestHiDpi::pickerPreviewAndButtonPicture()
 {
-    frmDemo picker;
+    GradientPicker picker;
     picker.show();
     QVERIFY(QTest::qWaitForWindowExposed(&picker, 5000));
     checkDrawnAtRatioTwo(picker.findChild<PictureBox*>(QStringLiteral("picDraw")));
@@ -91,14 +91,14 @@ void TestHiDpi::pickerPreviewAndButtonPicture()
 
 void TestHiDpi::angleDialogPreview()
 {
-    frmCustomAngle dialog;
+    AngleDialog dialog;
     dialog.hsbAngle_Change();
     checkDrawnAtRatioTwo(dialog.findChild<PictureBox*>(QStringLiteral("picDraw")));
 }
 
 void TestHiDpi::canvasShowsItsImageOneToOne()
 {
-    frmDemo picker;
+    GradientPicker picker;
     picker.show();
     QVERIFY(QTest::qWaitForWindowExposed(&picker, 5000));
     auto* preview = picker.findChild<PictureBox*>(QStringLiteral("picDraw"));

@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QImage>
 
-// The icons reach the program as resources compiled beside designer_core; a resource in a static
+// The icons reach the program as resources compiled beside designer_app; a resource in a static
 // library is easily dropped by the linker, which these tests would catch.
 class TestIcons : public QObject
 {

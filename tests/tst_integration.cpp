@@ -5,15 +5,15 @@
 #include "IntegrationSupport.h"
 #include "ModalDialog.h"
 
-#include "app/Form1.h"
-#include "app/Windows.h"
-#include "geometry/Form11.h"
-#include "gradient/frmCustomAngle.h"
-#include "gradient/frmDemo.h"
-#include "platform/Gdi.h"
-#include "platform/PictureBox.h"
-#include "platform/Random.h"
-#include "app/WindowRegistry.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/picker/AngleDialog.h"
+#include "app/picker/GradientPicker.h"
+#include "app/ProgramWindows.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Random.h"
+#include "draw/surface/DrawingHandles.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -66,14 +66,14 @@ private slots:
     void applyAfterTheMainWindowWasClosed();
 
 private:
-    Form1* main() const { return qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main)); }
-    Form11* designer() const
+    MainWindow* main() const { return qobject_cast<MainWindow*>(WindowRegistry::instance().existing(WindowId::Main)); }
+    GeometricDesigner* designer() const
     {
-        return qobject_cast<Form11*>(WindowRegistry::instance().existing(WindowId::Geometric));
+        return qobject_cast<GeometricDesigner*>(WindowRegistry::instance().existing(WindowId::Geometric));
     }
-    frmDemo* picker() const
+    GradientPicker* picker() const
     {
-        return qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
+        return qobject_cast<GradientPicker*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
     }
     QToolButton* pickerButton(const char* name) const { return picker()->findChild<QToolButton*>(name); }
     QImage pickerPreview() const { return picker()->findChild<PictureBox*>("picDraw")->Image(); }
@@ -136,7 +136,7 @@ void TestIntegration::designerIsShownAndPlaced()
 {
     QCOMPARE(designer(), nullptr);
     main()->Command2->click();
-    Form11* form = designer();
+    GeometricDesigner* form = designer();
     QVERIFY(form);
     QVERIFY(form->isVisible());
     QCOMPARE(form->parentWidget(), nullptr); // shown without owner
@@ -149,7 +149,7 @@ void TestIntegration::designerIsShownAndPlaced()
 void TestIntegration::closedDesignerIsBuiltAfresh()
 {
     main()->Command2->click();
-    QPointer<Form11> first = designer();
+    QPointer<GeometricDesigner> first = designer();
     first->Check2->click(); // paused
     first->Combo1->setEditText(QStringLiteral("30"));
     QVERIFY(!first->Timer1->isActive());
@@ -160,7 +160,7 @@ void TestIntegration::closedDesignerIsBuiltAfresh()
     QCOMPARE(WindowRegistry::instance().existing(WindowId::Geometric), nullptr);
 
     main()->Command2->click();
-    Form11* again = designer();
+    GeometricDesigner* again = designer();
     QVERIFY(again);
     QVERIFY(again->isVisible());
     QCOMPARE(again->Combo1->count(), 20);
@@ -181,12 +181,12 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
 {
     QFETCH(bool, mainFirst);
     main()->Command2->click();
-    Form11* form = designer();
+    GeometricDesigner* form = designer();
     if (mainFirst)
         main()->Command1->click();
     else
         form->Command3->click();
-    QPointer<frmDemo> first = picker();
+    QPointer<GradientPicker> first = picker();
     QVERIFY(first);
     QVERIFY(first->isVisible());
     QVERIFY(first->isWindow());
@@ -198,14 +198,14 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
     else
         main()->Command1->click();
     QCOMPARE(picker(), first.data());
-    QCOMPARE(main()->findChildren<frmDemo*>().size(), 1);
-    QCOMPARE(form->findChildren<frmDemo*>().size(), 0);
+    QCOMPARE(main()->findChildren<GradientPicker*>().size(), 1);
+    QCOMPARE(form->findChildren<GradientPicker*>().size(), 0);
 }
 
 void TestIntegration::closedPickerIsBuiltAfresh()
 {
     main()->Command1->click();
-    QPointer<frmDemo> first = picker();
+    QPointer<GradientPicker> first = picker();
     first->close();
     processDeferredDeletes();
     QVERIFY(!first);
@@ -213,7 +213,7 @@ void TestIntegration::closedPickerIsBuiltAfresh()
 
     main()->Command2->click();
     designer()->Command3->click();
-    frmDemo* again = picker();
+    GradientPicker* again = picker();
     QVERIFY(again);
     QVERIFY(again->isVisible());
     QCOMPARE(again->parentWidget(), main());
@@ -272,7 +272,7 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
     const QImage preview = pickerPreview();
     pickerButton("Command2")->click();
 
-    Form11* form = designer();
+    GeometricDesigner* form = designer();
     QVERIFY(form);
     QVERIFY(form->isVisible());
     QVERIFY(!picker()->isVisible());
@@ -371,7 +371,7 @@ void TestIntegration::angleDialogChangesOnlyThePicker()
 
     QWidget* dialogOwner = nullptr;
     bool untouchedWhenOpen = false, untouchedAfterStep = false, untouchedAfterDrag = false;
-    ModalDialog<frmCustomAngle> answer([&](frmCustomAngle* dialog) {
+    ModalDialog<AngleDialog> answer([&](AngleDialog* dialog) {
         dialogOwner = dialog->parentWidget();
         untouchedWhenOpen = canvas->Picture() == mainPicture && canvas->Image() == mainImage;
         auto* bar = dialog->findChild<QScrollBar*>("hsbAngle");
@@ -454,8 +454,8 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
     main()->Command2->click();
     const QPoint place = designer()->frameGeometry().topLeft();
     main()->Command1->click();
-    QPointer<frmDemo> ownedPicker = picker();
-    QPointer<Form1> closedMain = main();
+    QPointer<GradientPicker> ownedPicker = picker();
+    QPointer<MainWindow> closedMain = main();
     closedMain->close();
     processDeferredDeletes();
     QVERIFY(!closedMain);

@@ -1,4 +1,4 @@
-#include "raster/LineWalk.h"
+#include "draw/raster/LineWalk.h"
 
 #include <QtTest>
 

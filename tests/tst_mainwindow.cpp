@@ -1,11 +1,11 @@
 #include "ModalDialog.h"
 
-#include "app/EnterPressesButton.h"
-#include "app/Form1.h"
-#include "curves/SlideShow.h"
-#include "platform/Beep.h"
-#include "platform/PictureBox.h"
-#include "platform/Twips.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/widgets/Beep.h"
+#include "app/widgets/EnterPressesButton.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Twips.h"
+#include "draw/curves/SlideShow.h"
 
 #include <QClipboard>
 #include <QColorDialog>
@@ -17,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
-
 
 namespace {
 
@@ -57,14 +56,14 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<MainWindow> m_form;
     int m_beeps = 0;
 
 private slots:
     void init()
     {
         WindowRegistry::instance().clear();
-        m_form = std::make_unique<Form1>();
+        m_form = std::make_unique<MainWindow>();
         m_form->setAttribute(Qt::WA_DeleteOnClose, false);
         m_beeps = 0;
         setBeepObserver([this] { ++m_beeps; });

@@ -1,5 +1,5 @@
-#include "platform/Numbers.h"
-#include "platform/Random.h"
+#include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 #include "FakeCanvasWindow.h"
 #include "ModalDialog.h"
 
-#include "gradient/basDemo.h"
-#include "gradient/frmDemo.h"
-#include "platform/Twips.h"
+#include "app/picker/GradientPicker.h"
+#include "draw/base/Twips.h"
+#include "draw/gradient/AngleArrow.h"
 
 #include <QColorDialog>
 #include <QLabel>
@@ -54,7 +54,7 @@ private:
 
     std::unique_ptr<FakeCanvasWindow> mainWindow;
     std::unique_ptr<FakeCanvasWindow> geometric;
-    QPointer<frmDemo> picker;
+    QPointer<GradientPicker> picker;
 };
 
 void TestPicker::init()
@@ -65,7 +65,7 @@ void TestPicker::init()
     geometric = std::make_unique<FakeCanvasWindow>(QSize(400, 300));
     registry.adopt(WindowId::Main, mainWindow.get());
     registry.adopt(WindowId::Geometric, geometric.get());
-    picker = new frmDemo(mainWindow.get());
+    picker = new GradientPicker(mainWindow.get());
     registry.adopt(WindowId::GradientPicker, picker);
     picker->show();
 }

@@ -1,12 +1,12 @@
 #include "ModalDialog.h"
 #include "PrivateDisplay.h"
 
-#include "app/Form1.h"
-#include "app/WindowRegistry.h"
-#include "app/Windows.h"
-#include "gradient/frmCustomAngle.h"
-#include "gradient/frmDemo.h"
-#include "platform/FramedPlacement.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/picker/AngleDialog.h"
+#include "app/picker/GradientPicker.h"
+#include "app/ProgramWindows.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/FramedPlacement.h"
 
 #include <QtTest>
 
@@ -69,8 +69,8 @@ private slots:
     void angleDialogTakesRealKeysWhenItOpens();
 
 private:
-    Form1* startMainWindow();
-    frmDemo* startPicker();
+    MainWindow* startMainWindow();
+    GradientPicker* startPicker();
 
     const char* m_displayProblem;
 };
@@ -104,7 +104,7 @@ void TestPlacement::angleDialogPlacementFigures()
     QFETCH(QSize, dialog);
     QFETCH(QRect, available);
     QFETCH(QPoint, expected);
-    QCOMPARE(frmCustomAngle::placement(caller, dialog, available), expected);
+    QCOMPARE(AngleDialog::placement(caller, dialog, available), expected);
 }
 
 void TestPlacement::init() { WindowRegistry::instance().clear(); }
@@ -117,28 +117,28 @@ void TestPlacement::cleanup()
     registry.clear();
 }
 
-Form1* TestPlacement::startMainWindow()
+MainWindow* TestPlacement::startMainWindow()
 {
     startProgram();
-    auto* main = qobject_cast<Form1*>(WindowRegistry::instance().existing(WindowId::Main));
+    auto* main = qobject_cast<MainWindow*>(WindowRegistry::instance().existing(WindowId::Main));
     return main && frameSettled(main) ? main : nullptr;
 }
 
 // The gradient picker as the main window's button opens it; null when either is missing.
-frmDemo* TestPlacement::startPicker()
+GradientPicker* TestPlacement::startPicker()
 {
-    Form1* main = startMainWindow();
+    MainWindow* main = startMainWindow();
     if (!main)
         return nullptr;
     main->Command1_Click();
-    return qobject_cast<frmDemo*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
+    return qobject_cast<GradientPicker*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
 }
 
 void TestPlacement::geometricDesignerAt1500TwipsFromItsFirstShowing()
 {
     if (m_displayProblem)
         QSKIP(m_displayProblem);
-    Form1* main = startMainWindow();
+    MainWindow* main = startMainWindow();
     QVERIFY2(main, "the main window was not framed within five seconds");
     main->Command2_Click();
     QWidget* designer = WindowRegistry::instance().existing(WindowId::Geometric);
@@ -155,7 +155,7 @@ void TestPlacement::pickerCentredWhollyInsideTheScreen()
 {
     if (m_displayProblem)
         QSKIP(m_displayProblem);
-    frmDemo* picker = startPicker();
+    GradientPicker* picker = startPicker();
     QVERIFY2(picker, "the main window was not framed within five seconds, or the picker did not open");
     const QRect available = picker->screen()->availableGeometry();
     const auto centredInside = [available](const QRect& frame) {
@@ -174,7 +174,7 @@ void TestPlacement::angleDialogPlacedFromOuterSizes()
 {
     if (m_displayProblem)
         QSKIP(m_displayProblem);
-    frmDemo* picker = startPicker();
+    GradientPicker* picker = startPicker();
     QVERIFY2(picker, "the main window was not framed within five seconds, or the picker did not open");
     QVERIFY(frameSettled(picker));
 
@@ -188,7 +188,7 @@ void TestPlacement::angleDialogPlacedFromOuterSizes()
     };
     bool settled = false;
     QRect frame;
-    ModalDialog<frmCustomAngle> answer([&](frmCustomAngle* dialog) {
+    ModalDialog<AngleDialog> answer([&](AngleDialog* dialog) {
         settled = frameSettled(dialog, placed);
         frame = dialog->frameGeometry();
         dialog->findChild<QToolButton*>("cmdCancel")->click();
@@ -203,13 +203,13 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
         QSKIP(m_displayProblem);
     if (QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
         QSKIP("xdotool is not installed (scripts/setup.sh installs it)");
-    frmDemo* picker = startPicker();
+    GradientPicker* picker = startPicker();
     QVERIFY2(picker, "the main window was not framed within five seconds, or the picker did not open");
     QVERIFY(frameSettled(picker));
 
     bool barFocused = false;
     int typed = -1;
-    ModalDialog<frmCustomAngle> answer([&](frmCustomAngle* dialog) {
+    ModalDialog<AngleDialog> answer([&](AngleDialog* dialog) {
         QWidget* bar = dialog->findChild<QWidget*>("hsbAngle");
         barFocused = QTest::qWaitFor([&] { return QApplication::focusWidget() == bar; }, 5000);
         if (!barFocused) {

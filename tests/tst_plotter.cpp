@@ -1,5 +1,5 @@
 #include "CurveFixture.h"
-#include "curves/CurvePlotter.h"
+#include "draw/curves/CurvePlotter.h"
 
 #include <QtTest>
 

@@ -1,6 +1,6 @@
-#include "gradient/basDemo.h"
-#include "platform/Gdi.h"
-#include "platform/Surface.h"
+#include "draw/gradient/AngleArrow.h"
+#include "draw/surface/DrawingHandles.h"
+#include "draw/surface/Surface.h"
 
 #include <QtTest>
 

@@ -1,11 +1,11 @@
 #include "CurveFixture.h"
-#include "app/Form1.h"
-#include "curves/CurvePlotter.h"
-#include "curves/SlideShow.h"
-#include "curves/StylePresets.h"
-#include "platform/Numbers.h"
-#include "platform/PictureBox.h"
-#include "platform/Random.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
+#include "draw/curves/CurvePlotter.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/curves/StylePresets.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -266,7 +266,7 @@ private slots:
 
     void playAndPause()
     {
-        Form1 form;
+        MainWindow form;
         QCOMPARE(form.Timer1.interval(), 3000);
         QVERIFY(form.Timer1.isActive()); // started by the window's start-up
         QTest::qWait(1000);
@@ -286,7 +286,7 @@ private slots:
 
     void pauseKeepsThePattern()
     {
-        Form1 form;
+        MainWindow form;
         form.Timer1_Timer();
         const QImage pattern = form.picOutput->Image();
         const QString code = form.Label7->text();

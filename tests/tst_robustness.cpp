@@ -3,15 +3,15 @@
 
 #include "CurveFixture.h"
 
-#include "app/Form1.h"
-#include "curves/CurvePlotter.h"
-#include "curves/SlideShow.h"
-#include "geometry/Form11.h"
-#include "platform/Gdi.h"
-#include "platform/Numbers.h"
-#include "platform/PictureBox.h"
-#include "platform/Random.h"
-#include "app/WindowRegistry.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
+#include "draw/curves/CurvePlotter.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/surface/DrawingHandles.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -170,17 +170,17 @@ private slots:
 private:
     void prepareCurveRun();
 
-    std::unique_ptr<Form1> m_main;
-    std::unique_ptr<Form11> m_geometric;
+    std::unique_ptr<MainWindow> m_main;
+    std::unique_ptr<GeometricDesigner> m_geometric;
 };
 
 void TestRobustness::init()
 {
     RandomSource::reset();
-    m_main = std::make_unique<Form1>();
+    m_main = std::make_unique<MainWindow>();
     m_main->setAttribute(Qt::WA_DeleteOnClose, false);
     m_main->Timer1.stop();
-    m_geometric = std::make_unique<Form11>();
+    m_geometric = std::make_unique<GeometricDesigner>();
     m_geometric->setAttribute(Qt::WA_DeleteOnClose, false);
     m_geometric->Timer1->stop();
 }

@@ -1,12 +1,12 @@
 // The canvas menu of the two pattern windows: copying and saving what the canvas shows, and
 // stepping back and forth through the last 100 slides without disturbing the show.
-#include "app/CanvasMenu.h"
-#include "app/Form1.h"
-#include "app/SlideHistory.h"
-#include "geometry/Form11.h"
-#include "gradient/GradientRect.h"
-#include "platform/PictureBox.h"
-#include "platform/Random.h"
+#include "app/canvas/CanvasMenu.h"
+#include "app/canvas/SlideHistory.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Random.h"
+#include "draw/gradient/GradientRenderer.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -43,10 +43,10 @@ public:
     virtual std::size_t keptSlides() = 0;
 };
 
-class MainWindow : public PatternWindow
+class CurveWindow : public PatternWindow
 {
 public:
-    MainWindow() { m_form.Timer1.stop(); }
+    CurveWindow() { m_form.Timer1.stop(); }
     QWidget* window() override { return &m_form; }
     PictureBox* canvas() override { return m_form.picOutput; }
     QLabel* codeLabel() override { return m_form.Label7; }
@@ -62,7 +62,7 @@ public:
         return texts << m_form.Label7->text();
     }
     std::size_t keptSlides() override { return m_form.slides().history().size(); }
-    Form1 m_form;
+    MainWindow m_form;
 };
 
 class GeometricWindow : public PatternWindow
@@ -78,7 +78,7 @@ public:
     QTimer* showTimer() override { return m_form.Timer1; }
     QStringList texts() override { return {m_form.Label3->text()}; }
     std::size_t keptSlides() override { return m_form.slides().history().size(); }
-    Form11 m_form;
+    GeometricDesigner m_form;
 };
 
 using WindowMaker = std::function<std::unique_ptr<PatternWindow>()>;
@@ -152,7 +152,7 @@ struct DrawnGradient
     Surface surface{QSize(500, 500)};
     DrawnGradient(Colour first, Colour second)
     {
-        clsGradient gradient;
+        GradientRenderer gradient;
         gradient.setColor1(first);
         gradient.setColor2(second);
         gradient.Draw(surface);
@@ -204,7 +204,7 @@ void TestSlideHistory::initTestCase()
 void TestSlideHistory::windows()
 {
     QTest::addColumn<WindowMaker>("make");
-    QTest::newRow("main window") << WindowMaker([] { return std::make_unique<MainWindow>(); });
+    QTest::newRow("main window") << WindowMaker([] { return std::make_unique<CurveWindow>(); });
     QTest::newRow("geometric designer") << WindowMaker([] { return std::make_unique<GeometricWindow>(); });
 }
 
@@ -398,7 +398,7 @@ void TestSlideHistory::aGradientSlideKeepsItsBackground()
     window->play();
     window->tick();
     QVERIFY(canvas->Picture().isNull());
-    if (dynamic_cast<MainWindow*>(window.get()))
+    if (dynamic_cast<CurveWindow*>(window.get()))
         QCOMPARE(canvas->Image().pixel(1, 799), qRgb(20, 120, 60));
 }
 
@@ -426,13 +426,13 @@ void TestSlideHistory::aReplacedGradientIsDrawnAgainFromItsSource()
     // Kept, the slide holds the gradient's source but none of its pixels.
     auto* geometric = dynamic_cast<GeometricWindow*>(window.get());
     const QImage kept = geometric ? geometric->m_form.slides().history().at(0).background.picture
-                                  : static_cast<MainWindow*>(window.get())->m_form.slides().history().at(0).background.picture;
+                                  : static_cast<CurveWindow*>(window.get())->m_form.slides().history().at(0).background.picture;
     QVERIFY(kept.isNull());
 }
 
 void TestSlideHistory::aBackgroundChosenWhileLookingBackStays()
 {
-    auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
+    auto window = makeWindow([] { return std::make_unique<CurveWindow>(); });
     PictureBox* canvas = window->canvas();
     canvas->setPicture(gradientPicture());
     window->tick();
@@ -450,7 +450,7 @@ void TestSlideHistory::aBackgroundChosenWhileLookingBackStays()
 
 void TestSlideHistory::copyAndSaveActOnTheSlideShown()
 {
-    auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
+    auto window = makeWindow([] { return std::make_unique<CurveWindow>(); });
     window->tick();
     const Shown first = shown(*window);
     window->tick();
@@ -497,11 +497,11 @@ void TestSlideHistory::historyCursorAtTheEnds()
 
 void TestSlideHistory::hundredSlidesKeepLittleMemory()
 {
-    auto window = makeWindow([] { return std::make_unique<MainWindow>(); });
+    auto window = makeWindow([] { return std::make_unique<CurveWindow>(); });
     window->canvas()->setPicture(gradientPicture());
     for (int i = 0; i < 100; ++i)
         window->tick();
-    auto* main = static_cast<MainWindow*>(window.get());
+    auto* main = static_cast<CurveWindow*>(window.get());
     const SlideHistory<CurveSlide>& history = main->m_form.slides().history();
     QCOMPARE(history.size(), std::size_t(100));
     // What a kept slide owns by itself: the structure and its texts; the picture is shared.

@@ -1,6 +1,6 @@
-#include "geometry/Module1.h"
-#include "platform/Gdi.h"
-#include "platform/Surface.h"
+#include "draw/stars/StarGeometry.h"
+#include "draw/surface/DrawingHandles.h"
+#include "draw/surface/Surface.h"
 
 #include <QtTest>
 

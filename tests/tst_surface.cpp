@@ -1,15 +1,15 @@
 #include "CurveFixture.h"
-#include "app/PatternExport.h"
-#include "curves/CurvePlotter.h"
-#include "curves/SlideShow.h"
-#include "geometry/GeometricSlide.h"
-#include "gradient/GradientRect.h"
-#include "gradient/GradientSweep.h"
-#include "gradient/basDemo.h"
-#include "platform/Gdi.h"
-#include "platform/PictureSource.h"
-#include "platform/Random.h"
-#include "platform/Surface.h"
+#include "draw/base/Random.h"
+#include "draw/curves/CurvePlotter.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/export/PatternExport.h"
+#include "draw/gradient/AngleArrow.h"
+#include "draw/gradient/GradientRenderer.h"
+#include "draw/gradient/GradientSweep.h"
+#include "draw/stars/GeometricSlide.h"
+#include "draw/surface/DrawingHandles.h"
+#include "draw/surface/PictureSource.h"
+#include "draw/surface/Surface.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
@@ -149,7 +149,7 @@ void TestSurface::snapshotAtScaleOneEqualsTheImage_data()
         drawGeometricSlide(s, QStringLiteral("9"));
     });
     QTest::newRow("gradient under an arrow") << QSize(32, 32) << Drawing([](Surface& s) {
-        clsGradient gradient;
+        GradientRenderer gradient;
         gradient.setAngle(33);
         QVERIFY(gradient.Draw(s));
         QCOMPARE(DrawAngleArrow(s, 33), ErrorCode::None);
@@ -243,7 +243,7 @@ void TestSurface::renderWidensLinesByTheScale()
 void TestSurface::renderSweepsTheGradientAfresh()
 {
     Surface surface(QSize(60, 40));
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setColor1(RGB(255, 0, 0));
     gradient.setColor2(RGB(0, 0, 255));
     gradient.setAngle(0);
@@ -261,7 +261,7 @@ void TestSurface::renderSweepsTheGradientAfresh()
 void TestSurface::pictureFromAnotherSurfaceRendersAfresh()
 {
     Surface preview(QSize(60, 40));
-    clsGradient gradient;
+    GradientRenderer gradient;
     gradient.setAngle(0);
     QVERIFY(gradient.Draw(preview));
     Surface canvas(QSize(80, 50));
@@ -364,7 +364,7 @@ void TestSurface::resizedSurfaceRendersWhatItShows()
     surface.setBackColor(back);
     if (picture) {
         Surface preview(QSize(100, 45));
-        clsGradient gradient;
+        GradientRenderer gradient;
         gradient.setAngle(30);
         QVERIFY(gradient.Draw(preview));
         surface.setPicture(preview.Image(), preview.snapshot());
@@ -448,7 +448,7 @@ void TestSurface::sweepThatCoversHidesEverythingBefore()
     QFETCH(int, angleStep);
     constexpr QRgb before = 0xffff00ff;
     for (int angle = 0; angle < 360; angle += angleStep) {
-        clsGradient gradient;
+        GradientRenderer gradient;
         gradient.setAngle(float(angle));
         gradient.setColor1(RGB(0, 0, 0));
         gradient.setColor2(RGB(0, 255, 0));
@@ -464,7 +464,7 @@ void TestSurface::sweepThatCoversHidesEverythingBefore()
         record.steps.emplace_back(RecordedSweep{sweep});
         QImage image(int(std::ceil(size.width() * scale)), int(std::ceil(size.height() * scale)), QImage::Format_RGB32);
         CoverageMask mask;
-        RecordRaster(image, scale).draw(record, 0, record.steps.size(), DotOrder::InOrder, mask);
+        RasterPainter(image, scale).draw(record, 0, record.steps.size(), DotOrder::InOrder, mask);
         QCOMPARE(image.pixel(0, 0) == before, false);
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -482,7 +482,7 @@ void TestSurface::repaintedGradientKeepsOneStep()
     surface.setDrawWidth(4);
     surface.PSet(30, 30, ink);
     surface.Line(0, 0, 119, 89, ink);
-    clsGradient gradient;
+    GradientRenderer gradient;
     for (int width = 120; width < 170; ++width) {
         surface.resize(width, 90);
         gradient.setAngle(float(width));

@@ -1,7 +1,7 @@
 #include "ModalDialog.h"
 
 #include "app/ProgramSetup.h"
-#include "platform/Dialogs.h"
+#include "app/widgets/Dialogs.h"
 
 #include <QtTest>
 

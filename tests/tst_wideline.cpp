@@ -1,5 +1,5 @@
-#include "raster/DotStamp.h"
-#include "raster/WideLine.h"
+#include "draw/raster/DotStamp.h"
+#include "draw/raster/WideLine.h"
 
 #include <QtTest>
 

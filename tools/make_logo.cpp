@@ -1,6 +1,6 @@
 // Draws the main window's logo (549 x 417) from the program's own hypotrochoids and its name.
 
-#include "curves/CurvePlotter.h"
+#include "draw/curves/CurvePlotter.h"
 
 #include <QGuiApplication>
 #include <QImage>

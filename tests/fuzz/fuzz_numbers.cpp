@@ -1,6 +1,6 @@
 // libFuzzer target for the text and number conversions. Every input is read as UTF-8 and as
 // UTF-16 text, and its first four bytes as a float; each check aborts on a broken promise.
-#include "platform/Numbers.h"
+#include "draw/base/Numbers.h"
 
 #include <cmath>
 #include <cstdint>

@@ -5,10 +5,10 @@
 #include "tests/CurveFixture.h"
 #include "tests/PixelCount.h"
 
-#include "curves/CurvePlotter.h"
-#include "platform/Numbers.h"
+#include "draw/base/Numbers.h"
+#include "draw/curves/CurvePlotter.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <array>
@@ -42,7 +42,7 @@ FakeCurveControls& controls()
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(*argc, *argv);
+    static QGuiApplication application(*argc, *argv);
     return 0;
 }
 

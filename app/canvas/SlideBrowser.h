@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/canvas/SlideHistory.h"
+#include "app/canvas/SlideNavigator.h"
+#include "draw/surface/SlideBackground.h"
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class Surface;
+
+// A window's kept slides and the stepping through them. Showing a kept slide pauses the show
+// and draws the slide again from its inputs; the next new slide first gives the canvas back the
+// background it had before, unless the user has chosen another one meanwhile.
+// Slide needs a `background` (SlideBackground) member.
+template <typename Slide>
+class SlideBrowser final : public SlideNavigator
+{
+public:
+    using Pause = std::function<void()>;
+    using Show = std::function<void(const Slide&)>;
+
+    SlideBrowser(Surface& canvas, Pause pause, Show show)
+        : m_canvas(canvas), m_pause(std::move(pause)), m_show(std::move(show))
+    {
+    }
+
+    const SlideHistory<Slide>& history() const { return m_history; }
+
+    // Call before a new slide is drawn.
+    void beforeNewSlide()
+    {
+        if (m_replayed && m_replayed->isOn(m_canvas))
+            m_live.restoreOn(m_canvas);
+        m_replayed.reset();
+    }
+    void add(Slide slide) { m_history.push(std::move(slide)); }
+
+    bool hasPrevious() const override { return m_history.hasPrevious(); }
+    bool hasNext() const override { return m_history.hasNext(); }
+    void showPrevious() override
+    {
+        if (m_history.stepBack())
+            showCurrent();
+    }
+    void showNext() override
+    {
+        if (m_history.stepForward())
+            showCurrent();
+    }
+
+private:
+    void showCurrent()
+    {
+        m_pause();
+        // A background chosen since the last replay (or before the first) is the one to go back to.
+        if (!m_replayed || !m_replayed->isOn(m_canvas))
+            m_live = SlideBackground::of(m_canvas);
+        const Slide& slide = m_history.current();
+        m_show(slide);
+        m_replayed = SlideBackground::of(m_canvas);
+    }
+
+    Surface& m_canvas;
+    Pause m_pause;
+    Show m_show;
+    SlideHistory<Slide> m_history;
+    SlideBackground m_live;
+    std::optional<SlideBackground> m_replayed;
+};

@@ -1,0 +1,198 @@
+#include "app/mainwindow/MainWindow.h"
+
+#include "app/widgets/Beep.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Twips.h"
+#include "draw/curves/CurvePlotter.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/curves/StylePresets.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QList>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The character codes a key press types, in order; empty for keys that type no character (arrows,
+// focus keys, Delete, Insert, and Shift+Insert, Ctrl+Insert or Shift+Delete, which paste, copy and
+// cut). Ctrl+C, Ctrl+V and Ctrl+X type their control codes even where the platform gives no text.
+QList<std::int16_t> typedCodes(const QKeyEvent& event)
+{
+    const int key = event.key();
+    const bool control = event.modifiers().testFlag(Qt::ControlModifier);
+    if (control && key == Qt::Key_C)
+        return {3};
+    if (control && key == Qt::Key_V)
+        return {22};
+    if (control && key == Qt::Key_X)
+        return {24};
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete || key == Qt::Key_Insert)
+        return {};
+    QList<std::int16_t> codes;
+    for (QChar c : event.text())
+        codes << static_cast<std::int16_t>(c.unicode());
+    return codes;
+}
+
+// Gives the box what the filter let through of a key that typed several characters.
+void typeAccepted(QLineEdit& box, const QList<std::int16_t>& codes)
+{
+    for (std::int16_t code : codes) {
+        if (code == 8)
+            box.backspace();
+        else
+            box.insert(QString(QChar(char16_t(code))));
+    }
+}
+
+} // namespace
+
+QString MainWindow::divisorText() const { return Combo1->currentText(); }
+
+QString MainWindow::penWidthText() const { return Combo2->currentText(); }
+
+QString MainWindow::paramText(int index) const { return txtParam[size_t(index)]->text(); }
+
+void MainWindow::setParamText(int index, const QString& text) { txtParam[size_t(index)]->setText(text); }
+
+void MainWindow::showPatternCode(const QString& code) { Label7->setText(code); }
+
+int MainWindow::paramBoxIndex(const QObject* watched) const
+{
+    for (int index = 0; index < 4; ++index)
+        if (watched == txtParam[size_t(index)])
+            return index;
+    return -1;
+}
+
+QList<std::int16_t> MainWindow::filteredCodes(int index, const QList<std::int16_t>& codes)
+{
+    QList<std::int16_t> accepted;
+    for (std::int16_t code : codes) {
+        std::int16_t keyAscii = code;
+        txtParam_KeyPress(std::int16_t(index), keyAscii);
+        if (keyAscii != 0)
+            accepted << keyAscii;
+    }
+    return accepted;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const int index = paramBoxIndex(watched);
+    if (index < 0)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::InputMethod)
+        return filterComposedText(index, *static_cast<QInputMethodEvent*>(event));
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const QList<std::int16_t> codes = typedCodes(*static_cast<QKeyEvent*>(event));
+    const QList<std::int16_t> accepted = filteredCodes(index, codes);
+    if (accepted.size() == codes.size())
+        return false; // nothing judged, or all passed: the box handles the key as usual
+    typeAccepted(*txtParam[size_t(index)], accepted);
+    return true;
+}
+
+// Text an input method commits (a Chinese one types full-width digits, for instance) is typed
+// too: each of its characters goes through the key filter, and the box gets what passes. True
+// when the event was replaced by the filtered one.
+bool MainWindow::filterComposedText(int index, const QInputMethodEvent& event)
+{
+    QList<std::int16_t> codes;
+    for (QChar c : event.commitString())
+        codes << static_cast<std::int16_t>(c.unicode());
+    const QList<std::int16_t> accepted = filteredCodes(index, codes);
+    if (accepted.size() == codes.size())
+        return false;
+    QString text;
+    for (std::int16_t code : accepted)
+        text += QChar(char16_t(code));
+    QInputMethodEvent filtered(event.preeditString(), event.attributes());
+    filtered.setCommitString(text, event.replacementStart(), event.replacementLength());
+    QCoreApplication::sendEvent(txtParam[size_t(index)], &filtered);
+    return true;
+}
+
+void MainWindow::txtParam_KeyPress(std::int16_t /*index*/, std::int16_t& keyAscii)
+{
+    const bool digit = keyAscii >= 48 && keyAscii <= 57;
+    if (digit || keyAscii == 8)
+        return;
+    Beep();
+    keyAscii = 0;
+}
+
+void MainWindow::connectHandlers()
+{
+    connect(cmdOutput, &QPushButton::clicked, this, &MainWindow::cmdOutput_Click);
+    connect(cmdStyle[0], &QPushButton::clicked, this, &MainWindow::cmdStyle1_Click);
+    connect(cmdStyle[1], &QPushButton::clicked, this, &MainWindow::cmdStyle2_Click);
+    connect(cmdStyle[2], &QPushButton::clicked, this, &MainWindow::cmdStyle3_Click);
+    connect(cmdStyle[3], &QPushButton::clicked, this, &MainWindow::cmdStyle4_Click);
+    connect(cmdClear, &QPushButton::clicked, this, &MainWindow::cmdClear_Click);
+    connect(Command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
+    connect(Command6, &QPushButton::clicked, this, &MainWindow::Command6_Click);
+    connect(Command7, &QPushButton::clicked, this, &MainWindow::Command7_Click);
+    connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
+    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+}
+
+void MainWindow::cmdOutput_Click() { plotCurve(*this, YellowPlotter); }
+void MainWindow::PlotCurveGreen() { plotCurve(*this, GreenPlotter); }
+void MainWindow::PlotCurveBlue() { plotCurve(*this, BluePlotter); }
+void MainWindow::PlotCurvePink() { plotCurve(*this, PinkPlotter); }
+
+void MainWindow::cmdStyle1_Click() { runStylePreset(*this, CurveStyle::One); }
+void MainWindow::cmdStyle2_Click() { runStylePreset(*this, CurveStyle::Two); }
+void MainWindow::cmdStyle3_Click() { runStylePreset(*this, CurveStyle::Three); }
+void MainWindow::cmdStyle4_Click() { runStylePreset(*this, CurveStyle::Four); }
+
+void MainWindow::Timer1_Timer()
+{
+    slides().beforeNewSlide();
+    slides().add(slideShowTick(*this));
+}
+
+void MainWindow::Command5_Click()
+{
+    // Play while running keeps the wait that is under way.
+    if (!Timer1.isActive())
+        Timer1.start();
+}
+
+void MainWindow::Command6_Click() { Timer1.stop(); }
+
+void MainWindow::Command1_Click() { WindowRegistry::instance().show(WindowId::GradientPicker); }
+
+void MainWindow::Command2_Click()
+{
+    WindowRegistry& registry = WindowRegistry::instance();
+    if (registry.show(WindowId::Geometric))
+        registry.placeGeometricDesigner(this);
+}
+
+Surface& MainWindow::curveCanvas() { return picOutput->surface(); }
+
+void MainWindow::cmdClear_Click() { picOutput->Cls(); }
+
+void MainWindow::Command7_Click()
+{
+    // The gradient background goes before the dialog opens, even if the user then cancels.
+    picOutput->setPicture(QImage());
+    std::array<std::uint32_t, 16> customColours{};
+    CHOOSECOLOR request;
+    request.hwndOwner = this;
+    request.lpCustColors = &customColours;
+    request.Flags = 0;
+    if (ChooseColorA(request) != 0)
+        picOutput->setBackColor(Colour(request.rgbResult));
+    else
+        MsgBox(QStringLiteral("取消后重选"), vbExclamation, QString(), this);
+}

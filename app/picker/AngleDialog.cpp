@@ -1,0 +1,205 @@
+#include "app/picker/AngleDialog.h"
+
+#include "app/picker/GradientErrors.h"
+#include "app/widgets/FramedPlacement.h"
+#include "app/widgets/GraphicalButton.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Twips.h"
+#include "draw/gradient/AngleArrow.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+constexpr Colour teal{0x808000};
+constexpr Colour labelFace{0xFFFFC0};
+constexpr Colour buttonFace{0xFFC0C0};
+
+// The bar's whole degree for an angle in [0, 360): 359.5 and above round to 360, which is 0 again.
+std::int16_t wholeDegrees(float angle)
+{
+    const auto rounded = nearestInt16(angle);
+    if (!rounded)
+        return 0;
+    return std::int16_t(*rounded % 360);
+}
+
+} // namespace
+
+AngleDialog::AngleDialog(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                         | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("frmCustomAngle"));
+    setWindowTitle(QStringLiteral(" 选择角度"));
+    QPalette background = palette();
+    background.setColor(QPalette::Window, teal.toQColor());
+    setPalette(background);
+    setAutoFillBackground(true);
+    setFixedSize(twipsToPixels(3150), twipsToPixels(2220));
+
+    picDraw = new PictureBox(this);
+    picDraw->setObjectName(QStringLiteral("picDraw"));
+    picDraw->setGeometry(twipsRect(210, 180, 1590, 1530));
+    picDraw->setForeColor(Colour(0x0000FF));
+    picDraw->setFillColor(Colour(0x00FFFF));
+
+    lblAngle = new QLabel(QStringLiteral("Label1"), this);
+    lblAngle->setObjectName(QStringLiteral("lblAngle"));
+    lblAngle->setGeometry(twipsRect(210, 1710, 1575, 255));
+    lblAngle->setAlignment(Qt::AlignCenter);
+    lblAngle->setFrameStyle(QFrame::Box | QFrame::Plain);
+    lblAngle->setLineWidth(1);
+    QPalette labelPalette = lblAngle->palette();
+    labelPalette.setColor(QPalette::Window, labelFace.toQColor());
+    labelPalette.setColor(QPalette::WindowText, Qt::black);
+    lblAngle->setPalette(labelPalette);
+    lblAngle->setAutoFillBackground(true);
+
+    hsbAngle = new QScrollBar(Qt::Horizontal, this);
+    hsbAngle->setObjectName(QStringLiteral("hsbAngle"));
+    hsbAngle->setGeometry(twipsRect(195, 1980, 1620, 210));
+    hsbAngle->setRange(0, 359);
+    hsbAngle->setSingleStep(1);
+    hsbAngle->setPageStep(5);
+    // While the thumb is dragged the value stays put and the scroll handler follows the thumb;
+    // the change handler runs once the value itself changes.
+    hsbAngle->setTracking(false);
+    // The bar is worked from the keyboard: it takes the focus on a click and has it at opening.
+    hsbAngle->setFocusPolicy(Qt::StrongFocus);
+    // Scroll bars invert their keys by default (Left would add); here Left, Page Down lower the
+    // angle and Right, Page Up raise it.
+    hsbAngle->setInvertedControls(false);
+
+    cmdOK = makeGraphicalButton(this, QStringLiteral("cmdOK"), QStringLiteral("确定"), twipsRect(1980, 495, 975, 330),
+                                buttonFace);
+    cmdCancel = makeGraphicalButton(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"),
+                                    twipsRect(1980, 1080, 975, 315), buttonFace);
+
+    setTabOrder(hsbAngle, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+
+    connect(hsbAngle, &QScrollBar::valueChanged, this, &AngleDialog::hsbAngle_Change);
+    connect(hsbAngle, &QScrollBar::sliderMoved, this, &AngleDialog::hsbAngle_Scroll);
+    connect(cmdOK, &QToolButton::clicked, this, &AngleDialog::cmdOK_Click);
+    connect(cmdCancel, &QToolButton::clicked, this, &AngleDialog::cmdCancel_Click);
+}
+
+bool AngleDialog::Display(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip)
+{
+    AngleDialog dialog(caller);
+    dialog.m_toolStrip = toolStrip;
+    return dialog.run(caller, angle, color1, color2);
+}
+
+bool AngleDialog::run(QWidget* caller, float& angle, Colour color1, Colour color2)
+{
+    m_cancelled = false;
+    m_gradient.setAngle(angle);
+    m_gradient.setColor1(color1);
+    m_gradient.setColor2(color2);
+    m_angle = wholeDegrees(m_gradient.Angle());
+    drawPreview();
+    showAngle();
+    hsbAngle->setValue(m_angle);
+    placeOver(caller);
+    hsbAngle->setFocus();
+    // Blocks the picker and the windows above it in its family, not the whole program.
+    setWindowModality(caller ? Qt::WindowModal : Qt::ApplicationModal);
+    exec();
+    if (m_cancelled)
+        return false;
+    angle = m_angle;
+    return true;
+}
+
+void AngleDialog::showAngle() { lblAngle->setText(QString::number(m_angle) + QStringLiteral("度")); }
+
+QPoint AngleDialog::placement(QSize callerOuter, QSize dialogOuter, const QRect& available)
+{
+    // Half the difference of the outer sizes in twips, counted from the screen's corner.
+    const int left = (pixelsToTwips(callerOuter.width()) - pixelsToTwips(dialogOuter.width())) / 2;
+    const int top = (pixelsToTwips(callerOuter.height()) - pixelsToTwips(dialogOuter.height())) / 2;
+    return keptInside(QRect(twipsPoint(left, top), dialogOuter), available);
+}
+
+void AngleDialog::placeOver(QWidget* caller)
+{
+    if (!caller)
+        return;
+    const QPointer<QWidget> callerWindow(caller);
+    placeOnceFramed(this, [this, callerWindow] {
+        if (!callerWindow)
+            return;
+        // Until the dialog is framed, its frame is taken to be as thick as its caller's.
+        const QSize decoration = isFramed(this) ? frameGeometry().size() - size()
+                                                : callerWindow->frameGeometry().size() - callerWindow->size();
+        const QScreen* screen = callerWindow->screen();
+        const QRect available = screen ? screen->availableGeometry() : QRect(QPoint(), QSize(1 << 20, 1 << 20));
+        move(placement(callerWindow->frameGeometry().size(), size() + decoration, available));
+    });
+}
+
+void AngleDialog::hsbAngle_Change()
+{
+    // The thumb's position: while it is dragged this runs ahead of the bar's value.
+    m_angle = std::int16_t(hsbAngle->sliderPosition());
+    showAngle();
+    m_gradient.setAngle(m_angle);
+    drawPreview();
+    picDraw->Refresh();
+}
+
+void AngleDialog::drawPreview()
+{
+    reportGradientError(picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error);
+    DrawAngleArrow(picDraw->surface(), m_angle, m_toolStrip);
+}
+
+void AngleDialog::hsbAngle_Scroll() { hsbAngle_Change(); }
+
+void AngleDialog::cmdOK_Click() { accept(); }
+
+void AngleDialog::cmdCancel_Click()
+{
+    m_cancelled = true;
+    reject();
+}
+
+void AngleDialog::keyPressEvent(QKeyEvent* event)
+{
+    // Escape means Cancel; otherwise it would close the dialog and count as acceptance.
+    if (event->key() == Qt::Key_Escape) {
+        cmdCancel_Click();
+        return;
+    }
+    // Enter presses the focused button, else OK, the default button.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* focused = qobject_cast<QToolButton*>(focusWidget()))
+            focused->click();
+        else
+            cmdOK_Click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void AngleDialog::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized())
+        return;
+    // A hidden modal dialog would leave the program looking hung: bring it back at once.
+    QTimer::singleShot(0, this, [this] {
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+        show();
+        raise();
+        activateWindow();
+    });
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/widgets/Dialogs.h"
+#include "draw/base/Colour.h"
+#include "draw/gradient/GradientRenderer.h"
+
+#include <QWidget>
+
+#include <array>
+
+class PictureBox;
+class QLabel;
+class QToolButton;
+
+// The gradient background picker: two colours and an angle, a large preview, and two buttons
+// that hand the preview to the main or the geometric window as its canvas background.
+class GradientPicker : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit GradientPicker(QWidget* owner = nullptr);
+
+    float angle() const { return m_angle; }
+    Colour color1() const { return m_color1; }
+    Colour color2() const { return m_color2; }
+
+    void setVisible(bool visible) override;
+
+    void cmdColor_Click(int index);
+    void cmdAngle_Click();
+    void Command1_Click();
+    void Command2_Click();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildToolStrip();
+    void buildLogo();
+    void Form_Load();
+    // Centred in the screen's available area at the first showing, kept inside it when it fits.
+    void centreOnScreen();
+    void Form_Resize();
+    void PaintPreview();
+    ErrorCode RefreshToolButtons();
+    void drawSunkenFrame();
+    void passPictureTo(QToolButton* button);
+    void reportIfFailed(ErrorCode error);
+
+    GradientRenderer m_gradient;
+    bool m_loaded = false;
+    float m_angle = 0;
+    Colour m_color1;
+    Colour m_color2;
+    CommonDialog cdlColor{this};
+
+    PictureBox* picTools = nullptr;
+    QLabel* imgLogo = nullptr;
+    QLabel* lblLogo = nullptr;
+    std::array<QToolButton*, 2> cmdColor{};
+    QToolButton* cmdAngle = nullptr;
+    QToolButton* Command2 = nullptr;
+    QToolButton* Command1 = nullptr;
+    PictureBox* picDraw = nullptr;
+    PictureBox* picTemp = nullptr;
+    QLabel* imgTemp = nullptr;
+};

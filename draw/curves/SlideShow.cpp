@@ -1,0 +1,46 @@
+#include "draw/curves/SlideShow.h"
+
+#include "draw/base/Numbers.h"
+#include "draw/curves/CurveControls.h"
+#include "draw/curves/CurveSlide.h"
+#include "draw/curves/StylePresets.h"
+#include "draw/surface/Surface.h"
+
+namespace {
+
+// A pen width text that is no whole number from 1 to 32767 (empty, letters, 0, negative, too
+// large) keeps the previous width, so the slide still finishes.
+void applyPenWidth(CurveControls& controls)
+{
+    const auto width = textToInt16(controls.penWidthText());
+    if (width && *width >= 1)
+        controls.curveCanvas().setDrawWidth(*width);
+}
+
+} // namespace
+
+QString patternCode(const CurveControls& controls)
+{
+    QString code = QStringLiteral("QRV");
+    code += controls.divisorText();
+    code += controls.penWidthText();
+    for (int index = 0; index < 4; ++index)
+        code += controls.paramText(index);
+    return code;
+}
+
+CurveSlide slideShowTick(CurveControls& controls)
+{
+    CurveSlide slide;
+    controls.curveCanvas().Cls();
+    slide.background = SlideBackground::of(controls.curveCanvas());
+    const CurveStyle styles[] = {CurveStyle::One, CurveStyle::Two, CurveStyle::Three, CurveStyle::Four};
+    for (std::size_t run = 0; run < slide.runs.size(); ++run)
+        slide.runs[run] = runStylePreset(controls, styles[run]);
+    applyPenWidth(controls);
+    for (int index = 0; index < 4; ++index)
+        slide.paramTexts[size_t(index)] = controls.paramText(index);
+    slide.code = patternCode(controls);
+    controls.showPatternCode(slide.code);
+    return slide;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "draw/curves/CurveSlide.h"
+
+#include <QString>
+
+class CurveControls;
+
+// The pattern code: "QRV", the divisor text, the pen width text and the four parameter texts.
+QString patternCode(const CurveControls& controls);
+
+// One slide (Timer1_Timer): clear the canvas, run the four presets, take the pen width for the
+// next slide from the pen width text, and show the pattern code. Returns the slide's inputs.
+CurveSlide slideShowTick(CurveControls& controls);

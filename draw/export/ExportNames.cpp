@@ -1,0 +1,59 @@
+#include "draw/export/ExportNames.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+// Long enough for any pattern code the windows make, short enough for every file system.
+constexpr int maxBaseLength = 120;
+
+bool isSafeFileNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'.' || c == u'-' || c == u'_' || c == u'+';
+}
+
+} // namespace
+
+QString sanitizedBaseName(const QString& code)
+{
+    QString name;
+    name.reserve(code.size());
+    for (const QChar c : code)
+        name.append(isSafeFileNameChar(c) ? c : QChar(u'_'));
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    name.truncate(maxBaseLength);
+    return name.isEmpty() ? QStringLiteral("图案") : name;
+}
+
+QString defaultSaveFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists())
+        return pictures;
+    return QDir::homePath();
+}
+
+SaveRequest saveRequestFor(ExportKind kind, const QString& code)
+{
+    SaveRequest request;
+    request.title = QStringLiteral("保存图案");
+    request.folder = defaultSaveFolder();
+    const QString base = sanitizedBaseName(code);
+    switch (kind) {
+    case ExportKind::Png:
+        request.fileName = base + QStringLiteral(".png");
+        break;
+    case ExportKind::Png4x:
+        request.fileName = base + QStringLiteral("-4x.png");
+        break;
+    case ExportKind::Svg:
+        request.fileName = base + QStringLiteral(".svg");
+        break;
+    }
+    const bool svg = kind == ExportKind::Svg;
+    request.suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
+    request.nameFilter = svg ? QStringLiteral("SVG 矢量图 (*.svg)") : QStringLiteral("PNG 图片 (*.png)");
+    return request;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "draw/gradient/GradientRenderer.h"
+#include "draw/surface/SweepRecipe.h"
+
+#include <QSize>
+
+#include <vector>
+
+// A gradient as a surface records it: the renderer's colours and angle and the logical area.
+// At scale 1 it draws the lines already planned; at any other scale it sweeps the area afresh
+// in device pixels, so the result is never an enlargement.
+class GradientSweep : public SweepRecipe
+{
+public:
+    GradientSweep(const GradientRenderer& gradient, QSize area, std::vector<PixelPoint> lines, std::vector<Colour> colours);
+
+    void paint(const PixelBuffer& buffer, double scale) const override;
+    void paintVector(QPainter& painter) const override;
+    // A sweep of two lines or more paints its whole area.
+    QSize covers() const override { return m_lines.size() >= 2 ? m_area : QSize(); }
+
+private:
+    static void paintLines(const PixelBuffer& buffer, const std::vector<PixelPoint>& lines,
+                           const std::vector<Colour>& colours);
+
+    GradientRenderer m_gradient;
+    QSize m_area;
+    std::vector<PixelPoint> m_lines;
+    std::vector<Colour> m_colours;
+};

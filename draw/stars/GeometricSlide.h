@@ -1,0 +1,43 @@
+#pragma once
+
+#include "draw/base/Colour.h"
+#include "draw/surface/SlideBackground.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+class Surface;
+
+// One of the five figures of a slide, from the outside in.
+struct GeometricFigure
+{
+    std::int16_t points = 0;
+    Colour colour = RGB(0, 0, 0);
+};
+
+// A geometric slide kept for drawing again: its background (the random colour and any gradient
+// picture), the line width it was drawn with, its figures and its pattern code.
+struct GeometricSlide
+{
+    SlideBackground background;
+    int drawWidth = 1;
+    std::array<GeometricFigure, 5> figures;
+    QString code;
+};
+
+// Draws a new slide from the random source, as drawGeometricSlide, and returns its inputs.
+GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText);
+
+// Draws the slide again exactly as it was; the canvas keeps its own line width.
+void redrawGeometricSlide(const GeometricSlide& slide, Surface& canvas);
+
+// One slide of the geometric designer: clear, a random background colour, the pen width from
+// the width text, five random concentric figures from the outside in. Returns the pattern code
+// that the window shows.
+QString drawGeometricSlide(Surface& canvas, const QString& widthText);
+
+// The one-off figure of the covered controls: cleared, then one green figure of the typed number
+// of points. Text that is no 16-bit number leaves the canvas cleared.
+void drawOneOffFigure(Surface& canvas, const QString& pointsText);

@@ -1,0 +1,202 @@
+#include "draw/surface/DrawingHandles.h"
+
+#include "draw/surface/DeviceContext.h"
+#include "draw/surface/Surface.h"
+
+#include <optional>
+#include <variant>
+#include <vector>
+
+namespace {
+
+struct Pen
+{
+    int style = PS_SOLID;
+    int width = 1;
+    Colour colour;
+};
+struct Brush
+{
+    Colour colour;
+};
+struct Region
+{
+    std::vector<PixelPoint> points;
+    FillRule rule = FillRule::Winding;
+};
+using Object = std::variant<std::monostate, Pen, Brush, Region>;
+
+// Live objects by handle. Slots are reused, so creating and deleting one pen per line does not
+// allocate once the table has grown to its working size. Ids 1 and 2 are the stock objects.
+class ObjectTable
+{
+public:
+    HGDIOBJ add(Object object)
+    {
+        std::uint32_t slot;
+        if (!m_free.empty()) {
+            slot = m_free.back();
+            m_free.pop_back();
+            m_slots[slot] = std::move(object);
+        } else {
+            slot = static_cast<std::uint32_t>(m_slots.size());
+            m_slots.push_back(std::move(object));
+        }
+        ++m_live;
+        return HGDIOBJ{slot + firstId};
+    }
+
+    Object* find(HGDIOBJ handle)
+    {
+        if (handle.id < firstId || handle.id - firstId >= m_slots.size())
+            return nullptr;
+        Object& object = m_slots[handle.id - firstId];
+        return std::holds_alternative<std::monostate>(object) ? nullptr : &object;
+    }
+
+    bool remove(HGDIOBJ handle)
+    {
+        Object* object = find(handle);
+        if (!object)
+            return false;
+        if (auto* region = std::get_if<Region>(object))
+            region->points.clear();
+        *object = std::monostate{};
+        m_free.push_back(handle.id - firstId);
+        --m_live;
+        return true;
+    }
+
+    int live() const { return m_live; }
+
+private:
+    static constexpr std::uint32_t firstId = 16;
+    std::vector<Object> m_slots;
+    std::vector<std::uint32_t> m_free;
+    int m_live = 0;
+};
+
+ObjectTable& objects()
+{
+    static ObjectTable table;
+    return table;
+}
+
+Pen penOf(const DeviceContext& dc, HGDIOBJ handle)
+{
+    if (handle == CanvasPen)
+        return Pen{PS_SOLID, dc.canvas().DrawWidth(), dc.canvas().ForeColor()};
+    if (Object* object = objects().find(handle))
+        if (auto* pen = std::get_if<Pen>(object))
+            return *pen;
+    return Pen{PS_NULL, 1, Colour()};
+}
+
+// The brush colour, or nothing for a hollow brush.
+std::optional<Colour> brushOf(const DeviceContext& dc, HGDIOBJ handle)
+{
+    if (handle == CanvasBrush) {
+        if (dc.canvas().FillStyle() != 0)
+            return std::nullopt;
+        return dc.canvas().FillColor();
+    }
+    if (Object* object = objects().find(handle))
+        if (auto* brush = std::get_if<Brush>(object))
+            return brush->colour;
+    return std::nullopt;
+}
+
+bool isPen(HGDIOBJ handle)
+{
+    if (handle == CanvasPen)
+        return true;
+    Object* object = objects().find(handle);
+    return object && std::holds_alternative<Pen>(*object);
+}
+
+bool isBrush(HGDIOBJ handle)
+{
+    if (handle == CanvasBrush)
+        return true;
+    Object* object = objects().find(handle);
+    return object && std::holds_alternative<Brush>(*object);
+}
+
+} // namespace
+
+HPEN CreatePen(int style, int width, Colour colour)
+{
+    return objects().add(Pen{style, width < 1 ? 1 : width, colour});
+}
+
+HBRUSH CreateSolidBrush(Colour colour) { return objects().add(Brush{colour}); }
+
+HRGN CreatePolygonRgn(const PixelPoint* points, int count, int fillMode)
+{
+    if (!points || count < 3)
+        return {};
+    return objects().add(Region{std::vector<PixelPoint>(points, points + count),
+                                fillMode == WINDING ? FillRule::Winding : FillRule::Alternate});
+}
+
+bool DeleteObject(HGDIOBJ object) { return objects().remove(object); }
+
+int liveGdiObjectCount() { return objects().live(); }
+
+HGDIOBJ SelectObject(DeviceContext& dc, HGDIOBJ object)
+{
+    HGDIOBJ previous;
+    if (isPen(object)) {
+        previous = dc.m_pen;
+        dc.m_pen = object;
+    } else if (isBrush(object)) {
+        previous = dc.m_brush;
+        dc.m_brush = object;
+    }
+    return previous;
+}
+
+bool Polygon(DeviceContext& dc, const PixelPoint* points, int count)
+{
+    if (!points || count < 2)
+        return false;
+    Surface& canvas = dc.canvas();
+    if (const auto brush = brushOf(dc, dc.m_brush))
+        canvas.drawFill(RecordedFill{std::vector<PixelPoint>(points, points + count), FillRule::Alternate, brush->toQRgb()});
+    const Pen pen = penOf(dc, dc.m_pen);
+    // Edge by edge: a wide round pen gets round joins from the overlapping round ends.
+    if (pen.style != PS_NULL)
+        canvas.drawOutline(RecordedOutline{std::vector<PixelPoint>(points, points + count), true, pen.width,
+                                           pen.colour.toQRgb()});
+    return true;
+}
+
+bool FillRgn(DeviceContext& dc, HRGN region, HBRUSH brush)
+{
+    Object* regionObject = objects().find(region);
+    const Region* shape = regionObject ? std::get_if<Region>(regionObject) : nullptr;
+    const auto colour = brushOf(dc, brush);
+    if (!shape || !colour)
+        return false;
+    dc.canvas().drawFill(RecordedFill{shape->points, shape->rule, colour->toQRgb()});
+    return true;
+}
+
+bool MoveToEx(DeviceContext& dc, int x, int y, PixelPoint* previous)
+{
+    if (previous)
+        *previous = dc.m_position;
+    dc.m_position = PixelPoint{x, y};
+    return true;
+}
+
+bool LineTo(DeviceContext& dc, int x, int y)
+{
+    const Pen pen = penOf(dc, dc.m_pen);
+    const PixelPoint from = dc.m_position;
+    dc.m_position = PixelPoint{x, y};
+    if (pen.style == PS_NULL)
+        return true;
+    dc.canvas().drawOutline(RecordedOutline{{from, PixelPoint{x, y}}, false, pen.width, pen.colour.toQRgb()});
+    return true;
+}
