@@ -3,37 +3,21 @@
 
 #include <QApplication>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <string>
 
 namespace {
 
-// True when a local X server answers on display number "number", through its abstract or its
-// file socket.
-bool localXServerReachable(const std::string& number)
+// True when an X server answers on the display that DISPLAY names; libxcb parses the name and
+// connects as the toolkit will.
+bool xDisplayReachable()
 {
-    const std::string path = "/tmp/.X11-unix/X" + number;
-    for (bool abstract : {true, false}) {
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        if (fd < 0)
-            return true; // cannot tell; let the toolkit try
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const size_t offset = abstract ? 1 : 0;
-        std::memcpy(address.sun_path + offset, path.c_str(), path.size());
-        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + offset + path.size() + (abstract ? 0 : 1));
-        const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
-        ::close(fd);
-        if (connected)
-            return true;
-    }
-    return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
 }
 
 // Qt aborts with a page of text when it cannot reach a display; say what is wrong in one line.
@@ -49,13 +33,7 @@ const char* displayProblem()
     const char* x11 = std::getenv("DISPLAY");
     if (!x11 || !*x11)
         return "no display found (DISPLAY is not set); start it inside a graphical session";
-    // Only a local display ":N" or ":N.S" can be probed here; others are left to the toolkit.
-    if (x11[0] != ':')
-        return nullptr;
-    const std::string number(x11 + 1, std::strcspn(x11 + 1, "."));
-    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
-        return nullptr;
-    if (!localXServerReachable(number))
+    if (!xDisplayReachable())
         return "cannot reach the X display named by DISPLAY; start it inside a graphical session";
     return nullptr;
 }

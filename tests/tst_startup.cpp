@@ -15,6 +15,13 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("DISPLAY not set") << QString() << QStringLiteral("DISPLAY is not set");
         QTest::newRow("no server on the display") << unusedDisplay() << QStringLiteral("cannot reach the X display");
+        // Longer than any socket path: the name must be refused, not copied past a buffer.
+        QTest::newRow("display number of 200 digits") << QStringLiteral(":") + QString(200, u'9')
+                                                      << QStringLiteral("cannot reach the X display");
+        QTest::newRow("display name of 5000 letters") << QString(5000, u'x') + QStringLiteral(":0")
+                                                      << QStringLiteral("cannot reach the X display");
+        QTest::newRow("display number that is no number") << QStringLiteral(":abc")
+                                                          << QStringLiteral("cannot reach the X display");
     }
 
     void withoutDisplay()
