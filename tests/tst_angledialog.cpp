@@ -3,8 +3,11 @@
 
 #include "app/picker/AngleDialog.h"
 #include "app/picker/GradientPicker.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/ProgramTitle.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QLabel>
 #include <QPointer>
 #include <QScrollBar>
@@ -67,6 +70,7 @@ private slots:
     void enterPressesTheFocusedButtonElseOk();
     void clickGivesTheBarTheFocus();
     void modalToThePickerAndNeverStaysMinimised();
+    void arrowFailureIsReportedOnceTheBarsSignalIsHandled();
 
 private:
     QImage pickerPreview() const { return picker->findChild<PictureBox*>("picDraw")->Image(); }
@@ -349,6 +353,34 @@ void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
     QCOMPARE(modality, Qt::WindowModal);
     QVERIFY(!minimiseButton);
     QVERIFY(cameBack);
+}
+
+// The preview follows the bar's signals; a failure to draw the arrow is reported as the picker
+// reports it, once the signal has been handled, not from inside it.
+void TestAngleDialog::arrowFailureIsReportedOnceTheBarsSignalIsHandled()
+{
+    QStringList messages;
+    int shownInsideTheSignal = -1;
+    ModalDialog<AngleDialog> dialog(steps([&](AngleDialogControls d) {
+        // Measured in twips, a preview this large needs an arrow beyond 16 bits: drawing it fails.
+        auto* preview = d.dialog->findChild<PictureBox*>("picDraw");
+        preview->setScaleMode(ScaleMode::Twips);
+        preview->resize(6870, 6870);
+        ModalDialog<QMessageBox> answer([&](QMessageBox* box) {
+            messages << box->windowTitle() + u'|' + box->text();
+            box->accept();
+        }, Answer::EveryOne);
+        d.bar()->setValue(100);
+        shownInsideTheSignal = int(messages.size());
+        QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 10000);
+        d.click("cmdOK");
+    }));
+    float angle = 315;
+    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QCOMPARE(dialog.answered(), 1);
+    QCOMPARE(shownInsideTheSignal, 0);
+    QCOMPARE(messages, QStringList{applicationTitle() + QStringLiteral("|溢出")});
+    QCOMPARE(angle, 100.0f);
 }
 
 QTEST_MAIN(TestAngleDialog)

@@ -1,13 +1,9 @@
-#include "ModalDialog.h"
 #include "PixelCount.h"
 
-#include "app/picker/GradientErrors.h"
-#include "app/widgets/PictureBox.h"
-#include "app/widgets/WindowLock.h"
 #include "draw/gradient/GradientRenderer.h"
 #include "draw/surface/DrawingHandles.h"
+#include "draw/surface/Surface.h"
 
-#include <QMessageBox>
 #include <QtTest>
 
 #include <cmath>
@@ -50,8 +46,6 @@ private slots:
     void tooSmallAreaPaintsNothing();
     void paintLeavesNoGraphicsObjects();
     void brokenAngleReportsToTheCallerAndStops();
-    void reportedErrorShowsTheRenderersMessage_data();
-    void reportedErrorShowsTheRenderersMessage();
     void sweepLineList_data();
     void sweepLineList();
     void sweepColours_data();
@@ -186,21 +180,16 @@ void TestGradient::tooSmallAreaPaintsNothing()
     GradientRenderer gradient;
     QVERIFY(!gradient.Draw(*canvas));
     QCOMPARE(countSentinels(canvas->Image()), size.width() * size.height());
-    QCOMPARE(lockedWindow(), nullptr);
 }
 
 void TestGradient::paintLeavesNoGraphicsObjects()
 {
-    // Shown in a window, whose painting must be resumed afterwards.
-    PictureBox box;
-    box.resize(80, 30);
+    Surface canvas(QSize(80, 30));
     const int before = liveGdiObjectCount();
     GradientRenderer gradient;
     gradient.setAngle(33);
-    QVERIFY(gradient.Draw(box.surface()));
+    QVERIFY(gradient.Draw(canvas));
     QCOMPARE(liveGdiObjectCount(), before);
-    QVERIFY(box.updatesEnabled());
-    QCOMPARE(lockedWindow(), nullptr);
 }
 
 void TestGradient::brokenAngleReportsToTheCallerAndStops()
@@ -209,45 +198,12 @@ void TestGradient::brokenAngleReportsToTheCallerAndStops()
     const int before = liveGdiObjectCount();
     GradientRenderer gradient;
     gradient.setAngle(std::numeric_limits<float>::quiet_NaN());
-    QStringList titles;
-    ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
-        titles << box->windowTitle();
-        box->accept();
-    }, Answer::EveryOne);
+    // The renderer returns its error and shows nothing (the library cannot: it links no widgets).
     const GradientPaint paint = gradient.Draw(*canvas);
     QVERIFY(!paint);
     QCOMPARE(paint.error, ErrorCode::Overflow);
-    // The renderer itself shows nothing; the window does.
-    QCoreApplication::processEvents();
-    QVERIFY(titles.isEmpty());
     QCOMPARE(countSentinels(canvas->Image()), 40 * 40);
     QCOMPARE(liveGdiObjectCount(), before);
-    QCOMPARE(lockedWindow(), nullptr);
-}
-
-void TestGradient::reportedErrorShowsTheRenderersMessage_data()
-{
-    QTest::addColumn<int>("code");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("overflow") << int(ErrorCode::Overflow) << QStringLiteral("溢出");
-    QTest::newRow("out of memory") << int(OutOfMemoryError) << QStringLiteral("内存溢出");
-}
-
-void TestGradient::reportedErrorShowsTheRenderersMessage()
-{
-    QFETCH(int, code);
-    QFETCH(QString, text);
-    QStringList titles, texts;
-    ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
-        titles << box->windowTitle();
-        texts << box->text();
-        box->accept();
-    }, Answer::EveryOne);
-    reportGradientError(ErrorCode(code));
-    QCOMPARE(titles, QStringList{QStringLiteral("GradientRect.cls")});
-    QCOMPARE(texts, QStringList{text});
-    reportGradientError(ErrorCode::None);
-    QCOMPARE(texts.size(), 1);
 }
 
 // Expected lines worked out step by step by hand-written arithmetic apart from the program: the

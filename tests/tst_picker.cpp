@@ -1,16 +1,21 @@
 #include "FakeCanvasWindow.h"
 #include "ModalDialog.h"
 
+#include "app/picker/GradientErrors.h"
 #include "app/picker/GradientPicker.h"
+#include "app/widgets/WindowLock.h"
 #include "draw/base/Twips.h"
 #include "draw/gradient/AngleArrow.h"
+#include "draw/gradient/GradientRenderer.h"
 
 #include <QColorDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPointer>
 #include <QToolButton>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -43,6 +48,10 @@ private slots:
     void geometricButtonAppliesAndPlacesTheWindow();
     void arrowSizeFromTheShorterSide_data();
     void arrowSizeFromTheShorterSide();
+    void reportedErrorShowsTheRenderersMessage_data();
+    void reportedErrorShowsTheRenderersMessage();
+    void previewIsDrawnWithItsPaintingSuspended();
+    void failureWhileResizingIsShownAfterTheResize();
 
 private:
     QImage icon(const char* name) const
@@ -217,6 +226,69 @@ void TestPicker::arrowSizeFromTheShorterSide()
     const QImage image = canvas.Image();
     QVERIFY(image.pixel(tip) != qRgb(255, 255, 255));
     QCOMPARE(image.pixel(beyond), qRgb(255, 255, 255));
+}
+
+void TestPicker::reportedErrorShowsTheRenderersMessage_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("overflow") << int(ErrorCode::Overflow) << QStringLiteral("溢出");
+    QTest::newRow("out of memory") << int(OutOfMemoryError) << QStringLiteral("内存溢出");
+}
+
+void TestPicker::reportedErrorShowsTheRenderersMessage()
+{
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QStringList titles, texts;
+    ModalDialog<QMessageBox> messages([&](QMessageBox* box) {
+        titles << box->windowTitle();
+        texts << box->text();
+        box->accept();
+    }, Answer::EveryOne);
+    reportGradientError(ErrorCode(code));
+    QCOMPARE(titles, QStringList{QStringLiteral("GradientRect.cls")});
+    QCOMPARE(texts, QStringList{text});
+    reportGradientError(ErrorCode::None);
+    QCOMPARE(texts.size(), 1);
+}
+
+// The picture box suspends its own painting while a drawing runs on its surface, and resumes it.
+void TestPicker::previewIsDrawnWithItsPaintingSuspended()
+{
+    PictureBox box;
+    box.resize(80, 30);
+    bool suspended = false;
+    const GradientPaint paint = box.drawLocked([&](Surface& surface) {
+        suspended = !box.updatesEnabled() && lockedWindow() == &box;
+        GradientRenderer gradient;
+        return gradient.Draw(surface);
+    });
+    QVERIFY(paint);
+    QVERIFY(suspended);
+    QVERIFY(box.updatesEnabled());
+    QCOMPARE(lockedWindow(), nullptr);
+}
+
+// A modal box opened inside the resize event would run its own event loop there: the failure of
+// the preview's sweep is shown once the resize has been handled.
+void TestPicker::failureWhileResizingIsShownAfterTheResize()
+{
+    QStringList texts;
+    ModalDialog<QMessageBox> answer([&](QMessageBox* box) {
+        texts << box->text();
+        box->accept();
+    }, Answer::EveryOne);
+    // An angle that is no number makes every sweep fail.
+    picker->setGradient(Colour(0x0080FFFF), Colour(0x000080FF), std::numeric_limits<float>::quiet_NaN());
+    const qsizetype before = texts.size();
+    QVERIFY(before > 0); // the choice itself is reported at once
+    auto* preview = picker->findChild<PictureBox*>("picDraw");
+    picker->resize(picker->width() + 40, picker->height() + 30);
+    QCOMPARE(preview->width(), picker->width()); // the resize has been handled
+    QCOMPARE(texts.size(), before);
+    QTRY_COMPARE_WITH_TIMEOUT(texts.size(), before + 1, 10000);
+    QCOMPARE(texts.last(), QStringLiteral("溢出"));
 }
 
 QTEST_MAIN(TestPicker)

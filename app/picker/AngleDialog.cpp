@@ -158,8 +158,15 @@ void AngleDialog::hsbAngle_Change()
 
 void AngleDialog::drawPreview()
 {
-    reportGradientError(picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error);
-    DrawAngleArrow(picDraw->surface(), m_angle, m_toolStrip);
+    const ErrorCode gradient = picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error;
+    const ErrorCode arrow = DrawAngleArrow(picDraw->surface(), m_angle, m_toolStrip);
+    if (gradient == ErrorCode::None && arrow == ErrorCode::None)
+        return;
+    // The preview follows the scroll bar's signals; the message waits until the signal is handled.
+    reportAfterThisEvent(this, [this, gradient, arrow] {
+        reportGradientError(gradient);
+        reportPickerError(this, arrow);
+    });
 }
 
 void AngleDialog::hsbAngle_Scroll() { hsbAngle_Change(); }

@@ -135,7 +135,7 @@ void GradientPicker::Form_Load()
     m_angle = m_gradient.Angle();
     m_color1 = m_gradient.Color1();
     m_color2 = m_gradient.Color2();
-    reportIfFailed(RefreshToolButtons());
+    reportPickerError(this, RefreshToolButtons());
 }
 
 void GradientPicker::resizeEvent(QResizeEvent* event)
@@ -164,16 +164,18 @@ void GradientPicker::Form_Resize()
         return;
     }
     picDraw->setGeometry(0, picTools->height(), width(), height() - picTools->height());
-    PaintPreview();
+    if (const ErrorCode error = PaintPreview(); error != ErrorCode::None)
+        reportAfterThisEvent(this, [error] { reportGradientError(error); });
 }
 
-void GradientPicker::PaintPreview()
+ErrorCode GradientPicker::PaintPreview()
 {
     m_gradient.setAngle(m_angle);
     m_gradient.setColor1(m_color1);
     m_gradient.setColor2(m_color2);
-    reportGradientError(picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error);
+    const ErrorCode error = picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error;
     picDraw->Refresh();
+    return error;
 }
 
 ErrorCode GradientPicker::RefreshToolButtons()
@@ -215,10 +217,18 @@ void GradientPicker::passPictureTo(QToolButton* button)
     button->setIcon(QIcon(imgTemp->pixmap()));
 }
 
-void GradientPicker::reportIfFailed(ErrorCode error)
+void GradientPicker::setGradient(Colour color1, Colour color2, float angle)
 {
-    if (error != ErrorCode::None)
-        MsgBox(gradientErrorText(error), vbExclamation, QString(), this);
+    m_color1 = color1;
+    m_color2 = color2;
+    m_angle = angle;
+    repaintGradient();
+}
+
+void GradientPicker::repaintGradient()
+{
+    reportGradientError(PaintPreview());
+    reportPickerError(this, RefreshToolButtons());
 }
 
 void GradientPicker::cmdColor_Click(int index)
@@ -231,20 +241,18 @@ void GradientPicker::cmdColor_Click(int index)
     if (result == ErrorCode::CancelPressed)
         return;
     if (result != ErrorCode::None) {
-        reportIfFailed(result);
+        reportPickerError(this, result);
         return;
     }
     colour = cdlColor.Color;
-    PaintPreview();
-    reportIfFailed(RefreshToolButtons());
+    repaintGradient();
 }
 
 void GradientPicker::cmdAngle_Click()
 {
     if (!AngleDialog::Display(this, m_angle, m_color1, m_color2, &picTools->surface()))
         return;
-    PaintPreview();
-    reportIfFailed(RefreshToolButtons());
+    repaintGradient();
 }
 
 void GradientPicker::Command1_Click()

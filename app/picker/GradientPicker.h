@@ -26,6 +26,9 @@ public:
     Colour color2() const { return m_color2; }
 
     void setVisible(bool visible) override;
+    // Takes the colours and the angle as if the user had chosen them, and paints the preview and
+    // the buttons again.
+    void setGradient(Colour color1, Colour color2, float angle);
 
     void cmdColor_Click(int index);
     void cmdAngle_Click();
@@ -42,11 +45,12 @@ private:
     // Centred in the screen's available area at the first showing, kept inside it when it fits.
     void centreOnScreen();
     void Form_Resize();
-    void PaintPreview();
+    ErrorCode PaintPreview();
+    // The preview and the buttons again, any failure reported at once.
+    void repaintGradient();
     ErrorCode RefreshToolButtons();
     void drawSunkenFrame();
     void passPictureTo(QToolButton* button);
-    void reportIfFailed(ErrorCode error);
 
     GradientRenderer m_gradient;
     bool m_loaded = false;

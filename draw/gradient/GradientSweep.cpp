@@ -1,6 +1,7 @@
 #include "draw/gradient/GradientSweep.h"
 
 #include "draw/raster/LineWalk.h"
+#include "draw/surface/RasterPainter.h"
 
 #include <QPainter>
 
@@ -29,8 +30,11 @@ void GradientSweep::paint(const PixelBuffer& buffer, double scale) const
         paintLines(buffer, m_lines, m_colours);
         return;
     }
-    const int W = int(std::lround(m_area.width() * scale));
-    const int H = int(std::lround(m_area.height() * scale));
+    // The area's device pixels, rounded up as the image holding them is: the sweep must reach
+    // the last row and column, or a surface that trusts it to cover everything shows a gap.
+    const QSize device = deviceSizeOf(m_area, scale);
+    const int W = device.width();
+    const int H = device.height();
     std::vector<PixelPoint> lines;
     std::vector<Colour> colours;
     // An area that failed to plan stays as it was, as the first paint would have.

@@ -61,14 +61,16 @@ void CoverageMask::paintDot(const PixelBuffer& buffer, const DotStamp& dot, int 
     const int firstRow = std::max(0, -top);
     const int endRow = std::min(d, m_height - top);
     // Hidden in every row: nothing to do. No branches, so the test streams through the rows.
+    // Rows are indexed from the image's top: a dot above it must not point before the arrays.
     bool hidden = true;
-    const int* longBegin = m_longBegin.data() + top;
-    const int* longEnd = m_longEnd.data() + top;
+    const int* longBegin = m_longBegin.data();
+    const int* longEnd = m_longEnd.data();
     for (int r = firstRow; r < endRow; ++r) {
         const DotStamp::Span span = dot.span(r);
         const int a = std::max(left + span.begin, 0);
         const int b = std::min(left + span.end, m_width);
-        hidden &= (a >= b) | ((longBegin[r] <= a) & (b <= longEnd[r]));
+        const int row = top + r;
+        hidden &= (a >= b) | ((longBegin[row] <= a) & (b <= longEnd[row]));
     }
     if (hidden)
         return;

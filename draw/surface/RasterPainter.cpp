@@ -181,15 +181,19 @@ void RasterPainter::line(const RecordedLine& line)
     const int ix2 = nearestPixel(line.x2), iy2 = nearestPixel(line.y2);
     const int left = std::min(ix1, ix2), right = std::max(ix1, ix2);
     const int top = std::min(iy1, iy2), bottom = std::max(iy1, iy2);
+    // The ends in device pixels; at scale 1 they are the logical ones.
+    const QPoint a(nearestPixel(line.x1 * s), nearestPixel(line.y1 * s));
+    const QPoint b(nearestPixel(line.x2 * s), nearestPixel(line.y2 * s));
+    // A pen that scales to one device pixel is walked, between the device ends.
     const bool thin = scaledWidth(line.width, s) <= 1;
 
     if (line.box == LineBox::BoxFilled) {
         fillDeviceRect(left, top, right, bottom, line.colour);
     } else if (thin && line.box == LineBox::Box) {
-        walkLine(m_buffer, ix1, iy1, ix2, iy1, line.colour, EndPixel::Included);
-        walkLine(m_buffer, ix2, iy1, ix2, iy2, line.colour, EndPixel::Included);
-        walkLine(m_buffer, ix2, iy2, ix1, iy2, line.colour, EndPixel::Included);
-        walkLine(m_buffer, ix1, iy2, ix1, iy1, line.colour, EndPixel::Included);
+        walkLine(m_buffer, a.x(), a.y(), b.x(), a.y(), line.colour, EndPixel::Included);
+        walkLine(m_buffer, b.x(), a.y(), b.x(), b.y(), line.colour, EndPixel::Included);
+        walkLine(m_buffer, b.x(), b.y(), a.x(), b.y(), line.colour, EndPixel::Included);
+        walkLine(m_buffer, a.x(), b.y(), a.x(), a.y(), line.colour, EndPixel::Included);
     } else if (line.box == LineBox::Box && line.width <= 1) {
         // A one-pixel outline keeps one logical pixel of thickness.
         fillDeviceRect(left, top, right, top, line.colour);
@@ -197,10 +201,8 @@ void RasterPainter::line(const RecordedLine& line)
         fillDeviceRect(left, top, left, bottom, line.colour);
         fillDeviceRect(right, top, right, bottom, line.colour);
     } else if (thin) {
-        walkLine(m_buffer, ix1, iy1, ix2, iy2, line.colour, EndPixel::Excluded);
+        walkLine(m_buffer, a.x(), a.y(), b.x(), b.y(), line.colour, EndPixel::Excluded);
     } else {
-        const QPoint a(nearestPixel(line.x1 * s), nearestPixel(line.y1 * s));
-        const QPoint b(nearestPixel(line.x2 * s), nearestPixel(line.y2 * s));
         QImage view = painterView();
         QPainter p(&view);
         p.setPen(QPen(QColor::fromRgb(line.colour), line.width * s, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
