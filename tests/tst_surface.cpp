@@ -1,5 +1,7 @@
 #include "CurveFixture.h"
 #include "draw/base/Random.h"
+#include "draw/raster/CoverageMask.h"
+#include "draw/raster/DotStamp.h"
 #include "draw/curves/CurvePlotter.h"
 #include "draw/curves/SlideShow.h"
 #include "draw/export/PatternExport.h"
@@ -73,6 +75,8 @@ private slots:
     void hiddenDotsSkippedGiveTheSamePicture_data();
     void hiddenDotsSkippedGiveTheSamePicture();
     void mixedDotRunsGiveTheSamePicture();
+    void maskedDotsAcrossTheEdgesMatchStampedDots_data();
+    void maskedDotsAcrossTheEdgesMatchStampedDots();
     void snapshotAtScaleOneEqualsTheImage_data();
     void snapshotAtScaleOneEqualsTheImage();
     void snapshotIsNotChangedByLaterDrawing();
@@ -135,6 +139,43 @@ void TestSurface::mixedDotRunsGiveTheSamePicture()
         return surface.Image();
     };
     QCOMPARE(draw(DotOrder::HiddenSkipped), draw(DotOrder::InOrder));
+}
+
+void TestSurface::maskedDotsAcrossTheEdgesMatchStampedDots_data()
+{
+    QTest::addColumn<int>("diameter");
+    QTest::newRow("16, the smallest masked dot") << 16;
+    QTest::newRow("odd 17") << 17;
+    QTest::newRow("40, taller than the image") << 40;
+}
+
+// Dots whose top lies above the image, whose bottom lies below it, and which reach past either
+// side, drawn from the last through the coverage mask, give what stamping them in order gives.
+void TestSurface::maskedDotsAcrossTheEdgesMatchStampedDots()
+{
+    QFETCH(int, diameter);
+    const QSize size(31, 23);
+    std::vector<QPoint> centres;
+    for (int y = -diameter; y <= size.height() + diameter; y += 3)
+        for (int x = -diameter; x <= size.width() + diameter; x += 7)
+            centres.push_back(QPoint(x, y));
+    const DotStamp dot(diameter);
+    const auto colourOf = [](std::size_t i) { return qRgb(int(i * 7 % 256), int(i * 13 % 256), 200); };
+
+    QImage stamped(size, QImage::Format_RGB32);
+    stamped.fill(back.toQRgb());
+    const PixelBuffer stampedPixels = PixelBuffer::of(stamped);
+    for (std::size_t i = 0; i < centres.size(); ++i)
+        dot.stamp(stampedPixels, centres[i].x(), centres[i].y(), colourOf(i));
+
+    QImage masked(size, QImage::Format_RGB32);
+    masked.fill(back.toQRgb());
+    const PixelBuffer maskedPixels = PixelBuffer::of(masked);
+    CoverageMask mask;
+    mask.reset(size.width(), size.height());
+    for (std::size_t i = centres.size(); i-- > 0;)
+        mask.paintDot(maskedPixels, dot, centres[i].x(), centres[i].y(), colourOf(i));
+    QCOMPARE(masked, stamped);
 }
 
 void TestSurface::snapshotAtScaleOneEqualsTheImage_data()
