@@ -103,9 +103,10 @@ void RasterPainter::draw(const DrawingRecord& record, std::size_t first, std::si
 
 void RasterPainter::dots(const DrawingRecord& record, std::size_t first, std::size_t end)
 {
-    CoverageMask scratch;
-    CoverageMask& mask = m_mask ? *m_mask : scratch;
+    CoverageMask& mask = *m_mask; // set by draw(), the only way in
     const DotOrder order = m_order;
+    // Positions within reach stay inside the stamp's safe range unless the scale is huge.
+    const bool checkDevice = dotReach * m_scale >= deviceDotLimit;
     int largest = 0;
     for (std::size_t i = first; i < end; ++i)
         largest = std::max(largest, scaledWidth(std::get<DotRun>(record.steps[i]).diameter, m_scale));
@@ -125,8 +126,9 @@ void RasterPainter::dots(const DrawingRecord& record, std::size_t first, std::si
                 return;
             const double px = x * m_scale;
             const double py = y * m_scale;
-            if (usable(px, deviceDotLimit) && usable(py, deviceDotLimit))
-                stamp(nearestPixel(px), nearestPixel(py), d.colour);
+            if (checkDevice && (!usable(px, deviceDotLimit) || !usable(py, deviceDotLimit)))
+                return;
+            stamp(nearestPixel(px), nearestPixel(py), d.colour);
         };
         if (!skipHidden) {
             for (std::uint32_t i = run.begin; i < run.end; ++i)
