@@ -24,7 +24,7 @@ void baselineTick(FakeCurveControls& controls, QImage& image, int& penWidth)
     image.fill(qRgb(255, 192, 255));
     QPainter painter(&image);
     for (CurveStyle style : {CurveStyle::One, CurveStyle::Two, CurveStyle::Three, CurveStyle::Four}) {
-        const CurvePlotter& plotter = writeStyleParameters(controls, style);
+        const CurvePlotter& plotter = writeStyleParameters(controls, style, RandomSource::stream());
         painter.setPen(QPen(plotter.colour.toQColor(), penWidth, Qt::SolidLine, Qt::RoundCap));
         traceCurve(readCurveParameters(controls), plotter.phase, [&](float x, float y) {
             painter.drawPoint(QPoint(int(roundHalfEven(x)), int(roundHalfEven(y))));

@@ -6,15 +6,18 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 
 class CurveControls;
 class Surface;
 
-// A main-window slide kept for drawing again: the background, the four runs, the parameter
-// texts it left in the boxes and its pattern code. No pixels, no dots.
+// A main-window slide kept for drawing again: the background, the random state its draws began
+// at, the four runs, the parameter texts it left in the boxes and its pattern code. No pixels,
+// no dots.
 struct CurveSlide
 {
     SlideBackground background;
+    std::uint32_t randomState = 0;
     std::array<CurveRun, 4> runs;
     std::array<QString, 4> paramTexts;
     QString code;

@@ -1,6 +1,7 @@
 #include "draw/curves/SlideShow.h"
 
 #include "draw/base/Numbers.h"
+#include "draw/base/Random.h"
 #include "draw/curves/CurveControls.h"
 #include "draw/curves/CurveSlide.h"
 #include "draw/curves/StylePresets.h"
@@ -29,14 +30,17 @@ QString patternCode(const CurveControls& controls)
     return code;
 }
 
-CurveSlide slideShowTick(CurveControls& controls)
+CurveSlide slideShowTick(CurveControls& controls) { return slideShowTick(controls, RandomSource::stream()); }
+
+CurveSlide slideShowTick(CurveControls& controls, RandomStream& random)
 {
     CurveSlide slide;
+    slide.randomState = random.state();
     controls.curveCanvas().Cls();
     slide.background = SlideBackground::of(controls.curveCanvas());
     const CurveStyle styles[] = {CurveStyle::One, CurveStyle::Two, CurveStyle::Three, CurveStyle::Four};
     for (std::size_t run = 0; run < slide.runs.size(); ++run)
-        slide.runs[run] = runStylePreset(controls, styles[run]);
+        slide.runs[run] = runStylePreset(controls, styles[run], random);
     applyPenWidth(controls);
     for (int index = 0; index < 4; ++index)
         slide.paramTexts[size_t(index)] = controls.paramText(index);

@@ -26,22 +26,27 @@ constexpr PresetRow presetRows[] = {
 
 } // namespace
 
-const CurvePlotter& writeStyleParameters(CurveControls& controls, CurveStyle style)
+const CurvePlotter& writeStyleParameters(CurveControls& controls, CurveStyle style, RandomStream& random)
 {
     const PresetRow& row = presetRows[static_cast<int>(style)];
     // Each product (plus 1) is narrowed to single precision before it becomes text.
-    const float fixed = toSingle(RandomSource::next() * row.fixedScale);
+    const float fixed = toSingle(random.next() * row.fixedScale);
     controls.setParamText(0, numberToText(fixed));
-    const float rollingProduct = toSingle(RandomSource::next() * row.rollingScale);
+    const float rollingProduct = toSingle(random.next() * row.rollingScale);
     const float rolling = toSingle(rollingProduct + 1.0f);
     controls.setParamText(1, numberToText(rolling));
-    const float penHole = toSingle(RandomSource::next() * row.penHoleScale);
+    const float penHole = toSingle(random.next() * row.penHoleScale);
     controls.setParamText(2, numberToText(penHole));
     controls.setParamText(3, QString::fromUtf16(row.stepCount));
     return *row.plotter;
 }
 
+CurveRun runStylePreset(CurveControls& controls, CurveStyle style, RandomStream& random)
+{
+    return plotCurve(controls, writeStyleParameters(controls, style, random));
+}
+
 CurveRun runStylePreset(CurveControls& controls, CurveStyle style)
 {
-    return plotCurve(controls, writeStyleParameters(controls, style));
+    return runStylePreset(controls, style, RandomSource::stream());
 }

@@ -22,12 +22,12 @@ void applyWidth(Surface& canvas, const QString& widthText)
         canvas.setDrawWidth(*width);
 }
 
-GeometricFigure randomFigure()
+GeometricFigure randomFigure(RandomStream& random)
 {
-    const float q1 = RandomSource::next();
-    const float q2 = RandomSource::next();
-    const float q3 = RandomSource::next();
-    const float q4 = RandomSource::next();
+    const float q1 = random.next();
+    const float q2 = random.next();
+    const float q3 = random.next();
+    const float q4 = random.next();
     const auto points = static_cast<std::int16_t>(roundHalfEven(99.0 * q1));
     return GeometricFigure{points, RGB(randomChannel(q2), randomChannel(q3), randomChannel(q4))};
 }
@@ -46,12 +46,18 @@ void drawFigure(Surface& canvas, int index, const GeometricFigure& figure)
 
 GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText)
 {
+    return drawNextGeometricSlide(canvas, widthText, RandomSource::stream());
+}
+
+GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText, RandomStream& random)
+{
     GeometricSlide slide;
+    slide.randomState = random.state();
     canvas.Cls();
 
-    const float r1 = RandomSource::next();
-    const float r2 = RandomSource::next();
-    const float r3 = RandomSource::next();
+    const float r1 = random.next();
+    const float r2 = random.next();
+    const float r3 = random.next();
     canvas.setBackColor(RGB(randomChannel(r1), randomChannel(r2), randomChannel(r3)));
     slide.background = SlideBackground::of(canvas);
 
@@ -59,12 +65,12 @@ GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText)
     slide.drawWidth = canvas.DrawWidth();
 
     for (int index = 0; index < figureCount; ++index) {
-        slide.figures[size_t(index)] = randomFigure();
+        slide.figures[size_t(index)] = randomFigure(random);
         drawFigure(canvas, index, slide.figures[size_t(index)]);
     }
 
     // The product is stored as a single-precision value; its text ends the code.
-    const float p = RandomSource::next();
+    const float p = random.next();
     const float product = toSingle(99.0 * p);
     slide.code = QStringLiteral("QRV") + widthText + QStringLiteral("600") + numberToText(product);
     return slide;

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 
+class RandomStream;
 class Surface;
 
 // One of the five figures of a slide, from the outside in.
@@ -18,17 +19,21 @@ struct GeometricFigure
 };
 
 // A geometric slide kept for drawing again: its background (the random colour and any gradient
-// picture), the line width it was drawn with, its figures and its pattern code.
+// picture), the random state its draws began at, the line width it was drawn with, its figures
+// and its pattern code.
 struct GeometricSlide
 {
     SlideBackground background;
+    std::uint32_t randomState = 0;
     int drawWidth = 1;
     std::array<GeometricFigure, 5> figures;
     QString code;
 };
 
-// Draws a new slide from the random source, as drawGeometricSlide, and returns its inputs.
+// Draws a new slide from the random source, as drawGeometricSlide, and returns its inputs. The
+// draws come from the given stream, by default the program's.
 GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText);
+GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText, RandomStream& random);
 
 // Draws the slide again exactly as it was; the canvas keeps its own line width.
 void redrawGeometricSlide(const GeometricSlide& slide, Surface& canvas);

@@ -64,7 +64,10 @@ void Surface::redraw()
         raster.draw(*m_record, 0, m_record->steps.size(), m_dotOrder, m_mask);
     }
     m_drawnSteps = m_record->steps.size();
+    // The same drawing at another ratio: not a change of the picture.
+    const std::uint64_t revision = m_revision;
     changed();
+    m_revision = revision;
 }
 
 void Surface::setBackColor(Colour colour)
@@ -209,6 +212,7 @@ bool Surface::takeChanged()
 
 void Surface::changed()
 {
+    ++m_revision;
     if (m_changed)
         return;
     m_changed = true;

@@ -95,6 +95,9 @@ public:
 
     // An immutable copy of the picture as inputs: renders again at any scale or as vectors.
     std::shared_ptr<const PictureSource> snapshot() const;
+    // Counts the changes of the picture (not of its ratio): a picture shown at one revision is
+    // still on the surface while the count stays.
+    std::uint64_t revision() const { return m_revision; }
     // How many steps the record holds (a run of dots is one).
     std::size_t recordedSteps() const { return m_record->steps.size(); }
 
@@ -129,4 +132,5 @@ private:
     DotOrder m_dotOrder = DotOrder::HiddenSkipped;
     SurfaceObserver* m_observer = nullptr;
     bool m_changed = false;
+    std::uint64_t m_revision = 0;
 };

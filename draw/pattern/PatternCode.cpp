@@ -1,0 +1,275 @@
+#include "draw/pattern/PatternCode.h"
+
+#include "draw/base/Numbers.h"
+#include "draw/curves/CurveCategories.h"
+#include "draw/pattern/CodeSymbols.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+
+namespace {
+
+using CodeSymbols::checksumLength;
+
+constexpr int categoryNoNumber = 30;
+constexpr int categoryDouble = 31;
+constexpr int maxWidth = 32767;
+constexpr int maxArea = 32767;
+constexpr std::uint32_t rgbMask = 0x00FFFFFFu;
+// A run after the prefix shorter than this is taken for an ordinary word, not a damaged code.
+constexpr qsizetype shortestLookingCode = 10;
+
+// The divisors of the category texts, bit for bit.
+const std::array<std::uint64_t, curveCategoryTexts.size()>& categoryBits()
+{
+    static const auto table = [] {
+        std::array<std::uint64_t, curveCategoryTexts.size()> bits{};
+        for (std::size_t index = 0; index < bits.size(); ++index)
+            bits[index] = std::bit_cast<std::uint64_t>(*textToNumber(QString::fromUtf16(curveCategoryTexts[index])));
+        return bits;
+    }();
+    return table;
+}
+
+std::optional<int> categoryIndex(double divisor)
+{
+    const auto& bits = categoryBits();
+    for (std::size_t index = 0; index < bits.size(); ++index) {
+        if (bits[index] == std::bit_cast<std::uint64_t>(divisor))
+            return int(index);
+    }
+    return std::nullopt;
+}
+
+void putColour(SymbolWriter& writer, Colour colour, bool asHeld)
+{
+    writer.put(asHeld ? colour.value() : colour.value() & rgbMask, asHeld ? 32 : 24);
+}
+
+Colour takeColour(SymbolReader& reader, bool asHeld) { return Colour(std::uint32_t(reader.take(asHeld ? 32 : 24))); }
+
+bool wholeDegrees(float angle) { return angle >= 0 && angle < 360 && angle == std::floor(angle); }
+
+bool encodable(const SlideRecipe& recipe)
+{
+    if (recipe.randomState == 0 || recipe.width < 1 || recipe.width > maxWidth)
+        return false;
+    if (recipe.divisor && !std::isfinite(*recipe.divisor))
+        return false;
+    if (const auto& gradient = recipe.gradient) {
+        const QSize area = gradient->area;
+        if (area.width() < 1 || area.height() < 1 || area.width() > maxArea || area.height() > maxArea)
+            return false;
+        if (!std::isfinite(gradient->angle))
+            return false;
+    }
+    return true;
+}
+
+void writeBody(SymbolWriter& writer, const SlideRecipe& recipe)
+{
+    const bool curves = recipe.window == PatternWindow::Curves;
+    writer.put(curves ? 0 : 1, 1);
+    writer.put(recipe.gradient ? 1 : 0, 1);
+    writer.put(recipe.randomState, 32);
+    writer.put(std::uint64_t(recipe.width - 1), 15);
+    if (curves) {
+        if (!recipe.divisor) {
+            writer.put(categoryNoNumber, 5);
+        } else if (const auto index = categoryIndex(*recipe.divisor)) {
+            writer.put(std::uint64_t(*index), 5);
+        } else {
+            writer.put(categoryDouble, 5);
+            writer.put(std::bit_cast<std::uint64_t>(*recipe.divisor), 64);
+        }
+        const bool heldColour = (recipe.backColour.value() & ~rgbMask) != 0;
+        writer.put(heldColour ? 1 : 0, 1);
+        putColour(writer, recipe.backColour, heldColour);
+    }
+    if (const auto& gradient = recipe.gradient) {
+        const bool heldColours = ((gradient->colour1.value() | gradient->colour2.value()) & ~rgbMask) != 0;
+        writer.put(heldColours ? 1 : 0, 1);
+        putColour(writer, gradient->colour1, heldColours);
+        putColour(writer, gradient->colour2, heldColours);
+        const bool whole = wholeDegrees(gradient->angle);
+        writer.put(whole ? 0 : 1, 1);
+        if (whole)
+            writer.put(std::uint64_t(gradient->angle), 9);
+        else
+            writer.put(std::bit_cast<std::uint32_t>(gradient->angle), 32);
+        writer.put(std::uint64_t(gradient->area.width()), 15);
+        writer.put(std::uint64_t(gradient->area.height()), 15);
+    }
+}
+
+// Reads the fields of version 1; none when a field holds what no encoder writes.
+std::optional<SlideRecipe> readBody(SymbolReader& reader)
+{
+    SlideRecipe recipe;
+    recipe.window = reader.take(1) ? PatternWindow::Geometric : PatternWindow::Curves;
+    const bool gradient = reader.take(1) != 0;
+    recipe.randomState = std::uint32_t(reader.take(32));
+    recipe.width = int(reader.take(15)) + 1;
+    if (recipe.randomState == 0)
+        return std::nullopt;
+    if (recipe.window == PatternWindow::Curves) {
+        const int category = int(reader.take(5));
+        if (category == categoryDouble) {
+            const double divisor = std::bit_cast<double>(reader.take(64));
+            // An encoder names a category divisor by its place.
+            if (!std::isfinite(divisor) || categoryIndex(divisor))
+                return std::nullopt;
+            recipe.divisor = divisor;
+        } else if (category < int(curveCategoryTexts.size())) {
+            recipe.divisor = std::bit_cast<double>(categoryBits()[size_t(category)]);
+        } else if (category != categoryNoNumber) {
+            return std::nullopt;
+        }
+        const bool held = reader.take(1) != 0;
+        recipe.backColour = takeColour(reader, held);
+        if (held && (recipe.backColour.value() & ~rgbMask) == 0)
+            return std::nullopt;
+    }
+    if (gradient) {
+        GradientRecipe g;
+        const bool held = reader.take(1) != 0;
+        g.colour1 = takeColour(reader, held);
+        g.colour2 = takeColour(reader, held);
+        if (held && ((g.colour1.value() | g.colour2.value()) & ~rgbMask) == 0)
+            return std::nullopt;
+        if (reader.take(1)) {
+            g.angle = std::bit_cast<float>(std::uint32_t(reader.take(32)));
+            if (!std::isfinite(g.angle) || wholeDegrees(g.angle))
+                return std::nullopt;
+        } else {
+            const int degrees = int(reader.take(9));
+            if (degrees >= 360)
+                return std::nullopt;
+            g.angle = float(degrees);
+        }
+        const int width = int(reader.take(15));
+        const int height = int(reader.take(15));
+        if (width < 1 || height < 1)
+            return std::nullopt;
+        g.area = QSize(width, height);
+        recipe.gradient = g;
+    }
+    if (reader.failed())
+        return std::nullopt;
+    return recipe;
+}
+
+bool startsWithPrefix(QStringView text)
+{
+    return text.size() >= 2 && text.first(2).compare(QStringView(PatternCode::prefix), Qt::CaseInsensitive) == 0;
+}
+
+// The symbols after the prefix; none when a character is no symbol.
+std::optional<std::vector<int>> symbolsOf(QStringView text)
+{
+    std::vector<int> symbols;
+    symbols.reserve(size_t(text.size()));
+    for (const QChar c : text) {
+        const auto value = CodeSymbols::symbolValue(c);
+        if (!value)
+            return std::nullopt;
+        symbols.push_back(*value);
+    }
+    return symbols;
+}
+
+} // namespace
+
+namespace PatternCode {
+
+QString encode(const SlideRecipe& recipe)
+{
+    if (!encodable(recipe))
+        return QString();
+    SymbolWriter writer;
+    writer.put(std::uint64_t(version), 5);
+    writeBody(writer, recipe);
+    std::vector<int> symbols = writer.symbols();
+    const std::vector<int> check = CodeSymbols::checksum(symbols);
+    symbols.insert(symbols.end(), check.begin(), check.end());
+    QString code = QString::fromUtf16(prefix);
+    for (const int symbol : symbols)
+        code += CodeSymbols::symbolChar(symbol);
+    return code;
+}
+
+Reading decode(QStringView text)
+{
+    text = text.trimmed();
+    Reading reading;
+    if (!startsWithPrefix(text))
+        return reading;
+    reading.code = text.toString().toUpper();
+    reading.problem = Problem::Damaged;
+    const auto symbols = symbolsOf(text.sliced(2));
+    if (!symbols || symbols->size() < size_t(1 + checksumLength))
+        return reading;
+    const std::vector<int> body(symbols->begin(), symbols->end() - checksumLength);
+    const std::vector<int> check(symbols->end() - checksumLength, symbols->end());
+    if (CodeSymbols::checksum(body) != check)
+        return reading;
+    // Every version keeps the prefix, the version symbol first and the check last, so a newer
+    // code is told apart from a damaged one.
+    if (body.front() > version) {
+        reading.problem = Problem::NewerVersion;
+        return reading;
+    }
+    if (body.front() != version)
+        return reading;
+    const std::vector<int> fields(body.begin() + 1, body.end());
+    SymbolReader reader(fields);
+    auto recipe = readBody(reader);
+    if (!recipe || !reader.endsCleanly())
+        return reading;
+    reading.recipe = std::move(recipe);
+    reading.problem = Problem::None;
+    return reading;
+}
+
+Reading find(QStringView text)
+{
+    // Full-width letters, digits and dashes become their plain forms.
+    const QString plain = text.toString().normalized(QString::NormalizationForm_KC);
+    Reading best;
+    for (qsizetype at = plain.indexOf(QStringView(prefix), 0, Qt::CaseInsensitive); at >= 0;
+         at = plain.indexOf(QStringView(prefix), at + 1, Qt::CaseInsensitive)) {
+        qsizetype end = at + 2;
+        while (end < plain.size() && CodeSymbols::symbolValue(plain[end]))
+            ++end;
+        if (end - at - 2 < shortestLookingCode)
+            continue;
+        // A code run into a following word: try every shorter end too, longest first.
+        for (qsizetype stop = end; stop - at - 2 >= shortestLookingCode; --stop) {
+            Reading reading = decode(QStringView(plain).sliced(at, stop - at));
+            if (reading.problem == Problem::None)
+                return reading;
+            if (stop == end && (best.problem == Problem::NotACode
+                                || (best.problem == Problem::Damaged && reading.problem == Problem::NewerVersion)))
+                best = reading;
+        }
+    }
+    return best;
+}
+
+QString problemText(Problem problem)
+{
+    switch (problem) {
+    case Problem::None:
+        return QString();
+    case Problem::NotACode:
+        return QStringLiteral("这不是图案代码。图案代码以 TN 开头，例如在“图案代码”窗口里复制的那一串。");
+    case Problem::Damaged:
+        return QStringLiteral("图案代码已损坏：有字符缺失、多余或抄错。请重新复制完整的代码。");
+    case Problem::NewerVersion:
+        return QStringLiteral("这个图案代码来自更新版本的程序，本版本无法显示。请更新程序后再试。");
+    }
+    return QString();
+}
+
+} // namespace PatternCode

@@ -1,0 +1,184 @@
+#include "draw/pattern/SlideReplay.h"
+
+#include "draw/base/Numbers.h"
+#include "draw/curves/CurveCategories.h"
+#include "draw/curves/CurveControls.h"
+#include "draw/curves/SlideShow.h"
+#include "draw/surface/Surface.h"
+
+#include <array>
+#include <bit>
+#include <charconv>
+
+namespace {
+
+// The category and dot size come from the recipe; everything the tick writes goes on to the
+// window's own controls.
+class ReplayControls final : public CurveControls
+{
+public:
+    ReplayControls(CurveControls& target, QString divisorText, QString penWidthText)
+        : m_target(target), m_divisorText(std::move(divisorText)), m_penWidthText(std::move(penWidthText))
+    {
+    }
+
+    QString divisorText() const override { return m_divisorText; }
+    QString penWidthText() const override { return m_penWidthText; }
+    QString paramText(int index) const override { return m_target.paramText(index); }
+    void setParamText(int index, const QString& text) override { m_target.setParamText(index, text); }
+    void showPatternCode(const QString& code) override { m_target.showPatternCode(code); }
+    Surface& curveCanvas() override { return m_target.curveCanvas(); }
+
+private:
+    CurveControls& m_target;
+    QString m_divisorText;
+    QString m_penWidthText;
+};
+
+// Controls without a window: the parameter boxes and code label as plain texts.
+class OwnCurveControls final : public CurveControls
+{
+public:
+    explicit OwnCurveControls(Surface& canvas) : m_canvas(canvas) {}
+
+    QString divisorText() const override { return QString(); }
+    QString penWidthText() const override { return QString(); }
+    QString paramText(int index) const override { return m_params[size_t(index)]; }
+    void setParamText(int index, const QString& text) override { m_params[size_t(index)] = text; }
+    void showPatternCode(const QString&) override {}
+    Surface& curveCanvas() override { return m_canvas; }
+
+private:
+    Surface& m_canvas;
+    std::array<QString, 4> m_params{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
+};
+
+// The background picture of a slide: none, or one with a recipe. A picture without one cannot
+// be named (outer none).
+std::optional<std::optional<GradientRecipe>> gradientOf(const SlideBackground& background)
+{
+    if (const auto* gradient = dynamic_cast<const GradientPicture*>(background.source.get()))
+        return std::optional<GradientRecipe>(gradient->recipe());
+    if (background.source || !background.picture.isNull())
+        return std::nullopt;
+    return std::optional<GradientRecipe>();
+}
+
+void putBackground(const SlideRecipe& recipe, Surface& canvas)
+{
+    if (recipe.gradient) {
+        auto source = std::make_shared<GradientPicture>(*recipe.gradient);
+        const qreal ratio = canvas.devicePixelRatio();
+        QImage picture = source->render(ratio);
+        picture.setDevicePixelRatio(ratio);
+        canvas.setPicture(picture, std::move(source));
+    } else {
+        canvas.setPicture(QImage());
+    }
+    if (recipe.window == PatternWindow::Curves)
+        canvas.setBackColor(recipe.backColour);
+}
+
+} // namespace
+
+QSize patternCanvasSize(PatternWindow window)
+{
+    return window == PatternWindow::Curves ? QSize(800, 800) : QSize(609, 609);
+}
+
+QString categoryText(const std::optional<double>& divisor)
+{
+    if (!divisor)
+        return QString();
+    for (const char16_t* text : curveCategoryTexts) {
+        const QString known = QString::fromUtf16(text);
+        if (std::bit_cast<std::uint64_t>(*textToNumber(known)) == std::bit_cast<std::uint64_t>(*divisor))
+            return known;
+    }
+    // The shortest form reads back as exactly the same double.
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, *divisor);
+    return QString::fromLatin1(buffer, result.ptr - buffer);
+}
+
+std::optional<SlideRecipe> recipeOf(const CurveSlide& slide)
+{
+    const auto gradient = gradientOf(slide.background);
+    if (!gradient)
+        return std::nullopt;
+    SlideRecipe recipe;
+    recipe.window = PatternWindow::Curves;
+    recipe.randomState = slide.randomState;
+    recipe.width = slide.runs[0].diameter;
+    recipe.divisor = slide.runs[0].parameters.divisor;
+    recipe.backColour = slide.background.colour;
+    recipe.gradient = *gradient;
+    return recipe;
+}
+
+std::optional<SlideRecipe> recipeOf(const GeometricSlide& slide)
+{
+    const auto gradient = gradientOf(slide.background);
+    if (!gradient)
+        return std::nullopt;
+    SlideRecipe recipe;
+    recipe.window = PatternWindow::Geometric;
+    recipe.randomState = slide.randomState;
+    recipe.width = slide.drawWidth;
+    recipe.gradient = *gradient;
+    return recipe;
+}
+
+CurveSlide replayCurveSlide(const SlideRecipe& recipe, CurveControls& controls)
+{
+    Surface& canvas = controls.curveCanvas();
+    const int width = canvas.DrawWidth();
+    putBackground(recipe, canvas);
+    canvas.setDrawWidth(recipe.width);
+    RandomStream random(recipe.randomState);
+    ReplayControls replay(controls, categoryText(recipe.divisor), integerToText(recipe.width));
+    CurveSlide slide = slideShowTick(replay, random);
+    canvas.setDrawWidth(width);
+    return slide;
+}
+
+GeometricSlide replayGeometricSlide(const SlideRecipe& recipe, Surface& canvas)
+{
+    const int width = canvas.DrawWidth();
+    putBackground(recipe, canvas);
+    RandomStream random(recipe.randomState);
+    GeometricSlide slide = drawNextGeometricSlide(canvas, integerToText(recipe.width), random);
+    canvas.setDrawWidth(width);
+    return slide;
+}
+
+void setUpPatternCanvas(PatternWindow window, Surface& canvas)
+{
+    canvas.resize(patternCanvasSize(window));
+    canvas.setBackColor(RGB(255, 192, 255));
+    if (window == PatternWindow::Curves) {
+        canvas.setScaleMode(ScaleMode::Pixels);
+        canvas.setForeColor(RGB(192, 64, 0));
+        canvas.setDrawWidth(4);
+    } else {
+        canvas.setScaleMode(ScaleMode::Twips);
+        canvas.setFillStyle(1);
+        canvas.setDrawWidth(12);
+    }
+}
+
+std::shared_ptr<const PictureSource> slidePicture(const SlideRecipe& recipe, QString* shortCode)
+{
+    Surface canvas;
+    setUpPatternCanvas(recipe.window, canvas);
+    QString code;
+    if (recipe.window == PatternWindow::Curves) {
+        OwnCurveControls controls(canvas);
+        code = replayCurveSlide(recipe, controls).code;
+    } else {
+        code = replayGeometricSlide(recipe, canvas).code;
+    }
+    if (shortCode)
+        *shortCode = code;
+    return canvas.snapshot();
+}
