@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     setUpApplication(app);
+    const StartRequest request = parseCommandLine(QApplication::arguments());
     startProgram();
+    showStartRequest(request);
     return app.exec();
 }

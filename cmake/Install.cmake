@@ -30,6 +30,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries come from the binary; the X11 platform plugin, Qt's Chinese translation of its
 # dialogs and a CJK font are loaded at run time, so no library dependency brings them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei")
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -85,12 +85,15 @@ public:
     }
 
     // Starts the designer on this display; it is stopped with the session.
-    bool startProgram(const QString& binary)
+    bool startProgram(const QString& binary, const QStringList& arguments = {})
     {
         m_program.process.setProcessEnvironment(environment());
-        m_program.process.start(binary, {});
+        m_program.process.start(binary, arguments);
         return m_program.process.waitForStarted(10000);
     }
+
+    // What the program wrote to its standard error so far.
+    QByteArray programErrors() { return m_program.process.readAllStandardError(); }
 
     bool programRunning() const { return m_program.process.state() == QProcess::Running; }
 

@@ -23,7 +23,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 # Package names only, one a line (alternatives split too).
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
 # From the binary (shlibdeps), then what the program loads at run time.
-for package in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 libc6 qt6-qpa-plugins qt6-translations-l10n libqt6sql6-sqlite; do
   grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $depends"
 done
 

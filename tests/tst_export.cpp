@@ -1,9 +1,11 @@
 // Writing the pattern files: names, folders, PNG at 1x and 4x with their text chunks, SVG that an
-// ordinary renderer draws like the PNG, the clipboard entry, and failures that leave no file.
+// ordinary renderer draws like the PNG, the full code read back from both, the clipboard entry,
+// and failures that leave no file.
 #include "FakePicture.h"
 
 #include "draw/export/ExportNames.h"
 #include "draw/export/PatternExport.h"
+#include "draw/export/PatternFileReader.h"
 
 #include <QBuffer>
 #include <QClipboard>
@@ -61,6 +63,12 @@ QMap<QString, QString> pngTextChunks(const QByteArray& png)
         at += 12 + length;
     }
     return texts;
+}
+
+// Full codes of the lengths a slide gives, either side of the length where Qt compresses a text.
+QString fullCodeOf(int length)
+{
+    return QStringLiteral("TN1") + QString(length - 3, u'7');
 }
 
 QByteArray readAll(const QString& path)
@@ -145,6 +153,10 @@ private slots:
     void pngReplacesAnOlderFile();
 
     void svgCarriesCodeAndProgramName();
+    void pngGivesBackTheFullCode_data();
+    void pngGivesBackTheFullCode();
+    void svgGivesBackTheFullCode_data();
+    void svgGivesBackTheFullCode();
     void svgDrawsLikeThePng_data();
     void svgDrawsLikeThePng();
 
@@ -153,6 +165,7 @@ private slots:
     void fullDiskKeepsTheOlderFileWhole_data();
     void fullDiskKeepsTheOlderFileWhole();
 
+    void clipboardHoldsImageAndCode_data();
     void clipboardHoldsImageAndCode();
 
 private:
@@ -354,6 +367,75 @@ void TestExport::svgCarriesCodeAndProgramName()
     QCOMPARE(size, QStringLiteral("800 800")); // in pixels, not rounded millimetres
 }
 
+void TestExport::pngGivesBackTheFullCode_data()
+{
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QString>("fullCode");
+    QTest::addColumn<QByteArray>("chunkType");
+    for (qreal scale : {1.0, 4.0}) {
+        for (int length : {10, 40, 64}) {
+            QTest::addRow("%d characters at %gx", length, scale)
+                << scale << fullCodeOf(length) << QByteArray(length < 40 ? "tEXt" : "zTXt");
+        }
+    }
+    QTest::newRow("no full code") << 1.0 << QString() << QByteArray();
+}
+
+void TestExport::pngGivesBackTheFullCode()
+{
+    QFETCH(qreal, scale);
+    QFETCH(QString, fullCode);
+    QFETCH(QByteArray, chunkType);
+    const QString shortCode = QStringLiteral("QRV9051111");
+    const QByteArray png = encodePng(FakePicture(), scale, shortCode, fullCode);
+    const PatternFileCode read = readPatternCodeFromBytes(png);
+    QCOMPARE(read.code, fullCode);
+    QCOMPARE(read.problem, fullCode.isEmpty() ? PatternFileProblem::NoCode : PatternFileProblem::None);
+    if (fullCode.isEmpty())
+        return;
+    // The reader never decodes the picture, so the code must come before the image data.
+    const qsizetype chunk = png.indexOf(chunkType + patternCodeKeyword);
+    QVERIFY(chunk > 0);
+    QVERIFY(chunk < png.indexOf("IDAT"));
+    QCOMPARE(pngTextChunks(png).value(QStringLiteral("Title")), shortCode);
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pattern.png"));
+    QVERIFY(savePng(FakePicture(), scale, shortCode, path, fullCode).ok);
+    QCOMPARE(readPatternFileCode(path).code, fullCode);
+    QCOMPARE(QImageReader(path).text(QLatin1String(patternCodeKeyword)), fullCode);
+}
+
+void TestExport::svgGivesBackTheFullCode_data()
+{
+    QTest::addColumn<QString>("fullCode");
+    for (int length : {10, 40, 64})
+        QTest::addRow("%d characters", length) << fullCodeOf(length);
+    QTest::newRow("xml's own characters") << QStringLiteral("TN1<9>&\"5'1");
+    QTest::newRow("no full code") << QString();
+}
+
+void TestExport::svgGivesBackTheFullCode()
+{
+    QFETCH(QString, fullCode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("pattern.svg"));
+    QVERIFY(saveSvg(FakePicture(), QStringLiteral("QRV9051111"), path, fullCode).ok);
+    const PatternFileCode read = readPatternFileCode(path);
+    QCOMPARE(read.code, fullCode);
+    QCOMPARE(read.problem, fullCode.isEmpty() ? PatternFileProblem::NoCode : PatternFileProblem::None);
+
+    // Still one well-formed document with the short code as its title.
+    QXmlStreamReader xml(readAll(path));
+    QString title;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("title"))
+            title = xml.readElementText();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+    QCOMPARE(title, QStringLiteral("QRV9051111"));
+}
+
 void TestExport::svgDrawsLikeThePng_data()
 {
     QTest::addColumn<QSize>("size");
@@ -372,7 +454,8 @@ void TestExport::svgDrawsLikeThePng()
     const QString png = dir.filePath(QStringLiteral("pattern.png"));
     const QString converted = dir.filePath(QStringLiteral("converted.png"));
     const FakePicture picture(size);
-    QVERIFY(saveSvg(picture, QStringLiteral("QRV9051111"), svg).ok);
+    // With the full code in its metadata, which a renderer must pass over.
+    QVERIFY(saveSvg(picture, QStringLiteral("QRV9051111"), svg, fullCodeOf(64)).ok);
     QVERIFY(savePng(picture, 1.0, QStringLiteral("QRV9051111"), png).ok);
 
     // No size is given: the file's own must open at the picture's pixel size.
@@ -472,15 +555,25 @@ void TestExport::fullDiskKeepsTheOlderFileWhole()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
 }
 
+void TestExport::clipboardHoldsImageAndCode_data()
+{
+    QTest::addColumn<QString>("fullCode");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("pattern code alone") << QString() << "QRV960012.5";
+    QTest::newRow("full code given") << fullCodeOf(64) << fullCodeOf(64);
+}
+
 void TestExport::clipboardHoldsImageAndCode()
 {
+    QFETCH(QString, fullCode);
+    QFETCH(QString, text);
     const FakePicture picture(QSize(609, 609));
-    copyPattern(picture, QStringLiteral("QRV960012.5"));
+    copyPattern(picture, QStringLiteral("QRV960012.5"), fullCode);
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QVERIFY(mime);
     QVERIFY(mime->hasImage());
     QVERIFY(mime->hasText());
-    QCOMPARE(mime->text(), QStringLiteral("QRV960012.5"));
+    QCOMPARE(mime->text(), text);
     const QImage image = qvariant_cast<QImage>(mime->imageData());
     QCOMPARE(asRgb32(image), asRgb32(picture.render(1.0)));
 }

@@ -1,6 +1,7 @@
 // The canvas menu of the two pattern windows: copying and saving what the canvas shows, and
 // stepping back and forth through the last 100 slides without disturbing the show.
 #include "app/canvas/CanvasMenu.h"
+#include "app/canvas/PatternHost.h"
 #include "app/canvas/SlideHistory.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
@@ -126,11 +127,13 @@ struct Shown
 {
     QImage image;
     QString code;
+    QString fullCode;
 };
 
 Shown shown(PatternWindow& window)
 {
-    return {window.canvas()->Image(), window.codeLabel()->text()};
+    return {window.canvas()->Image(), window.codeLabel()->text(),
+            dynamic_cast<PatternHost*>(window.window())->shownFullCode()};
 }
 
 // A gradient the size of part of the canvas, so the background colour shows beside it.
@@ -168,8 +171,8 @@ class TestSlideHistory : public QObject
 
 private slots:
     void initTestCase();
-    void theMenuOffersSixItemsInOrder_data() { windows(); }
-    void theMenuOffersSixItemsInOrder();
+    void theMenuOffersItsItemsInOrder_data() { windows(); }
+    void theMenuOffersItsItemsInOrder();
     void copyPutsTheShownSlideOnTheClipboard_data() { windows(); }
     void copyPutsTheShownSlideOnTheClipboard();
     void savedPngIsTheCanvasWithoutItsLabels_data() { windows(); }
@@ -208,7 +211,7 @@ void TestSlideHistory::windows()
     QTest::newRow("geometric designer") << WindowMaker([] { return std::make_unique<GeometricWindow>(); });
 }
 
-void TestSlideHistory::theMenuOffersSixItemsInOrder()
+void TestSlideHistory::theMenuOffersItsItemsInOrder()
 {
     QFETCH(WindowMaker, make);
     auto window = makeWindow(make);
@@ -219,10 +222,12 @@ void TestSlideHistory::theMenuOffersSixItemsInOrder()
     for (QAction* item : menu->actions())
         texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
     menu->close();
-    const QStringList expected{QStringLiteral("复制图案"),       QStringLiteral("保存图案 (PNG)…"),
-                               QStringLiteral("保存高清图案 (PNG 4倍)…"), QStringLiteral("保存矢量图案 (SVG)…"),
-                               QStringLiteral("-"),              QStringLiteral("上一幅图案"),
-                               QStringLiteral("下一幅图案")};
+    const QStringList expected{QStringLiteral("复制图案"),       QStringLiteral("图案代码…"),
+                               QStringLiteral("保存图案 (PNG)…"), QStringLiteral("保存高清图案 (PNG 4倍)…"),
+                               QStringLiteral("保存矢量图案 (SVG)…"), QStringLiteral("打开图案文件…"),
+                               QStringLiteral("-"),              QStringLiteral("收藏图案"),
+                               QStringLiteral("收藏夹…"),        QStringLiteral("-"),
+                               QStringLiteral("上一幅图案"),     QStringLiteral("下一幅图案")};
     QCOMPARE(texts, expected);
 }
 
@@ -236,7 +241,9 @@ void TestSlideHistory::copyPutsTheShownSlideOnTheClipboard()
     choose(*window, "actCopyPattern");
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QVERIFY(mime);
-    QCOMPARE(mime->text(), now.code);
+    // The text is the full code that brings the slide back; the short code stays in the label.
+    QCOMPARE(mime->text(), now.fullCode);
+    QVERIFY(now.fullCode.startsWith(QStringLiteral("TN1")));
     QVERIFY(now.code.startsWith(QStringLiteral("QRV")));
     const QImage copied = qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_RGB32);
     QCOMPARE(copied, now.image.convertToFormat(QImage::Format_RGB32));
@@ -459,7 +466,7 @@ void TestSlideHistory::copyAndSaveActOnTheSlideShown()
     choose(*window, "actCopyPattern");
     const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
     QVERIFY(mime);
-    QCOMPARE(mime->text(), first.code);
+    QCOMPARE(mime->text(), first.fullCode);
     QCOMPARE(qvariant_cast<QImage>(mime->imageData()).convertToFormat(QImage::Format_RGB32), first.image);
 
     const QString path = m_dir.filePath(QStringLiteral("shown.png"));
@@ -470,6 +477,7 @@ void TestSlideHistory::copyAndSaveActOnTheSlideShown()
     choose(*window, "actSavePng");
     QImage saved(path);
     QCOMPARE(saved.text(QStringLiteral("Title")), first.code);
+    QCOMPARE(saved.text(QStringLiteral("PatternCode")), first.fullCode);
     QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), first.image);
 }
 

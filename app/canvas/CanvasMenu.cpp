@@ -6,23 +6,34 @@
 #include "draw/surface/PictureSource.h"
 
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QMessageBox>
 #include <QWidget>
 
 namespace {
 
-ExportResult writePattern(ExportKind kind, const PictureSource& picture, const QString& code, const QString& path)
+ExportResult writePattern(ExportKind kind, const PictureSource& picture, const QString& code, const QString& fullCode,
+                          const QString& path)
 {
     switch (kind) {
     case ExportKind::Png:
-        return savePng(picture, 1.0, code, path);
+        return savePng(picture, 1.0, code, path, fullCode);
     case ExportKind::Png4x:
-        return savePng(picture, 4.0, code, path);
+        return savePng(picture, 4.0, code, path, fullCode);
     case ExportKind::Svg:
         break;
     }
-    return saveSvg(picture, code, path);
+    return saveSvg(picture, code, path, fullCode);
+}
+
+// The local file a drag brings, if it brings exactly one.
+QString droppedFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1 || !mime->urls().front().isLocalFile())
+        return QString();
+    return mime->urls().front().toLocalFile();
 }
 
 } // namespace
@@ -41,12 +52,25 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     // No shortcuts and no mnemonics: the keyboard belongs to the covered parameter boxes.
     connect(addMenuAction("actCopyPattern", QStringLiteral("复制图案")), &QAction::triggered, this,
             &CanvasMenu::copyShownPattern);
+    connect(addMenuAction("actPatternCode", QStringLiteral("图案代码…")), &QAction::triggered, this,
+            [this] { emit patternCodeRequested(m_shownFullCode); });
     connect(addMenuAction("actSavePng", QStringLiteral("保存图案 (PNG)…")), &QAction::triggered, this,
             [this] { saveShownPattern(ExportKind::Png); });
     connect(addMenuAction("actSavePng4x", QStringLiteral("保存高清图案 (PNG 4倍)…")), &QAction::triggered, this,
             [this] { saveShownPattern(ExportKind::Png4x); });
     connect(addMenuAction("actSaveSvg", QStringLiteral("保存矢量图案 (SVG)…")), &QAction::triggered, this,
             [this] { saveShownPattern(ExportKind::Svg); });
+    connect(addMenuAction("actOpenPatternFile", QStringLiteral("打开图案文件…")), &QAction::triggered, this,
+            &CanvasMenu::openFileRequested);
+    m_menu->addSeparator();
+    m_addFavourite = addMenuAction("actAddFavourite", QStringLiteral("收藏图案"));
+    connect(m_addFavourite, &QAction::triggered, this, [this] {
+        if (!m_shownFullCode.isEmpty())
+            emit addFavouriteRequested(m_shownFullCode);
+    });
+    connect(addMenuAction("actShowFavourites", QStringLiteral("收藏夹…")), &QAction::triggered, this,
+            &CanvasMenu::favouritesRequested);
+    canvas->setAcceptDrops(true);
     canvas->installEventFilter(this);
 }
 
@@ -60,9 +84,32 @@ QAction* CanvasMenu::addMenuAction(const char* name, const QString& text)
 bool CanvasMenu::eventFilter(QObject* watched, QEvent* event)
 {
     // Requests from the labels inside the canvas arrive here too, passed on by the labels.
-    if (watched == m_canvas && event->type() == QEvent::ContextMenu) {
+    if (watched != m_canvas)
+        return QObject::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::ContextMenu:
         openAt(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (droppedFile(drag->mimeData()).isEmpty())
+            return false;
+        drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = droppedFile(drop->mimeData());
+        if (path.isEmpty())
+            return false;
+        drop->acceptProposedAction();
+        // After the drop has finished: the file may open a message box.
+        QMetaObject::invokeMethod(this, [this, path] { emit fileDropped(path); }, Qt::QueuedConnection);
+        return true;
+    }
+    default:
+        break;
     }
     return QObject::eventFilter(watched, event);
 }
@@ -89,14 +136,18 @@ void CanvasMenu::openAt(const QPoint& globalPos)
 {
     m_shownPicture = m_snapshot ? m_snapshot() : nullptr;
     m_shownCode = m_code ? m_code() : QString();
+    m_shownFullCode = m_fullCode && m_shownPicture ? m_fullCode() : QString();
     enableItems();
     m_menu->popup(globalPos);
 }
 
 void CanvasMenu::enableItems()
 {
-    for (QAction* action : m_menu->actions())
-        action->setEnabled(m_shownPicture != nullptr);
+    for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg"}) {
+        if (QAction* action = m_menu->findChild<QAction*>(QLatin1String(name)))
+            action->setEnabled(m_shownPicture != nullptr);
+    }
+    m_addFavourite->setEnabled(!m_shownFullCode.isEmpty());
     if (m_navigator) {
         m_previous->setEnabled(m_navigator->hasPrevious());
         m_next->setEnabled(m_navigator->hasNext());
@@ -106,7 +157,7 @@ void CanvasMenu::enableItems()
 void CanvasMenu::copyShownPattern()
 {
     if (m_shownPicture)
-        copyPattern(*m_shownPicture, m_shownCode);
+        copyPattern(*m_shownPicture, m_shownCode, m_shownFullCode);
 }
 
 void CanvasMenu::saveShownPattern(ExportKind kind)
@@ -114,13 +165,14 @@ void CanvasMenu::saveShownPattern(ExportKind kind)
     // Local copies: the dialog below runs an event loop in which the menu may open again.
     const std::shared_ptr<const PictureSource> picture = m_shownPicture;
     const QString code = m_shownCode;
+    const QString fullCode = m_shownFullCode;
     QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
     if (!picture)
         return;
     const QString path = m_chooseFile(owner, saveRequestFor(kind, code));
     if (path.isEmpty())
         return;
-    const ExportResult result = writePattern(kind, *picture, code, path);
+    const ExportResult result = writePattern(kind, *picture, code, fullCode, path);
     if (!result.ok)
         m_reportError(owner, saveFailureMessage(path, result.reason));
 }

@@ -16,9 +16,12 @@ class QPoint;
 class QWidget;
 class SlideNavigator;
 
-// The right-click menu of a pattern canvas: copy the pattern, save it as PNG, as PNG at four
-// times the size, or as SVG. The picture and its code are taken when the menu opens, so a slide
-// that follows while a dialog is open changes nothing in what is copied or saved.
+// The right-click menu of a pattern canvas: copy the pattern, its full code, save it as PNG, as PNG
+// at four times the size, or as SVG, open a pattern file, keep the pattern as a favourite. The
+// picture and its codes are taken when the menu opens, so a slide that follows while a dialog is
+// open changes nothing in what is copied, saved or kept. What reaches beyond the window (the code
+// dialog, files, favourites) is asked for by signals. PNG and SVG files dropped on the canvas are
+// passed on the same way.
 class CanvasMenu : public QObject
 {
     Q_OBJECT
@@ -38,12 +41,27 @@ public:
     void setErrorReporter(ErrorReporter reporter) { m_reportError = std::move(reporter); }
     // Adds the items that step through the window's kept slides (after a separator).
     void setNavigator(SlideNavigator* navigator);
+    // The full code of the shown slide; empty when the canvas shows no slide as it was drawn.
+    void setFullCodeSource(CodeSource fullCode) { m_fullCode = std::move(fullCode); }
 
     // Takes the picture and code now and shows the menu at globalPos without waiting.
     void openAt(const QPoint& globalPos);
 
     void copyShownPattern();
     void saveShownPattern(ExportKind kind);
+    QString shownFullCode() const { return m_shownFullCode; }
+
+signals:
+    // "图案代码…": the code of the shown slide (may be empty).
+    void patternCodeRequested(const QString& shownFullCode);
+    // "打开图案文件…"
+    void openFileRequested();
+    // A file dropped on the canvas.
+    void fileDropped(const QString& path);
+    // "收藏图案": the shown slide's code.
+    void addFavouriteRequested(const QString& fullCode);
+    // "收藏夹…"
+    void favouritesRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -56,13 +74,16 @@ private:
     QMenu* m_menu = nullptr;
     Snapshot m_snapshot;
     CodeSource m_code;
+    CodeSource m_fullCode;
     FileChooser m_chooseFile;
     ErrorReporter m_reportError;
     SlideNavigator* m_navigator = nullptr;
     QAction* m_previous = nullptr;
     QAction* m_next = nullptr;
+    QAction* m_addFavourite = nullptr;
     std::shared_ptr<const PictureSource> m_shownPicture;
     QString m_shownCode;
+    QString m_shownFullCode;
 };
 
 // The message for a failed save: the file and the reason, in Chinese.

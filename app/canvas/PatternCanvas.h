@@ -3,14 +3,18 @@
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SlideBrowser.h"
 #include "app/widgets/PictureBox.h"
+#include "draw/pattern/PatternCode.h"
+#include "draw/pattern/SlideReplay.h"
 
 #include <QLabel>
 
+#include <optional>
 #include <utility>
 
 // What a pattern window attaches to its picture box: the right-click menu, which copies and saves
-// the shown picture under the code in the window's code label, and the window's kept slides,
-// which the menu steps through. Both pattern windows use it the same way.
+// the shown picture under the code in the window's code label and the full code of the shown
+// slide, and the window's kept slides, which the menu steps through. Both pattern windows use it
+// the same way.
 template <typename Slide>
 class PatternCanvas
 {
@@ -22,10 +26,26 @@ public:
           m_slides(canvas->surface(), std::move(pause), std::move(show))
     {
         m_menu->setNavigator(&m_slides);
+        m_menu->setFullCodeSource([this] { return shownFullCode(); });
     }
 
     CanvasMenu* menu() const { return m_menu; }
     SlideBrowser<Slide>& slides() { return m_slides; }
+
+    // The recipe of the slide on the canvas; none when something else has been drawn since, or
+    // before the first slide.
+    std::optional<SlideRecipe> shownRecipe() const
+    {
+        if (const Slide* slide = m_slides.shownSlide())
+            return recipeOf(*slide);
+        return std::nullopt;
+    }
+
+    QString shownFullCode() const
+    {
+        const auto recipe = shownRecipe();
+        return recipe ? PatternCode::encode(*recipe) : QString();
+    }
 
 private:
     CanvasMenu* m_menu; // owned by the canvas

@@ -3,12 +3,12 @@
 #include "app/canvas/SlideHistory.h"
 #include "app/canvas/SlideNavigator.h"
 #include "draw/surface/SlideBackground.h"
+#include "draw/surface/Surface.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <utility>
-
-class Surface;
 
 // A window's kept slides and the stepping through them. Showing a kept slide pauses the show
 // and draws the slide again from its inputs; the next new slide first gives the canvas back the
@@ -35,7 +35,32 @@ public:
             m_live.restoreOn(m_canvas);
         m_replayed.reset();
     }
-    void add(Slide slide) { m_history.push(std::move(slide)); }
+    // Keeps the slide just drawn by the show as the newest.
+    void add(Slide slide)
+    {
+        m_history.push(std::move(slide));
+        m_shownRevision = m_canvas.revision();
+    }
+
+    // Draws a slide the history does not hold yet (draw() returns it), pauses the show and keeps
+    // the slide as the newest, as a kept slide shown again would be.
+    template <typename Draw>
+    void showNew(Draw&& draw)
+    {
+        m_pause();
+        rememberLiveBackground();
+        m_history.push(draw());
+        m_replayed = SlideBackground::of(m_canvas);
+        m_shownRevision = m_canvas.revision();
+    }
+
+    // The slide on the canvas; none once anything else has been drawn there since.
+    const Slide* shownSlide() const
+    {
+        if (m_history.empty() || m_canvas.revision() != m_shownRevision)
+            return nullptr;
+        return &m_history.current();
+    }
 
     bool hasPrevious() const override { return m_history.hasPrevious(); }
     bool hasNext() const override { return m_history.hasNext(); }
@@ -51,15 +76,21 @@ public:
     }
 
 private:
+    // A background chosen since the last replay (or before the first) is the one to go back to.
+    void rememberLiveBackground()
+    {
+        if (!m_replayed || !m_replayed->isOn(m_canvas))
+            m_live = SlideBackground::of(m_canvas);
+    }
+
     void showCurrent()
     {
         m_pause();
-        // A background chosen since the last replay (or before the first) is the one to go back to.
-        if (!m_replayed || !m_replayed->isOn(m_canvas))
-            m_live = SlideBackground::of(m_canvas);
+        rememberLiveBackground();
         const Slide& slide = m_history.current();
         m_show(slide);
         m_replayed = SlideBackground::of(m_canvas);
+        m_shownRevision = m_canvas.revision();
     }
 
     Surface& m_canvas;
@@ -68,4 +99,5 @@ private:
     SlideHistory<Slide> m_history;
     SlideBackground m_live;
     std::optional<SlideBackground> m_replayed;
+    std::uint64_t m_shownRevision = 0;
 };

@@ -134,6 +134,15 @@ void GeometricDesigner::showKeptSlide(const GeometricSlide& slide)
     Label3->setText(slide.code);
 }
 
+void GeometricDesigner::showRecipe(const SlideRecipe& recipe)
+{
+    slides().showNew([&] {
+        GeometricSlide slide = replayGeometricSlide(recipe, Picture1->surface());
+        Label3->setText(slide.code);
+        return slide;
+    });
+}
+
 void GeometricDesigner::buildBottomRow()
 {
     Label4 = new QLabel(QStringLiteral("线宽选择"), this);
@@ -208,6 +217,7 @@ void GeometricDesigner::Check2_Click()
         if (!Timer1->isActive())
             Timer1->start();
         Check2->setText(QStringLiteral("暂停"));
+        emit showResumed();
     } else {
         Timer1->stop();
         Check2->setText(QStringLiteral("播放"));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/canvas/PatternCanvas.h"
+#include "app/canvas/PatternHost.h"
 #include "app/registry/WindowRegistry.h"
 #include "draw/stars/GeometricSlide.h"
 
@@ -20,7 +21,7 @@ class QTimer;
 // The geometric pattern designer: every three seconds five concentric random figures on a random
 // background, with a line-width choice, pause and play, and a gradient background from the picker.
 // Behind the drawing box lies a row of controls that draws one green figure.
-class GeometricDesigner : public QWidget, public CanvasHost
+class GeometricDesigner : public QWidget, public CanvasHost, public PatternHost
 {
     Q_OBJECT
 
@@ -30,6 +31,11 @@ public:
     PictureBox* hostedCanvas() override { return Picture1; }
     // The kept slides, shown again from the canvas menu.
     SlideBrowser<GeometricSlide>& slides() { return m_pattern->slides(); }
+
+    // PatternHost
+    void showRecipe(const SlideRecipe& recipe) override;
+    QString shownFullCode() const override { return m_pattern->shownFullCode(); }
+    CanvasMenu* patternMenu() const override { return m_pattern->menu(); }
 
     void Form_Load();
     void Timer1_Timer();
@@ -54,6 +60,10 @@ public:
     QTimer* Timer2 = nullptr;
     QTimer* Timer3 = nullptr;
     QTimer* Timer4 = nullptr;
+
+signals:
+    // The user started the show again (ticked "暂停").
+    void showResumed();
 
 private:
     void buildCanvas();

@@ -5,6 +5,7 @@
 #include "app/widgets/PictureBox.h"
 #include "app/widgets/ProgramIcon.h"
 #include "draw/base/Twips.h"
+#include "draw/curves/CurveCategories.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -226,7 +227,7 @@ void MainWindow::buildControlColumn()
     Command2 = makeButton(this, "Command2", QStringLiteral("几何图案"), QRect(12240, 9810, 1095, 375));
     Label19 = makeColouredLabel(this, "Label19", QStringLiteral("类别选择"), QRect(13590, 8280, 1125, 315),
                                 QColor(255, 255, 255));
-    Combo1 = makeCombo(this, "Combo1", QStringLiteral("90"), QRect(13590, 8610, 1125, 300));
+    Combo1 = makeCombo(this, "Combo1", curveCategoryStartText(), QRect(13590, 8610, 1125, 300));
     Label20 = makeColouredLabel(this, "Label20", QStringLiteral("线宽选择"), QRect(13590, 9120, 1125, 345),
                                 QColor(255, 255, 255));
     Combo2 = makeCombo(this, "Combo2", QStringLiteral("5"), QRect(13620, 9510, 1095, 300));
@@ -246,11 +247,14 @@ void MainWindow::showKeptSlide(const CurveSlide& slide)
     showCurveSlideTexts(slide, *this);
 }
 
+void MainWindow::showRecipe(const SlideRecipe& recipe)
+{
+    slides().showNew([&] { return replayCurveSlide(recipe, *this); });
+}
+
 void MainWindow::Form_Load()
 {
-    appendEntries(Combo1, {"60", "30", "15", "9", "6", "3", "2.5", "2", "1.5", "1", "0.5", "0.0001", "0.0003",
-                           "0.0006", "0.0009", "0.1111", "0.3333", "0.6666", "0.9999", "0.1010101", "30.3333",
-                           "0.600006", "0.191919"});
+    appendEntries(Combo1, curveCategoryList());
     Timer1.start();
     picOutput->Cls();
     appendEntries(Combo2, {"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"});

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/canvas/PatternCanvas.h"
+#include "app/canvas/PatternHost.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
 #include "draw/curves/CurveControls.h"
@@ -24,7 +25,7 @@ class QPushButton;
 
 // The start-up window: the curve canvas with its slide show, the covered parameter panel, the
 // control column and the information texts.
-class MainWindow : public QWidget, public CanvasHost, public CurveControls
+class MainWindow : public QWidget, public CanvasHost, public CurveControls, public PatternHost
 {
     Q_OBJECT
 
@@ -34,6 +35,11 @@ public:
     PictureBox* hostedCanvas() override { return picOutput; }
     // The kept slides, shown again from the canvas menu.
     SlideBrowser<CurveSlide>& slides() { return m_pattern->slides(); }
+
+    // PatternHost
+    void showRecipe(const SlideRecipe& recipe) override;
+    QString shownFullCode() const override { return m_pattern->shownFullCode(); }
+    CanvasMenu* patternMenu() const override { return m_pattern->menu(); }
 
     // CurveControls
     QString divisorText() const override;
@@ -90,6 +96,10 @@ public:
     QTimer Timer1;
     QTimer Timer2;
     CommonDialog cdlg{this}; // the save button's dialog; the button is never shown
+
+signals:
+    // The user pressed play.
+    void showResumed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

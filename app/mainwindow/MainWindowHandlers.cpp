@@ -165,6 +165,7 @@ void MainWindow::Command5_Click()
     // Play while running keeps the wait that is under way.
     if (!Timer1.isActive())
         Timer1.start();
+    emit showResumed();
 }
 
 void MainWindow::Command6_Click() { Timer1.stop(); }

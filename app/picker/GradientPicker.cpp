@@ -8,6 +8,7 @@
 #include "app/widgets/PictureBox.h"
 #include "draw/base/Twips.h"
 #include "draw/gradient/AngleArrow.h"
+#include "draw/gradient/GradientPicture.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -255,11 +256,19 @@ void GradientPicker::cmdAngle_Click()
     repaintGradient();
 }
 
+// The preview as a recipe: the gradient it was swept with over its area, so that a slide drawn
+// on it can name its background.
+std::shared_ptr<const PictureSource> GradientPicker::previewRecipe() const
+{
+    return std::make_shared<GradientPicture>(
+        GradientRecipe{m_gradient.Color1(), m_gradient.Color2(), m_gradient.Angle(), picDraw->surface().size()});
+}
+
 void GradientPicker::Command1_Click()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Main))
-        canvas->setPicture(picDraw->Image(), picDraw->surface().snapshot());
+        canvas->setPicture(picDraw->Image(), previewRecipe());
     hide();
     registry.show(WindowId::Main);
 }
@@ -268,7 +277,7 @@ void GradientPicker::Command2_Click()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Geometric))
-        canvas->setPicture(picDraw->Image(), picDraw->surface().snapshot());
+        canvas->setPicture(picDraw->Image(), previewRecipe());
     hide();
     if (registry.show(WindowId::Geometric))
         registry.placeGeometricDesigner(registry.window(WindowId::Main));

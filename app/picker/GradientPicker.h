@@ -7,8 +7,10 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class PictureBox;
+class PictureSource;
 class QLabel;
 class QToolButton;
 
@@ -48,6 +50,7 @@ private:
     ErrorCode PaintPreview();
     // The preview and the buttons again, any failure reported at once.
     void repaintGradient();
+    std::shared_ptr<const PictureSource> previewRecipe() const;
     ErrorCode RefreshToolButtons();
     void drawSunkenFrame();
     void passPictureTo(QToolButton* button);

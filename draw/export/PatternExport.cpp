@@ -1,6 +1,7 @@
 #include "draw/export/PatternExport.h"
 
 #include "draw/base/ProgramTitle.h"
+#include "draw/export/PatternFileReader.h"
 #include "draw/surface/PictureSource.h"
 
 #include <QBuffer>
@@ -17,14 +18,37 @@ QString patternDescription(const QString& code)
     return QStringLiteral("图案代码 %1，%2 作品").arg(code, applicationTitle());
 }
 
-QImage patternImage(const PictureSource& source, qreal scale, const QString& code)
+QImage patternImage(const PictureSource& source, qreal scale, const QString& code, const QString& fullCode)
 {
     QImage image = source.render(scale);
     image.setText(QStringLiteral("Title"), code);
     image.setText(QStringLiteral("Description"), patternDescription(code));
     image.setText(QStringLiteral("Software"), applicationTitle());
+    // Qt writes the texts before the image data, where the reader finds them without decoding it.
+    if (!fullCode.isEmpty())
+        image.setText(QLatin1String(patternCodeKeyword), fullCode);
     return image;
 }
+
+namespace {
+
+// The full code inside the root element, in metadata of our own namespace which renderers leave
+// alone; after the title and description, which viewers expect first.
+void insertCodeMetadata(QByteArray& svg, const QString& fullCode)
+{
+    const qsizetype root = svg.indexOf("<svg");
+    const qsizetype rootEnd = root < 0 ? -1 : svg.indexOf('>', root);
+    if (rootEnd < 0)
+        return;
+    const qsizetype description = svg.indexOf("</desc>", rootEnd);
+    const qsizetype at = description < 0 ? rootEnd + 1 : description + qsizetype(sizeof("</desc>") - 1);
+    const QString metadata = QStringLiteral("\n<metadata><pd:%1 xmlns:pd=\"%2\">%3</pd:%1></metadata>")
+                                 .arg(QLatin1String(patternCodeElement), QLatin1String(patternCodeNamespace),
+                                      fullCode.toHtmlEscaped());
+    svg.insert(at, metadata.toUtf8());
+}
+
+} // namespace
 
 QImage indexedIfFewColours(const QImage& image)
 {
@@ -62,7 +86,7 @@ QImage indexedIfFewColours(const QImage& image)
     return indexed;
 }
 
-QByteArray encodePng(const PictureSource& source, qreal scale, const QString& code)
+QByteArray encodePng(const PictureSource& source, qreal scale, const QString& code, const QString& fullCode)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -70,12 +94,12 @@ QByteArray encodePng(const PictureSource& source, qreal scale, const QString& co
     QImageWriter writer(&buffer, "png");
     // A slide has a handful of colours; written with a colour table its 4x PNG takes a fraction of
     // the time (libpng spends most of it filtering full-colour rows).
-    if (!writer.write(indexedIfFewColours(patternImage(source, scale, code))))
+    if (!writer.write(indexedIfFewColours(patternImage(source, scale, code, fullCode))))
         return QByteArray();
     return bytes;
 }
 
-QByteArray encodeSvg(const PictureSource& source, const QString& code)
+QByteArray encodeSvg(const PictureSource& source, const QString& code, const QString& fullCode)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -101,6 +125,8 @@ QByteArray encodeSvg(const PictureSource& source, const QString& code)
     const QRegularExpressionMatch match = millimetres.match(QString::fromLatin1(bytes.left(4096)));
     if (match.hasMatch())
         bytes.replace(match.capturedStart(), match.capturedLength(), exact.toLatin1());
+    if (!fullCode.isEmpty())
+        insertCodeMetadata(bytes, fullCode);
     return bytes;
 }
 
@@ -115,25 +141,26 @@ ExportResult saveEncoded(const QByteArray& bytes, const QString& path)
 
 } // namespace
 
-ExportResult savePng(const PictureSource& source, qreal scale, const QString& code, const QString& path)
+ExportResult savePng(const PictureSource& source, qreal scale, const QString& code, const QString& path,
+                     const QString& fullCode)
 {
-    return saveEncoded(encodePng(source, scale, code), path);
+    return saveEncoded(encodePng(source, scale, code, fullCode), path);
 }
 
-ExportResult saveSvg(const PictureSource& source, const QString& code, const QString& path)
+ExportResult saveSvg(const PictureSource& source, const QString& code, const QString& path, const QString& fullCode)
 {
-    return saveEncoded(encodeSvg(source, code), path);
+    return saveEncoded(encodeSvg(source, code, fullCode), path);
 }
 
-QMimeData* patternMimeData(const PictureSource& source, const QString& code)
+QMimeData* patternMimeData(const PictureSource& source, const QString& code, const QString& fullCode)
 {
     auto* mime = new QMimeData;
     mime->setImageData(source.render(1.0));
-    mime->setText(code);
+    mime->setText(fullCode.isEmpty() ? code : fullCode);
     return mime;
 }
 
-void copyPattern(const PictureSource& source, const QString& code)
+void copyPattern(const PictureSource& source, const QString& code, const QString& fullCode)
 {
-    QGuiApplication::clipboard()->setMimeData(patternMimeData(source, code));
+    QGuiApplication::clipboard()->setMimeData(patternMimeData(source, code, fullCode));
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang into BUILD_DIR and gives each a short bounded run from
-# its committed seeds. Exits 77 (a skip for CTest) where clang or libFuzzer is missing.
+# its committed seeds, then checks the golden pattern codes with this clang++ build. Exits 77 (a
+# skip for CTest) where clang or libFuzzer is missing.
 # The mutations follow a fixed seed, so the suite explores the same inputs on every machine and a
 # failure reproduces; FUZZ_SEED=0 lets libFuzzer pick a fresh one for exploring by hand.
 # Usage: [FUZZ_SEED=N] tests/fuzz/run.sh BUILD_DIR [RUNS] [SECONDS]
@@ -11,7 +12,7 @@ runs=${2:-200000}
 seconds=${3:-30}
 seed=${FUZZ_SEED:-20261210}
 
-fuzzers=(fuzz_numbers fuzz_plotter)
+fuzzers=(fuzz_numbers fuzz_plotter fuzz_patternfile fuzz_patterncode)
 
 if ! command -v clang++ >/dev/null; then
   echo "SKIP: clang++ is not installed (scripts/setup.sh installs it)"
@@ -37,3 +38,7 @@ for fuzzer in "${fuzzers[@]}"; do
   rm -rf "$scratch"
   trap - EXIT
 done
+
+# The same build draws the golden pattern codes: clang++ must give the g++ build's pictures.
+echo "== golden pattern codes drawn by the clang++ build"
+"$build/golden_check" "$here/../data/golden_codes.tsv"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "draw/pattern/PatternCode.h"
+
+#include <QDialog>
+
+#include <optional>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The dialog "图案代码": the shown slide's full code to select or copy, and a box to type or
+// paste one. "确定" accepts only a text that holds a code; anything else is explained in a
+// message and the dialog stays open.
+class PatternCodeDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    PatternCodeDialog(const QString& shownCode, QWidget* owner);
+
+    // The slide of the code given, once accepted.
+    const std::optional<SlideRecipe>& chosen() const { return m_chosen; }
+
+    // Shows the dialog modally; the slide to show, or none when cancelled.
+    static std::optional<SlideRecipe> ask(const QString& shownCode, QWidget* owner);
+
+    QLineEdit* txtShownCode = nullptr;
+    QPushButton* cmdCopyCode = nullptr;
+    QPlainTextEdit* txtEnteredCode = nullptr;
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void acceptEnteredCode();
+
+    std::optional<SlideRecipe> m_chosen;
+};
+
+// The warning box for a text that names no slide.
+void showPatternCodeProblem(QWidget* owner, PatternCode::Problem problem);

@@ -1,0 +1,425 @@
+// The full code through the real windows: the code of the slide on each canvas, the dialog that
+// shows and takes codes, saved files that open again, files dropped on a canvas, and the start
+// request of the command line.
+
+#include "IntegrationSupport.h"
+#include "ModalDialog.h"
+
+#include "app/CommandLine.h"
+#include "app/PatternService.h"
+#include "app/ProgramWindows.h"
+#include "app/canvas/CanvasMenu.h"
+#include "app/canvas/PatternCodeDialog.h"
+#include "app/geometric/GeometricDesigner.h"
+#include "app/mainwindow/MainWindow.h"
+#include "app/picker/GradientPicker.h"
+#include "app/registry/WindowRegistry.h"
+#include "app/widgets/PictureBox.h"
+#include "draw/base/Random.h"
+#include "draw/pattern/PatternCode.h"
+#include "draw/pattern/SlideReplay.h"
+#include "draw/surface/PictureSource.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using integration::processDeferredDeletes;
+
+namespace {
+
+MainWindow* mainWindow() { return qobject_cast<MainWindow*>(WindowRegistry::instance().existing(WindowId::Main)); }
+GeometricDesigner* designer()
+{
+    return qobject_cast<GeometricDesigner*>(WindowRegistry::instance().existing(WindowId::Geometric));
+}
+
+CanvasMenu* menuOf(PictureBox* canvas) { return canvas->findChild<CanvasMenu*>(QStringLiteral("canvasMenu")); }
+
+// The picture a code names, drawn on its own canvas.
+QImage pictureOf(const QString& code)
+{
+    const PatternCode::Reading reading = PatternCode::decode(code);
+    return reading.recipe ? slidePicture(*reading.recipe)->render(1.0) : QImage();
+}
+
+QImage canvasImage(PictureBox* canvas) { return canvas->Image().convertToFormat(QImage::Format_RGB32); }
+
+// Enters the text in the code dialog and presses "确定".
+void enterCode(PatternCodeDialog* dialog, const QString& text)
+{
+    dialog->txtEnteredCode->setPlainText(text);
+    dialog->cmdOk->click();
+}
+
+} // namespace
+
+class TestFullCodeWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void menusOfferCodesFilesAndFavourites();
+    void shownCodeNamesTheSlideOnTheCanvas();
+    void copyGivesTheFullCodeAsText();
+    void codeDialogShowsTheSlidePausedInItsWindow_data();
+    void codeDialogShowsTheSlidePausedInItsWindow();
+    void codeDialogExplainsTextsThatNameNoSlide_data();
+    void codeDialogExplainsTextsThatNameNoSlide();
+    void gradientBackgroundComesBackFromTheCode();
+    void savedFilesOpenAgain_data();
+    void savedFilesOpenAgain();
+    void droppedFileShowsItsSlide();
+    void unusableFilesAreExplained();
+    void commandLineShowsCodeOrFile();
+};
+
+void TestFullCodeWindows::initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+void TestFullCodeWindows::init()
+{
+    RandomSource::reset();
+    WindowRegistry::instance().clear();
+    startProgram();
+    QVERIFY(mainWindow());
+    mainWindow()->Timer1.stop();
+}
+
+void TestFullCodeWindows::cleanup()
+{
+    processDeferredDeletes();
+    WindowRegistry& registry = WindowRegistry::instance();
+    for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
+        if (QWidget* window = registry.existing(id)) {
+            window->close();
+            delete window;
+        }
+    }
+    processDeferredDeletes();
+    registry.clear();
+    PatternService::instance().reset();
+}
+
+void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
+{
+    mainWindow()->Command2->click();
+    QVERIFY(designer());
+    const QStringList expected{"actCopyPattern",   "actPatternCode",   "actSavePng",    "actSavePng4x",
+                               "actSaveSvg",       "actOpenPatternFile", "",            "actAddFavourite",
+                               "actShowFavourites", "",                 "actPreviousPattern", "actNextPattern"};
+    for (PictureBox* canvas : {mainWindow()->picOutput, designer()->Picture1}) {
+        QStringList names;
+        for (QAction* action : menuOf(canvas)->menu()->actions())
+            names << action->objectName();
+        QCOMPARE(names, expected);
+        QCOMPARE(menuOf(canvas)->menu()->findChild<QAction*>("actPatternCode")->text(), QStringLiteral("图案代码…"));
+        QCOMPARE(menuOf(canvas)->menu()->findChild<QAction*>("actOpenPatternFile")->text(), QStringLiteral("打开图案文件…"));
+        QCOMPARE(menuOf(canvas)->menu()->findChild<QAction*>("actAddFavourite")->text(), QStringLiteral("收藏图案"));
+        QCOMPARE(menuOf(canvas)->menu()->findChild<QAction*>("actShowFavourites")->text(), QStringLiteral("收藏夹…"));
+        QVERIFY(canvas->acceptDrops());
+    }
+}
+
+void TestFullCodeWindows::shownCodeNamesTheSlideOnTheCanvas()
+{
+    MainWindow* main = mainWindow();
+    QVERIFY(main->shownFullCode().isEmpty()); // no slide yet
+    main->Combo1->setEditText(QStringLiteral("0.3333"));
+    main->Combo2->setEditText(QStringLiteral("9"));
+    main->Timer1_Timer();
+    main->Timer1_Timer();
+    const QString code = main->shownFullCode();
+    QVERIFY(code.startsWith(QStringLiteral("TN1")));
+    QCOMPARE(pictureOf(code), canvasImage(main->picOutput));
+    // The short code stays as it was.
+    QVERIFY(main->Label7->text().startsWith(QStringLiteral("QRV0.33339")));
+
+    // Anything drawn over the slide, or a cleared canvas, is no longer that slide.
+    main->cmdStyle2_Click();
+    QVERIFY(main->shownFullCode().isEmpty());
+    main->Timer1_Timer();
+    QVERIFY(!main->shownFullCode().isEmpty());
+    main->cmdClear_Click();
+    QVERIFY(main->shownFullCode().isEmpty());
+    // Stepping back shows a kept slide again, and names it.
+    main->slides().showPrevious();
+    QCOMPARE(main->shownFullCode(), code);
+    menuOf(main->picOutput)->openAt(QPoint(10, 10));
+    QVERIFY(menuOf(main->picOutput)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
+    menuOf(main->picOutput)->menu()->close();
+    main->cmdClear_Click();
+    menuOf(main->picOutput)->openAt(QPoint(10, 10));
+    QVERIFY(!menuOf(main->picOutput)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
+    menuOf(main->picOutput)->menu()->close();
+
+    main->Command2->click();
+    GeometricDesigner* geometric = designer();
+    geometric->Timer1->stop();
+    geometric->Combo1->setEditText(QStringLiteral("20"));
+    geometric->Timer1_Timer();
+    QCOMPARE(pictureOf(geometric->shownFullCode()), canvasImage(geometric->Picture1));
+    geometric->Command1_Click(0); // the one-off figure
+    QVERIFY(geometric->shownFullCode().isEmpty());
+}
+
+void TestFullCodeWindows::copyGivesTheFullCodeAsText()
+{
+    MainWindow* main = mainWindow();
+    main->Timer1_Timer();
+    CanvasMenu* menu = menuOf(main->picOutput);
+    menu->openAt(QPoint(10, 10));
+    menu->menu()->close();
+    menu->menu()->findChild<QAction*>("actCopyPattern")->trigger();
+    const QMimeData* copied = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(copied->hasImage());
+    QCOMPARE(copied->text(), main->shownFullCode());
+}
+
+void TestFullCodeWindows::codeDialogShowsTheSlidePausedInItsWindow_data()
+{
+    QTest::addColumn<bool>("geometric");
+    QTest::newRow("curve slide") << false;
+    QTest::newRow("geometric slide, designer not open yet") << true;
+}
+
+void TestFullCodeWindows::codeDialogShowsTheSlidePausedInItsWindow()
+{
+    QFETCH(bool, geometric);
+    SlideRecipe recipe;
+    recipe.randomState = 0xC0FFEEu;
+    recipe.width = 6;
+    recipe.divisor = 15.0;
+    recipe.backColour = RGB(0, 0, 64);
+    if (geometric)
+        recipe = SlideRecipe{PatternWindow::Geometric, 0xBADu, 40, std::nullopt, RGB(0, 0, 0), std::nullopt};
+    const QString code = PatternCode::encode(recipe);
+
+    MainWindow* main = mainWindow();
+    main->Timer1.start();
+    main->Timer1_Timer();
+    const QString shown = main->shownFullCode();
+    ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("图案代码"));
+        QCOMPARE(dialog->txtShownCode->text(), shown);
+        QVERIFY(dialog->txtShownCode->isReadOnly());
+        dialog->cmdCopyCode->click();
+        QCOMPARE(QGuiApplication::clipboard()->text(), shown);
+        enterCode(dialog, QStringLiteral("朋友发来的：\n%1\n。").arg(code.toLower()));
+    });
+    menuOf(main->picOutput)->openAt(QPoint(10, 10));
+    menuOf(main->picOutput)->menu()->close();
+    menuOf(main->picOutput)->menu()->findChild<QAction*>("actPatternCode")->trigger();
+    QCOMPARE(answer.answered(), 1);
+
+    if (!geometric) {
+        QVERIFY(!main->Timer1.isActive());
+        QCOMPARE(main->slides().history().size(), std::size_t(2));
+        QCOMPARE(canvasImage(main->picOutput), pictureOf(code));
+        QCOMPARE(main->shownFullCode(), code);
+        QVERIFY(main->Label7->text().startsWith(QStringLiteral("QRV156")));
+        // Play: the show goes on with the live background.
+        main->Command5->click();
+        main->Timer1_Timer();
+        QCOMPARE(main->picOutput->BackColor(), RGB(255, 192, 255));
+    } else {
+        GeometricDesigner* shownIn = designer();
+        QVERIFY(shownIn);
+        QVERIFY(shownIn->isVisible());
+        QVERIFY(!shownIn->Timer1->isActive());
+        QVERIFY(!shownIn->Check2->isChecked());
+        QCOMPARE(canvasImage(shownIn->Picture1), pictureOf(code));
+        QCOMPARE(shownIn->slides().history().size(), std::size_t(1));
+        QVERIFY(shownIn->Label3->text().startsWith(QStringLiteral("QRV40600")));
+        QVERIFY(main->Timer1.isActive()); // the other window's show goes on
+    }
+}
+
+void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide_data()
+{
+    SlideRecipe recipe;
+    QString damaged = PatternCode::encode(recipe);
+    damaged[5] = damaged[5] == u'A' ? u'B' : u'A';
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<PatternCode::Problem>("problem");
+    QTest::newRow("no code") << QStringLiteral("QRV9051111") << PatternCode::Problem::NotACode;
+    QTest::newRow("damaged") << damaged << PatternCode::Problem::Damaged;
+}
+
+void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
+{
+    QFETCH(QString, text);
+    QFETCH(PatternCode::Problem, problem);
+    MainWindow* main = mainWindow();
+    main->Timer1_Timer();
+    const QImage before = canvasImage(main->picOutput);
+    QString message;
+    bool stayedOpen = false;
+    ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
+        ModalDialog<QMessageBox> box([&](QMessageBox* b) {
+            message = b->text();
+            b->accept();
+        });
+        enterCode(dialog, text);
+        stayedOpen = dialog->isVisible();
+        dialog->cmdCancel->click();
+    });
+    PatternService::instance().askForCode(main, main->shownFullCode());
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(message, PatternCode::problemText(problem));
+    QVERIFY(stayedOpen);
+    QCOMPARE(canvasImage(main->picOutput), before);
+    QCOMPARE(main->slides().history().size(), std::size_t(1));
+}
+
+void TestFullCodeWindows::gradientBackgroundComesBackFromTheCode()
+{
+    MainWindow* main = mainWindow();
+    main->Command1->click();
+    auto* picker = qobject_cast<GradientPicker*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
+    QVERIFY(picker);
+    const QImage preview = picker->findChild<PictureBox*>("picDraw")->Image();
+    picker->findChild<QToolButton*>("Command1")->click();
+    // The background the canvas got is the preview, pixel for pixel.
+    QCOMPARE(main->picOutput->Picture().convertToFormat(QImage::Format_RGB32), preview.convertToFormat(QImage::Format_RGB32));
+    main->Timer1_Timer();
+    const QString code = main->shownFullCode();
+    const auto recipe = PatternCode::decode(code).recipe;
+    QVERIFY(recipe && recipe->gradient);
+    QCOMPARE(recipe->gradient->angle, 315.0f);
+    QVERIFY(code.size() <= 64);
+    QCOMPARE(pictureOf(code), canvasImage(main->picOutput));
+}
+
+void TestFullCodeWindows::savedFilesOpenAgain_data()
+{
+    QTest::addColumn<bool>("geometric");
+    QTest::addColumn<QString>("action");
+    for (bool geometric : {false, true}) {
+        const char* window = geometric ? "geometric" : "curves";
+        QTest::addRow("%s, PNG", window) << geometric << QStringLiteral("actSavePng");
+        QTest::addRow("%s, PNG 4x", window) << geometric << QStringLiteral("actSavePng4x");
+        QTest::addRow("%s, SVG", window) << geometric << QStringLiteral("actSaveSvg");
+    }
+}
+
+void TestFullCodeWindows::savedFilesOpenAgain()
+{
+    QFETCH(bool, geometric);
+    QFETCH(QString, action);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(action.endsWith(QStringLiteral("Svg")) ? "pattern.svg" : "pattern.png");
+    PictureBox* canvas = mainWindow()->picOutput;
+    std::function<void()> tick = [] { mainWindow()->Timer1_Timer(); };
+    if (geometric) {
+        mainWindow()->Command2->click();
+        designer()->Timer1->stop();
+        canvas = designer()->Picture1;
+        tick = [] { designer()->Timer1_Timer(); };
+    }
+    tick();
+    tick();
+    const QImage saved = canvasImage(canvas);
+    CanvasMenu* menu = menuOf(canvas);
+    menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
+    menu->openAt(QPoint(10, 10));
+    menu->menu()->close();
+    menu->menu()->findChild<QAction*>(action)->trigger();
+    QVERIFY(QFileInfo::exists(path));
+
+    tick();
+    QVERIFY(canvasImage(canvas) != saved);
+    QVERIFY(PatternService::instance().openFile(mainWindow(), path));
+    QCOMPARE(canvasImage(canvas), saved);
+}
+
+void TestFullCodeWindows::droppedFileShowsItsSlide()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("dropped.png"));
+    MainWindow* main = mainWindow();
+    main->Timer1_Timer();
+    const QImage saved = canvasImage(main->picOutput);
+    CanvasMenu* menu = menuOf(main->picOutput);
+    menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
+    menu->openAt(QPoint(10, 10));
+    menu->menu()->close();
+    menu->saveShownPattern(ExportKind::Png);
+    main->Timer1_Timer();
+
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main->picOutput, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main->picOutput, &drop);
+    QVERIFY(drop.isAccepted());
+    QTRY_COMPARE_WITH_TIMEOUT(canvasImage(main->picOutput), saved, 5000);
+    QVERIFY(!main->Timer1.isActive());
+
+    // Text dragged in is not a file: refused.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(main->picOutput, &refused);
+    QVERIFY(!refused.isAccepted());
+}
+
+void TestFullCodeWindows::unusableFilesAreExplained()
+{
+    QTemporaryDir folder;
+    QFile text(folder.filePath(QStringLiteral("notes.png")));
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write("just some notes, not a picture\n");
+    text.close();
+    MainWindow* main = mainWindow();
+    main->Timer1_Timer();
+    const QImage before = canvasImage(main->picOutput);
+    QString message;
+    ModalDialog<QMessageBox> box([&](QMessageBox* b) {
+        message = b->text();
+        b->accept();
+    });
+    QVERIFY(!PatternService::instance().openFile(main, text.fileName()));
+    QCOMPARE(box.answered(), 1);
+    QVERIFY(message.contains(text.fileName()));
+    QCOMPARE(canvasImage(main->picOutput), before);
+}
+
+void TestFullCodeWindows::commandLineShowsCodeOrFile()
+{
+    SlideRecipe recipe;
+    recipe.randomState = 31337;
+    recipe.width = 3;
+    recipe.divisor = 0.5;
+    recipe.backColour = RGB(20, 20, 20);
+    const QString code = PatternCode::encode(recipe);
+    const StartRequest request = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("--code"), code});
+    QCOMPARE(request.code, code);
+    showStartRequest(request);
+    QCOMPARE(canvasImage(mainWindow()->picOutput), pictureOf(code));
+    QVERIFY(!mainWindow()->Timer1.isActive());
+
+    const StartRequest file = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("/tmp/a.png")});
+    QCOMPARE(file.file, QStringLiteral("/tmp/a.png"));
+    QVERIFY(file.code.isEmpty());
+}
+
+QTEST_MAIN(TestFullCodeWindows)
+#include "tst_fullcodewindows.moc"
