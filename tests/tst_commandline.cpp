@@ -18,6 +18,18 @@ const QString mainCaption = QStringLiteral("澄岚数学图案自动设计器");
 // The band of the canvas that no label or logo covers.
 const QRect clearBand(0, 40, 800, 560);
 
+// Colours only: a screenshot carries a colour space and a fourth byte that a rendered image has not.
+bool sameColours(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((a.pixel(x, y) & 0xFFFFFFu) != (b.pixel(x, y) & 0xFFFFFFu))
+                return false;
+    return true;
+}
+
 } // namespace
 
 class TestCommandLine : public QObject
@@ -53,7 +65,7 @@ void TestCommandLine::startsWithTheSlideShownAndPaused()
     const QString code = PatternCode::encode(recipe);
     QString shortCode;
     const auto picture = slidePicture(recipe, &shortCode);
-    const QImage expected = picture->render(1.0).convertToFormat(QImage::Format_RGB32).copy(clearBand);
+    const QImage expected = picture->render(1.0).copy(clearBand);
 
     QTemporaryDir folder;
     QStringList arguments{QStringLiteral("--code"), code.toLower()};
@@ -71,11 +83,16 @@ void TestCommandLine::startsWithTheSlideShownAndPaused()
 
     QImage band;
     const bool shown = xvfb::pollUntil(
-        [&] { return (band = session.screenshot().copy(clearBand.translated(place.topLeft()))) == expected; }, 15000);
+        [&] { return sameColours(band = session.screenshot().copy(clearBand.translated(place.topLeft())), expected); }, 15000);
+    if (!shown && !qEnvironmentVariableIsEmpty("DESIGNER_DEBUG_DIR")) {
+        band.save(qEnvironmentVariable("DESIGNER_DEBUG_DIR") + QStringLiteral("/band.png"));
+        expected.save(qEnvironmentVariable("DESIGNER_DEBUG_DIR") + QStringLiteral("/expected.png"));
+        session.screenshot().save(qEnvironmentVariable("DESIGNER_DEBUG_DIR") + QStringLiteral("/screen.png"));
+    }
     QVERIFY2(shown, "the canvas never showed the slide of the code");
     // Paused: well past a slide's three seconds it is still there.
     QTest::qWait(4000);
-    QCOMPARE(session.screenshot().copy(clearBand.translated(place.topLeft())), expected);
+    QVERIFY(sameColours(session.screenshot().copy(clearBand.translated(place.topLeft())), expected));
     QVERIFY(session.programRunning());
 }
 

@@ -10,6 +10,8 @@
 #include "app/ProgramWindows.h"
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/PatternCodeDialog.h"
+#include "app/favourites/FavouriteStore.h"
+#include "app/favourites/FavouritesGallery.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
 #include "app/picker/GradientPicker.h"
@@ -27,6 +29,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -88,9 +91,21 @@ private slots:
     void droppedFileShowsItsSlide();
     void unusableFilesAreExplained();
     void commandLineShowsCodeOrFile();
+    void favouriteIsKeptAndShownAgain();
+    void favouritesShowStopsWhenPlayIsPressed();
+    void favouritesUnavailableLeaveTheShowsRunning();
+
+private:
+    QTemporaryDir m_home;
 };
 
-void TestFullCodeWindows::initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+void TestFullCodeWindows::initTestCase()
+{
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Favourites and thumbnails go to folders of the test's own.
+    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CACHE_HOME", m_home.filePath(QStringLiteral("cache")).toUtf8());
+}
 
 void TestFullCodeWindows::init()
 {
@@ -419,6 +434,133 @@ void TestFullCodeWindows::commandLineShowsCodeOrFile()
     const StartRequest file = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("/tmp/a.png")});
     QCOMPARE(file.file, QStringLiteral("/tmp/a.png"));
     QVERIFY(file.code.isEmpty());
+}
+
+namespace {
+
+FavouritesGallery* openGallery(PictureBox* canvas)
+{
+    menuOf(canvas)->openAt(QPoint(10, 10));
+    menuOf(canvas)->menu()->close();
+    menuOf(canvas)->menu()->findChild<QAction*>("actShowFavourites")->trigger();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* gallery = qobject_cast<FavouritesGallery*>(widget); gallery && gallery->isVisible())
+            return gallery;
+    }
+    return nullptr;
+}
+
+void keepShownSlide(PictureBox* canvas)
+{
+    menuOf(canvas)->openAt(QPoint(10, 10));
+    menuOf(canvas)->menu()->close();
+    menuOf(canvas)->menu()->findChild<QAction*>("actAddFavourite")->trigger();
+}
+
+} // namespace
+
+void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
+{
+    QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
+    MainWindow* main = mainWindow();
+    main->Timer1_Timer();
+    const QString curveCode = main->shownFullCode();
+    const QImage curvePicture = canvasImage(main->picOutput);
+    keepShownSlide(main->picOutput);
+    main->Command2->click();
+    designer()->Timer1->stop();
+    designer()->Timer1_Timer();
+    const QString geometricCode = designer()->shownFullCode();
+    keepShownSlide(designer()->Picture1);
+
+    // Kept in the database of the data folder, newest first, with the window each belongs to.
+    {
+        FavouriteStore store;
+        const QList<Favourite> kept = store.all();
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept[0].code, geometricCode);
+        QCOMPARE(kept[0].window, QStringLiteral("geometric"));
+        QCOMPARE(kept[1].code, curveCode);
+        QCOMPARE(kept[1].window, QStringLiteral("curves"));
+    }
+
+    // After a restart of the favourites (as after a restart of the program) the gallery lists
+    // them, and "显示" brings the curve slide back in the main window, paused.
+    PatternService::instance().reset();
+    main->Command5->click();
+    main->Timer1_Timer();
+    FavouritesGallery* gallery = openGallery(main->picOutput);
+    QVERIFY(gallery);
+    QCOMPARE(gallery->windowTitle(), QStringLiteral("澄岚图案收藏夹"));
+    auto* list = gallery->findChild<QListView*>(QStringLiteral("lstFavourites"));
+    QCOMPARE(list->model()->rowCount(), 2);
+    list->setCurrentIndex(list->model()->index(1, 0));
+    gallery->findChild<QAction*>(QStringLiteral("actShowFavourite"))->trigger();
+    QCOMPARE(canvasImage(main->picOutput), curvePicture);
+    QVERIFY(!main->Timer1.isActive());
+    QCOMPARE(main->shownFullCode(), curveCode);
+
+    // Keeping one more while the gallery is open shows it there at once.
+    main->Timer1_Timer();
+    keepShownSlide(main->picOutput);
+    QCOMPARE(list->model()->rowCount(), 3);
+}
+
+void TestFullCodeWindows::favouritesShowStopsWhenPlayIsPressed()
+{
+    QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
+    MainWindow* main = mainWindow();
+    QStringList codes;
+    for (int i = 0; i < 3; ++i) {
+        main->Timer1_Timer();
+        codes.prepend(main->shownFullCode());
+        keepShownSlide(main->picOutput);
+    }
+    main->Timer1_Timer();
+    FavouritesGallery* gallery = openGallery(main->picOutput);
+    QVERIFY(gallery);
+    auto* timer = gallery->findChild<QTimer*>(QStringLiteral("favouritesShowTimer"));
+    gallery->findChild<QAbstractButton*>(QStringLiteral("cmdFavouritesShow"))->click();
+    QVERIFY(gallery->isShowing());
+    QCOMPARE(timer->interval(), 3000);
+    QCOMPARE(main->shownFullCode(), codes[0]);
+    QVERIFY(!main->Timer1.isActive());
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    QCOMPARE(main->shownFullCode(), codes[1]);
+    QCOMPARE(pictureOf(codes[1]), canvasImage(main->picOutput));
+
+    main->Command5->click();
+    QVERIFY(!gallery->isShowing());
+    QVERIFY(main->Timer1.isActive());
+}
+
+void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
+{
+    // The data folder lies under a file: nothing can be written there.
+    QFile blocker(m_home.filePath(QStringLiteral("blocked")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", (blocker.fileName() + QStringLiteral("/data")).toUtf8());
+    MainWindow* main = mainWindow();
+    main->Timer1.start();
+    main->Timer1_Timer();
+    QString message;
+    {
+        ModalDialog<QMessageBox> box([&](QMessageBox* b) {
+            message = b->text();
+            b->accept();
+        });
+        keepShownSlide(main->picOutput);
+        QCOMPARE(box.answered(), 1);
+    }
+    qputenv("XDG_DATA_HOME", dataHome);
+    QVERIFY(!message.isEmpty());
+    QVERIFY(!PatternService::instance().favourites().isAvailable());
+    QVERIFY(main->Timer1.isActive());
+    const std::size_t slides = main->slides().history().size();
+    main->Timer1_Timer();
+    QCOMPARE(main->slides().history().size(), slides + 1);
 }
 
 QTEST_MAIN(TestFullCodeWindows)

@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QThread>
 
 #include <array>
 
@@ -9,7 +10,10 @@ namespace {
 
 std::uint32_t fromPalette(QPalette::ColorRole role, std::uint32_t fallback)
 {
-    if (!qGuiApp)
+    // The palette belongs to a GUI application's own thread; anywhere else (a plain core
+    // application, a thread drawing thumbnails) the classic colour stands in.
+    const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
         return fallback;
     return Colour::fromQColor(QGuiApplication::palette().color(QPalette::Active, role)).value();
 }

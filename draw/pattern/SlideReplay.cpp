@@ -64,18 +64,23 @@ std::optional<std::optional<GradientRecipe>> gradientOf(const SlideBackground& b
     return std::optional<GradientRecipe>();
 }
 
+// The recipe's background on the canvas. Each change clears the canvas, so only what differs is
+// set: the slide clears it once more anyway.
 void putBackground(const SlideRecipe& recipe, Surface& canvas)
 {
+    const auto* shown = dynamic_cast<const GradientPicture*>(canvas.pictureSource().get());
     if (recipe.gradient) {
-        auto source = std::make_shared<GradientPicture>(*recipe.gradient);
-        const qreal ratio = canvas.devicePixelRatio();
-        QImage picture = source->render(ratio);
-        picture.setDevicePixelRatio(ratio);
-        canvas.setPicture(picture, std::move(source));
-    } else {
+        if (!shown || shown->recipe() != *recipe.gradient) {
+            auto source = std::make_shared<GradientPicture>(*recipe.gradient);
+            const qreal ratio = canvas.devicePixelRatio();
+            QImage picture = source->render(ratio);
+            picture.setDevicePixelRatio(ratio);
+            canvas.setPicture(picture, std::move(source));
+        }
+    } else if (!canvas.Picture().isNull()) {
         canvas.setPicture(QImage());
     }
-    if (recipe.window == PatternWindow::Curves)
+    if (recipe.window == PatternWindow::Curves && canvas.BackColor() != recipe.backColour)
         canvas.setBackColor(recipe.backColour);
 }
 
@@ -90,10 +95,17 @@ QString categoryText(const std::optional<double>& divisor)
 {
     if (!divisor)
         return QString();
-    for (const char16_t* text : curveCategoryTexts) {
-        const QString known = QString::fromUtf16(text);
-        if (std::bit_cast<std::uint64_t>(*textToNumber(known)) == std::bit_cast<std::uint64_t>(*divisor))
-            return known;
+    static const auto known = [] {
+        std::array<std::pair<std::uint64_t, QString>, curveCategoryTexts.size()> table;
+        for (std::size_t index = 0; index < table.size(); ++index) {
+            const QString text = QString::fromUtf16(curveCategoryTexts[index]);
+            table[index] = {std::bit_cast<std::uint64_t>(*textToNumber(text)), text};
+        }
+        return table;
+    }();
+    for (const auto& [bits, text] : known) {
+        if (bits == std::bit_cast<std::uint64_t>(*divisor))
+            return text;
     }
     // The shortest form reads back as exactly the same double.
     char buffer[64];
