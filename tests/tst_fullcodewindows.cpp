@@ -60,11 +60,14 @@ QImage pictureOf(const QString& code)
 
 QImage canvasImage(PictureBox* canvas) { return canvas->Image().convertToFormat(QImage::Format_RGB32); }
 
-// Enters the text in the code dialog and presses "确定".
-void enterCode(PatternCodeDialog* dialog, const QString& text)
+// Enters the text in the code dialog and presses "确定", or Enter in the box.
+void enterCode(PatternCodeDialog* dialog, const QString& text, bool byEnterKey = false)
 {
     dialog->txtEnteredCode->setPlainText(text);
-    dialog->cmdOk->click();
+    if (byEnterKey)
+        QTest::keyClick(dialog->txtEnteredCode, Qt::Key_Return);
+    else
+        dialog->cmdOk->click();
 }
 
 } // namespace
@@ -235,7 +238,7 @@ void TestFullCodeWindows::codeDialogShowsTheSlidePausedInItsWindow()
         QVERIFY(dialog->txtShownCode->isReadOnly());
         dialog->cmdCopyCode->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), shown);
-        enterCode(dialog, QStringLiteral("朋友发来的：\n%1\n。").arg(code.toLower()));
+        enterCode(dialog, QStringLiteral("朋友发来的：\n%1\n。").arg(code.toLower()), geometric);
     });
     menuOf(main->picOutput)->openAt(QPoint(10, 10));
     menuOf(main->picOutput)->menu()->close();

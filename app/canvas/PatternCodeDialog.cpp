@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -33,6 +34,7 @@ PatternCodeDialog::PatternCodeDialog(const QString& shownCode, QWidget* owner) :
     txtEnteredCode = new QPlainTextEdit(this);
     txtEnteredCode->setObjectName(QStringLiteral("txtEnteredCode"));
     txtEnteredCode->setTabChangesFocus(true);
+    txtEnteredCode->installEventFilter(this);
     txtEnteredCode->setFixedHeight(txtEnteredCode->fontMetrics().lineSpacing() * 4);
 
     cmdOk = new QPushButton(QStringLiteral("确定"), this);
@@ -58,6 +60,19 @@ PatternCodeDialog::PatternCodeDialog(const QString& shownCode, QWidget* owner) :
     layout->addWidget(txtEnteredCode);
     layout->addLayout(buttons);
     txtEnteredCode->setFocus();
+}
+
+bool PatternCodeDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter in the code box is "确定", as in a one-line box; Shift+Enter still breaks the line.
+    if (watched == txtEnteredCode && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ShiftModifier)) {
+            acceptEnteredCode();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void PatternCodeDialog::acceptEnteredCode()

@@ -32,6 +32,9 @@ public:
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void acceptEnteredCode();
 
