@@ -5,6 +5,7 @@
 
 #include "PixelCount.h"
 
+#include "app/registry/WindowRegistry.h"
 #include "draw/base/Twips.h"
 #include "draw/curves/CurvePlotter.h"
 
@@ -18,6 +19,22 @@
 namespace integration {
 
 inline void processDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+// Closes and deletes every window the program opened and empties the registry, as between two
+// runs of the program.
+inline void closeProgramWindows()
+{
+    processDeferredDeletes();
+    WindowRegistry& registry = WindowRegistry::instance();
+    for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
+        if (QWidget* window = registry.existing(id)) {
+            window->close();
+            delete window;
+        }
+    }
+    processDeferredDeletes();
+    registry.clear();
+}
 
 // Where the main window puts the geometric designer, 1167 and 609 pixels wide: its left edge
 // 17505 - 9135 - 50 = 8320 twips (555 pixels) from the screen's, its top 1500 twips (100 pixels).

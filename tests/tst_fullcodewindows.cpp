@@ -121,16 +121,7 @@ void TestFullCodeWindows::init()
 
 void TestFullCodeWindows::cleanup()
 {
-    processDeferredDeletes();
-    WindowRegistry& registry = WindowRegistry::instance();
-    for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
-        if (QWidget* window = registry.existing(id)) {
-            window->close();
-            delete window;
-        }
-    }
-    processDeferredDeletes();
-    registry.clear();
+    integration::closeProgramWindows();
     PatternService::instance().reset();
 }
 

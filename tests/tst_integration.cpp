@@ -104,16 +104,7 @@ void TestIntegration::init()
 void TestIntegration::cleanup()
 {
     const int liveBeforeTeardown = liveGdiObjectCount();
-    processDeferredDeletes();
-    WindowRegistry& registry = WindowRegistry::instance();
-    for (WindowId id : {WindowId::GradientPicker, WindowId::Geometric, WindowId::Main}) {
-        if (QWidget* window = registry.existing(id)) {
-            window->close();
-            delete window;
-        }
-    }
-    processDeferredDeletes();
-    registry.clear();
+    integration::closeProgramWindows();
     RandomSource::reset();
     // Pens, brushes and regions live for one drawing step only, never as long as a window.
     QCOMPARE(liveBeforeTeardown - m_gdiAtStart, 0);
