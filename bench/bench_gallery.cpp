@@ -3,9 +3,11 @@
 // thumbnail is asked for. "ratio" is the 1,000's time over the 10's; the target is at most 3,
 // which holds only while opening reads no thumbnail it does not show.
 
+#include "app/PatternService.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
 #include "app/favourites/ThumbnailCache.h"
+#include "draw/pattern/PatternCode.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,9 +33,16 @@ struct PrefilledStore
         store = std::make_unique<FavouriteStore>(folder.path());
         QList<Favourite> rows;
         const QDateTime start(QDate(2026, 12, 11), QTime(8, 30, 5));
-        for (int n = 1; n <= count; ++n)
-            rows.append({n, QStringLiteral("TN1BENCH%1").arg(n), QStringLiteral("收藏 %1").arg(n), start.addSecs(n),
+        for (int n = 1; n <= count; ++n) {
+            SlideRecipe recipe;
+            recipe.window = n % 2 ? PatternWindow::Geometric : PatternWindow::Curves;
+            recipe.randomState = std::uint32_t(n) * 2654435761u | 1u;
+            recipe.width = 1 + n % 12;
+            recipe.divisor = 90.0;
+            recipe.backColour = RGB(255, 192, 255);
+            rows.append({n, PatternCode::encode(recipe), QStringLiteral("收藏 %1").arg(n), start.addSecs(n),
                          n % 2 ? QStringLiteral("geometric") : QStringLiteral("curves")});
+        }
         store->restore(rows);
     }
 };
@@ -45,11 +54,9 @@ double openSeconds(FavouriteStore& store)
     QDir(ThumbnailCache::defaultFolder()).removeRecursively();
     auto asked = std::make_shared<std::atomic<bool>>(false);
     GalleryServices services;
-    services.drawThumbnail = [asked](const QString&, QSize size) {
+    services.drawThumbnail = [asked](const QString& code, QSize size) {
         asked->store(true);
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::darkCyan);
-        return image;
+        return patternThumbnail(code, size);
     };
     services.show = [](const QString&) {};
     services.exportPng = [](QWidget*, const QString&) {};
