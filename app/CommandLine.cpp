@@ -15,11 +15,11 @@ StartRequest parseCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setApplicationDescription(applicationTitle());
     parser.addHelpOption();
-    const QCommandLineOption code(QStringLiteral("code"), QStringLiteral("Start with the slide of this pattern code shown, paused."),
+    const QCommandLineOption code(QStringLiteral("code"), QStringLiteral("启动时显示这个图案代码的图案，放映暂停。"),
                                   QStringLiteral("CODE"));
     parser.addOption(code);
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A PNG or SVG pattern file to show, paused."),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("启动时显示这个图案文件（本程序保存的 PNG 或 SVG）的图案，放映暂停。"),
+                                 QStringLiteral("[文件]"));
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "pattern-designer: %s\n\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
         std::exit(2);
@@ -31,7 +31,7 @@ StartRequest parseCommandLine(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         request.file = parser.positionalArguments().constFirst();
     if (parser.positionalArguments().size() > 1 || (!request.code.isEmpty() && !request.file.isEmpty())) {
-        std::fprintf(stderr, "pattern-designer: give one pattern code or one file\n\n%s", qPrintable(parser.helpText()));
+        std::fprintf(stderr, "pattern-designer: 只能给一个图案代码或一个文件\n\n%s", qPrintable(parser.helpText()));
         std::exit(2);
     }
     return request;

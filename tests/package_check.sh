@@ -44,6 +44,11 @@ if command -v appstreamcli >/dev/null; then
 else
   echo "note: appstreamcli not installed, metainfo not validated"
 fi
+# The packaged program starts with the libraries its dependencies bring (libspng, Qt SQL) and
+# knows its command line.
+QT_QPA_PLATFORM=offscreen "$out/root/usr/bin/pattern-designer" --help >"$out/help.txt" 2>&1 ||
+  fail "the packaged program does not start: $(head -c 300 "$out/help.txt")"
+grep -q -- '--code' "$out/help.txt" || fail "the packaged program's --help lacks --code"
 # The metainfo launches the desktop entry that is in the package.
 grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$out/root/usr/share/metainfo/$app.metainfo.xml" ||
   fail "metainfo does not launch $app.desktop"
