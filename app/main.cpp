@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/PatternService.h"
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
 
@@ -51,6 +52,8 @@ int main(int argc, char* argv[])
     setUpApplication(app);
     const StartRequest request = parseCommandLine(QApplication::arguments());
     startProgram();
+    // The favourites' database connection and gallery go while the application still exists.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { PatternService::instance().reset(); });
     showStartRequest(request);
     return app.exec();
 }
