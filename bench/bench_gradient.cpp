@@ -1,6 +1,8 @@
 #include "ThreadTime.h"
 
 #include "draw/gradient/GradientRenderer.h"
+#include "draw/raster/LineWalk.h"
+#include "draw/raster/PixelBuffer.h"
 #include "draw/surface/Surface.h"
 
 #include <QApplication>
@@ -46,6 +48,44 @@ void BM_GradientVsQPainter(benchmark::State& state)
     state.counters["speedup"] = baseline / ours;
 }
 
+// An 800 x 800 gradient drawn at four times its size: the dithered ramp against the sweep of the
+// same area's lines at that size, one colour per line (what it did before, and banded). "ratio"
+// is the dither's time over the sweep's; the target is at most 1.5.
+void BM_DitheredGradientVsSweep(benchmark::State& state)
+{
+    constexpr int size = 800;
+    constexpr double scale = 4.0;
+    constexpr int device = 3200;
+    GradientRenderer gradient;
+    gradient.setColor1(RGB(0x14, 0x18, 0x24));
+    gradient.setColor2(RGB(0x2C, 0x34, 0x48));
+    gradient.setAngle(float(state.range(0)));
+    Surface canvas{QSize(size, size), scale};
+    QImage image(device, device, QImage::Format_RGB32);
+    const PixelBuffer buffer = PixelBuffer::of(image);
+    double ours = 0, baseline = 0;
+    for (auto _ : state) {
+        const double t = threadSecondsOf([&] {
+            gradient.Draw(canvas);
+            benchmark::DoNotOptimize(canvas.Image().constBits());
+        });
+        baseline += threadSecondsOf([&] {
+            std::vector<PixelPoint> lines;
+            std::vector<Colour> colours;
+            gradient.sweepPlan(device, device, lines, colours);
+            for (size_t i = 0; i + 1 < lines.size(); i += 2)
+                walkLine(buffer, lines[i].x, lines[i].y, lines[i + 1].x, lines[i + 1].y, colours[i / 2].toQRgb(),
+                         EndPixel::Excluded);
+            benchmark::DoNotOptimize(image.constBits());
+        });
+        ours += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["sweep_ms"] = 1000 * baseline / double(state.iterations());
+    state.counters["ratio"] = ours / baseline;
+}
+
 } // namespace
 
+BENCHMARK(BM_DitheredGradientVsSweep)->Arg(0)->Arg(30)->Arg(315)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GradientVsQPainter)->Arg(0)->Arg(315)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -1,11 +1,14 @@
 #include "draw/gradient/GradientSweep.h"
 
+#include "draw/gradient/BlueNoise.h"
 #include "draw/raster/LineWalk.h"
 #include "draw/surface/RasterPainter.h"
 
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 GradientSweep::GradientSweep(const GradientRenderer& gradient, QSize area, std::vector<PixelPoint> lines,
                              std::vector<Colour> colours)
@@ -30,16 +33,81 @@ void GradientSweep::paint(const PixelBuffer& buffer, double scale) const
         paintLines(buffer, m_lines, m_colours);
         return;
     }
-    // The area's device pixels, rounded up as the image holding them is: the sweep must reach
-    // the last row and column, or a surface that trusts it to cover everything shows a gap.
-    const QSize device = deviceSizeOf(m_area, scale);
-    const int W = device.width();
-    const int H = device.height();
-    std::vector<PixelPoint> lines;
-    std::vector<Colour> colours;
-    // An area that failed to plan stays as it was, as the first paint would have.
-    if (m_gradient.sweepPlan(W, H, lines, colours) == ErrorCode::None)
-        paintLines(buffer, lines, colours);
+    // The area's device pixels, rounded up as the image holding them is: the ramp must reach the
+    // last row and column, or a surface that trusts it to cover everything shows a gap.
+    paintDithered(buffer, deviceSizeOf(m_area, scale), m_gradient);
+}
+
+namespace {
+
+// A fixed pseudo-random offset into the dither table for the tile (x, y): 6 bits of row, 6 of
+// column.
+std::uint32_t tileOffset(int x, int y)
+{
+    std::uint32_t h = std::uint32_t(x) * 0x9E3779B1u ^ std::uint32_t(y) * 0x85EBCA77u;
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    h ^= h >> 12;
+    return h & 0xFFFu;
+}
+
+} // namespace
+
+// Larger than its own size, the sweep's few dozen colour steps would spread into wide bands.
+// Instead each device pixel gets its place along the gradient's direction, from the trailing
+// corner of the area (Color1) to the leading one (Color2), and the colour there, in fractions of
+// a step, is rounded up or down by the blue-noise table: every pixel within one step of the exact
+// colour, the mean along the gradient exact, and the same pixels on every render.
+void GradientSweep::paintDithered(const PixelBuffer& buffer, QSize area, const GradientRenderer& gradient)
+{
+    const double radians = double(gradient.Angle()) * 0.017453292519943278;
+    const double ux = std::cos(radians);
+    const double uy = -std::sin(radians); // y grows downwards
+    const int W = area.width();
+    const int H = area.height();
+    const double corners[] = {0.0, W * ux, H * uy, W * ux + H * uy};
+    const double low = *std::min_element(std::begin(corners), std::end(corners));
+    const double high = *std::max_element(std::begin(corners), std::end(corners));
+    if (!(high > low))
+        return;
+    // Fixed point with 32 fraction bits: the share of the way from Color1 to Color2 at a pixel's
+    // centre, one step along a row at a time.
+    constexpr double one = 4294967296.0;
+    const double perUnit = one / (high - low);
+    const auto shareStep = std::int64_t(std::llround(ux * perUnit));
+
+    const QRgb from = gradient.Color1().toQRgb();
+    const QRgb to = gradient.Color2().toQRgb();
+    const std::int64_t base[3] = {std::int64_t(qRed(from)) << 32, std::int64_t(qGreen(from)) << 32,
+                                  std::int64_t(qBlue(from)) << 32};
+    const std::int64_t span[3] = {qRed(to) - qRed(from), qGreen(to) - qGreen(from), qBlue(to) - qBlue(from)};
+    const auto& ranks = BlueNoise::ranks();
+
+    constexpr int side = BlueNoise::side;
+    const int width = std::min(buffer.width, W);
+    const int height = std::min(buffer.height, H);
+    for (int y = 0; y < height; ++y) {
+        QRgb* pixel = buffer.row(y);
+        std::int64_t share = std::llround((0.5 * ux + (y + 0.5) * uy - low) * perUnit);
+        for (int tileX = 0; tileX * side < width; ++tileX) {
+            // Each 64 x 64 tile reads the table from its own fixed offset: a line along a
+            // rational direction (a row, a column, a diagonal) then meets every threshold about
+            // as often, and its mean colour stays exact.
+            const std::uint32_t offset = tileOffset(tileX, y / side);
+            const std::uint16_t* thresholds = ranks.data() + ((y + int(offset >> 6)) % side) * side;
+            const int column = int(offset & 63);
+            const int end = std::min(width, (tileX + 1) * side);
+            for (int x = tileX * side; x < end; ++x, share += shareStep) {
+                const std::int64_t clamped = std::clamp<std::int64_t>(share, 0, std::int64_t(one));
+                // Half a rank in, so the thresholds are spread evenly over [0, 1).
+                const std::int64_t threshold = (2 * std::int64_t(thresholds[(x + column) % side]) + 1) << 19;
+                const int red = int((base[0] + span[0] * clamped + threshold) >> 32);
+                const int green = int((base[1] + span[1] * clamped + threshold) >> 32);
+                const int blue = int((base[2] + span[2] * clamped + threshold) >> 32);
+                pixel[x] = qRgb(red, green, blue);
+            }
+        }
+    }
 }
 
 void GradientSweep::paintVector(QPainter& painter) const

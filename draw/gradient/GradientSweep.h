@@ -8,8 +8,9 @@
 #include <vector>
 
 // A gradient as a surface records it: the renderer's colours and angle and the logical area.
-// At scale 1 it draws the lines already planned; at any other scale it sweeps the area afresh
-// in device pixels, so the result is never an enlargement.
+// At scale 1 it draws the lines already planned; at any other scale it fills the area's device
+// pixels with a dithered ramp along the same direction, so the result is never an enlargement and
+// shows no bands.
 class GradientSweep : public SweepRecipe
 {
 public:
@@ -23,6 +24,7 @@ public:
 private:
     static void paintLines(const PixelBuffer& buffer, const std::vector<PixelPoint>& lines,
                            const std::vector<Colour>& colours);
+    static void paintDithered(const PixelBuffer& buffer, QSize area, const GradientRenderer& gradient);
 
     GradientRenderer m_gradient;
     QSize m_area;
