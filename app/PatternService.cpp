@@ -47,9 +47,10 @@ void exportCode(QWidget* owner, const QString& code)
     const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, shortCode));
     if (path.isEmpty())
         return;
-    const ExportResult result = savePng(*picture, 1.0, shortCode, path, reading.code);
+    const PictureTarget target = pictureTargetFor(path);
+    const ExportResult result = savePicture(*picture, 1.0, shortCode, target, reading.code);
     if (!result.ok)
-        showSaveFailure(owner, saveFailureMessage(path, result.reason));
+        showSaveFailure(owner, saveFailureMessage(target.path, result.reason));
 }
 
 } // namespace

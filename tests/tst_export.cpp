@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
@@ -151,6 +152,8 @@ private slots:
     void fewColoursGetAColourTable_data();
     void fewColoursGetAColourTable();
     void pngReplacesAnOlderFile();
+    void otherPictureExtensions_data();
+    void otherPictureExtensions();
 
     void svgCarriesCodeAndProgramName();
     void pngGivesBackTheFullCode_data();
@@ -320,6 +323,47 @@ void TestExport::pngCarriesCodeAndProgramName()
     QImageReader reader(path);
     QCOMPARE(reader.text(QStringLiteral("Title")), code);
     QCOMPARE(reader.text(QStringLiteral("Software")), programName);
+}
+
+void TestExport::otherPictureExtensions_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QByteArray>("magic");
+    const QByteArray png("\x89PNG", 4);
+    QTest::newRow("png") << "a.png" << "a.png" << QByteArray("png") << png;
+    QTest::newRow("PNG in capitals") << "a.PNG" << "a.PNG" << QByteArray("png") << png;
+    QTest::newRow("jpg") << "a.jpg" << "a.jpg" << QByteArray("jpeg") << QByteArray("\xFF\xD8\xFF", 3);
+    QTest::newRow("JPEG in capitals") << "a.JPEG" << "a.JPEG" << QByteArray("jpeg") << QByteArray("\xFF\xD8\xFF", 3);
+    QTest::newRow("bmp") << "a.bmp" << "a.bmp" << QByteArray("bmp") << QByteArray("BM");
+    QTest::newRow("unknown extension") << "a.xyz" << "a.xyz.png" << QByteArray("png") << png;
+    QTest::newRow("dots in the name") << "my.pattern" << "my.pattern.png" << QByteArray("png") << png;
+    // WebP only where Qt's plugin for it is installed; a .png is added otherwise.
+    if (QImageWriter::supportedImageFormats().contains("webp"))
+        QTest::newRow("webp") << "a.webp" << "a.webp" << QByteArray("webp") << QByteArray("RIFF");
+    else
+        QTest::newRow("webp without its plugin") << "a.webp" << "a.webp.png" << QByteArray("png") << png;
+}
+
+// A name typed with another picture extension gets that format where Qt can write it (before,
+// a .jpg held PNG data); any other extension gets ".png" added.
+void TestExport::otherPictureExtensions()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    QFETCH(QByteArray, format);
+    QFETCH(QByteArray, magic);
+    QTemporaryDir folder;
+    const PictureTarget target = pictureTargetFor(folder.filePath(typed));
+    QCOMPARE(target.path, folder.filePath(written));
+    QCOMPARE(target.format, format);
+    QVERIFY(savePicture(FakePicture(QSize(120, 80)), 2.0, QStringLiteral("QRV9051111"), target).ok);
+    QFile file(target.path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(magic.size()) == magic);
+    QCOMPARE(QImage(target.path).size(), QSize(240, 160));
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{written});
 }
 
 void TestExport::pngReplacesAnOlderFile()

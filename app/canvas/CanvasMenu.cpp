@@ -19,9 +19,9 @@ ExportResult writePattern(ExportKind kind, const PictureSource& picture, const Q
 {
     switch (kind) {
     case ExportKind::Png:
-        return savePng(picture, 1.0, code, path, fullCode);
+        return savePicture(picture, 1.0, code, pictureTargetFor(path), fullCode);
     case ExportKind::Png4x:
-        return savePng(picture, 4.0, code, path, fullCode);
+        return savePicture(picture, 4.0, code, pictureTargetFor(path), fullCode);
     case ExportKind::Svg:
         break;
     }
@@ -174,7 +174,7 @@ void CanvasMenu::saveShownPattern(ExportKind kind)
         return;
     const ExportResult result = writePattern(kind, *picture, code, fullCode, path);
     if (!result.ok)
-        m_reportError(owner, saveFailureMessage(path, result.reason));
+        m_reportError(owner, saveFailureMessage(kind == ExportKind::Svg ? path : pictureTargetFor(path).path, result.reason));
 }
 
 QString saveFailureMessage(const QString& path, const QString& reason)

@@ -1,6 +1,8 @@
 #include "draw/export/ExportNames.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
 #include <QStandardPaths>
 
 namespace {
@@ -56,4 +58,22 @@ SaveRequest saveRequestFor(ExportKind kind, const QString& code)
     request.suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
     request.nameFilter = svg ? QStringLiteral("SVG 矢量图 (*.svg)") : QStringLiteral("PNG 图片 (*.png)");
     return request;
+}
+
+PictureTarget pictureTargetFor(const QString& chosenPath)
+{
+    const QString suffix = QFileInfo(chosenPath).suffix().toLower();
+    if (suffix == QStringLiteral("png"))
+        return {chosenPath, "png"};
+    static const struct
+    {
+        const char* suffix;
+        const char* format;
+    } others[] = {{"jpg", "jpeg"}, {"jpeg", "jpeg"}, {"bmp", "bmp"}, {"webp", "webp"}};
+    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+    for (const auto& other : others) {
+        if (suffix == QLatin1String(other.suffix) && writable.contains(QByteArray(other.format)))
+            return {chosenPath, other.format};
+    }
+    return {chosenPath + QStringLiteral(".png"), "png"};
 }

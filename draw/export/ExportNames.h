@@ -24,3 +24,13 @@ QString defaultSaveFolder();
 
 // The dialog request for saving the pattern with this code as this kind of file.
 SaveRequest saveRequestFor(ExportKind kind, const QString& code);
+
+// Where a picture chosen as PNG goes, and in which format: a name typed with another picture
+// extension that Qt can write (.jpg, .jpeg, .bmp, .webp where its plugin is installed) keeps it
+// and is written in that format; any other extension gets ".png" added.
+struct PictureTarget
+{
+    QString path;
+    QByteArray format; // "png", "jpeg", "bmp", "webp"
+};
+PictureTarget pictureTargetFor(const QString& chosenPath);

@@ -99,6 +99,20 @@ QByteArray encodePng(const PictureSource& source, qreal scale, const QString& co
     return bytes;
 }
 
+QByteArray encodePicture(const PictureSource& source, qreal scale, const QByteArray& format, const QString& code,
+                         const QString& fullCode)
+{
+    if (format == "png")
+        return encodePng(source, scale, code, fullCode);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    if (!writer.write(patternImage(source, scale, code, fullCode)))
+        return QByteArray();
+    return bytes;
+}
+
 QByteArray encodeSvg(const PictureSource& source, const QString& code, const QString& fullCode)
 {
     QByteArray bytes;
@@ -145,6 +159,12 @@ ExportResult savePng(const PictureSource& source, qreal scale, const QString& co
                      const QString& fullCode)
 {
     return saveEncoded(encodePng(source, scale, code, fullCode), path);
+}
+
+ExportResult savePicture(const PictureSource& source, qreal scale, const QString& code, const PictureTarget& target,
+                         const QString& fullCode)
+{
+    return saveEncoded(encodePicture(source, scale, target.format, code, fullCode), target.path);
 }
 
 ExportResult saveSvg(const PictureSource& source, const QString& code, const QString& path, const QString& fullCode)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "draw/export/ExportNames.h"
 #include "draw/export/WholeFile.h"
 
 #include <QByteArray>
@@ -20,10 +21,16 @@ QImage indexedIfFewColours(const QImage& image);
 // Complete file contents, built in memory so that nothing reaches the disk half-made. A full code,
 // when given, goes where readPatternFileCode finds it again: a PNG text chunk, SVG metadata.
 QByteArray encodePng(const PictureSource& source, qreal scale, const QString& code, const QString& fullCode = {});
+// The picture in another format Qt can write ("jpeg", "bmp", ...); "png" is encodePng.
+QByteArray encodePicture(const PictureSource& source, qreal scale, const QByteArray& format, const QString& code,
+                         const QString& fullCode = {});
 QByteArray encodeSvg(const PictureSource& source, const QString& code, const QString& fullCode = {});
 
 ExportResult savePng(const PictureSource& source, qreal scale, const QString& code, const QString& path,
                      const QString& fullCode = {});
+// Saved where and as the target says (see pictureTargetFor).
+ExportResult savePicture(const PictureSource& source, qreal scale, const QString& code, const PictureTarget& target,
+                         const QString& fullCode = {});
 ExportResult saveSvg(const PictureSource& source, const QString& code, const QString& path,
                      const QString& fullCode = {});
 
