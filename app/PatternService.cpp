@@ -9,6 +9,7 @@
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
 #include "app/registry/WindowRegistry.h"
+#include "app/widgets/Dialogs.h"
 #include "draw/export/PatternExport.h"
 #include "draw/export/PatternFileReader.h"
 #include "draw/pattern/SlideReplay.h"
@@ -16,7 +17,6 @@
 
 #include <QCursor>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QToolTip>
 
@@ -25,13 +25,6 @@ namespace {
 QString windowName(PatternWindow window)
 {
     return window == PatternWindow::Curves ? QStringLiteral("curves") : QStringLiteral("geometric");
-}
-
-void warn(QWidget* owner, const char* objectName, const QString& title, const QString& text)
-{
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, owner);
-    box.setObjectName(QLatin1String(objectName));
-    box.exec();
 }
 
 // Saves the code's picture as PNG, asking for the file as the canvas menu does.
@@ -129,12 +122,12 @@ bool PatternService::openFile(QWidget* owner, const QString& path)
 {
     const PatternFileCode file = readPatternFileCode(path);
     if (file.problem != PatternFileProblem::None) {
-        warn(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"), patternFileProblemText(file.problem, path));
+        showWarningBox(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"), patternFileProblemText(file.problem, path));
         return false;
     }
     const PatternCode::Reading reading = PatternCode::decode(file.code);
     if (!reading.recipe) {
-        warn(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"),
+        showWarningBox(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"),
              QStringLiteral("%1\n文件：%2").arg(PatternCode::problemText(reading.problem), path));
         return false;
     }
@@ -156,7 +149,7 @@ FavouriteStore& PatternService::openedFavourites(QWidget* owner)
     // A damaged database moved aside, or a folder that cannot be written: said once, when the
     // favourites are first used; the shows go on either way.
     if (first && !store.problem().isEmpty())
-        warn(owner, "favouritesProblemBox", QStringLiteral("收藏夹"), store.problem());
+        showWarningBox(owner, "favouritesProblemBox", QStringLiteral("收藏夹"), store.problem());
     return store;
 }
 
@@ -169,11 +162,11 @@ void PatternService::addFavourite(QWidget* owner, const QString& code)
     FavouriteStore& store = openedFavourites(owner);
     if (!store.isAvailable()) {
         if (wasOpen)
-            warn(owner, "favouritesProblemBox", QStringLiteral("收藏图案"), store.problem());
+            showWarningBox(owner, "favouritesProblemBox", QStringLiteral("收藏图案"), store.problem());
         return;
     }
     if (!store.add(reading.code, windowName(reading.recipe->window))) {
-        warn(owner, "favouritesProblemBox", QStringLiteral("收藏图案"),
+        showWarningBox(owner, "favouritesProblemBox", QStringLiteral("收藏图案"),
              store.problem().isEmpty() ? QStringLiteral("图案没有收藏：收藏夹无法写入。") : store.problem());
         return;
     }

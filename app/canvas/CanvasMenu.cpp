@@ -2,6 +2,7 @@
 
 #include "app/canvas/SaveDialog.h"
 #include "app/canvas/SlideNavigator.h"
+#include "app/widgets/Dialogs.h"
 #include "draw/export/PatternExport.h"
 #include "draw/surface/PictureSource.h"
 
@@ -9,7 +10,6 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QMessageBox>
 #include <QWidget>
 
 namespace {
@@ -184,9 +184,7 @@ QString saveFailureMessage(const QString& path, const QString& reason)
 
 void showSaveFailure(QWidget* owner, const QString& message)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("保存图案"), message, QMessageBox::Ok, owner);
-    box.setObjectName(QStringLiteral("saveFailureBox"));
-    box.exec();
+    showWarningBox(owner, "saveFailureBox", QStringLiteral("保存图案"), message);
 }
 
 CanvasMenu* attachCanvasMenu(QWidget* canvas, CanvasMenu::Snapshot snapshot, CanvasMenu::CodeSource code)

@@ -1,12 +1,13 @@
 #include "app/canvas/PatternCodeDialog.h"
 
+#include "app/widgets/Dialogs.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -97,8 +98,5 @@ std::optional<SlideRecipe> PatternCodeDialog::ask(const QString& shownCode, QWid
 
 void showPatternCodeProblem(QWidget* owner, PatternCode::Problem problem)
 {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("图案代码"), PatternCode::problemText(problem), QMessageBox::Ok,
-                    owner);
-    box.setObjectName(QStringLiteral("patternCodeProblemBox"));
-    box.exec();
+    showWarningBox(owner, "patternCodeProblemBox", QStringLiteral("图案代码"), PatternCode::problemText(problem));
 }

@@ -50,8 +50,7 @@ public:
         m_pause();
         rememberLiveBackground();
         m_history.push(draw());
-        m_replayed = SlideBackground::of(m_canvas);
-        m_shownRevision = m_canvas.revision();
+        noteShown();
     }
 
     // The slide on the canvas; none once anything else has been drawn there since.
@@ -89,6 +88,12 @@ private:
         rememberLiveBackground();
         const Slide& slide = m_history.current();
         m_show(slide);
+        noteShown();
+    }
+
+    // The canvas now shows the current slide drawn again: its background is the replayed one.
+    void noteShown()
+    {
         m_replayed = SlideBackground::of(m_canvas);
         m_shownRevision = m_canvas.revision();
     }

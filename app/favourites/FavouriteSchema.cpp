@@ -9,7 +9,6 @@
 #include <QVariant>
 
 #include <array>
-#include <optional>
 
 namespace {
 
@@ -36,14 +35,16 @@ OpenResult failure(const QSqlError& error)
     return {isDamageError(error) ? OpenOutcome::Damaged : OpenOutcome::Failed, error.text(), 0};
 }
 
-std::optional<int> userVersion(QSqlDatabase& db, QSqlError* error)
+// The schema version, Ready when this program knows it; TooNew for a later program's database.
+OpenResult readableVersion(QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        *error = query.lastError();
-        return std::nullopt;
-    }
-    return query.value(0).toInt();
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failure(query.lastError());
+    const int version = query.value(0).toInt();
+    if (version > favouriteSchemaVersion)
+        return {OpenOutcome::TooNew, {}, version};
+    return {OpenOutcome::Ready, {}, version};
 }
 
 OpenResult checkIntegrity(QSqlDatabase& db)
@@ -60,13 +61,10 @@ OpenResult checkIntegrity(QSqlDatabase& db)
 
 OpenResult migrateLocked(QSqlDatabase& db, QSqlQuery& query)
 {
-    QSqlError error;
-    const std::optional<int> version = userVersion(db, &error);
-    if (!version)
-        return failure(error);
-    if (*version > favouriteSchemaVersion)
-        return {OpenOutcome::TooNew, {}, *version};
-    for (int step = *version; step < favouriteSchemaVersion; ++step) {
+    const OpenResult known = readableVersion(db);
+    if (known.outcome != OpenOutcome::Ready)
+        return known;
+    for (int step = known.version; step < favouriteSchemaVersion; ++step) {
         if (!migrationSteps[size_t(step)](query))
             return failure(query.lastError());
     }
@@ -97,12 +95,9 @@ OpenResult migrate(QSqlDatabase& db)
 
 OpenResult inspect(QSqlDatabase& db)
 {
-    QSqlError error;
-    const std::optional<int> version = userVersion(db, &error);
-    if (!version)
-        return failure(error);
-    if (*version > favouriteSchemaVersion)
-        return {OpenOutcome::TooNew, {}, *version};
+    const OpenResult known = readableVersion(db);
+    if (known.outcome != OpenOutcome::Ready)
+        return known;
     return checkIntegrity(db);
 }
 

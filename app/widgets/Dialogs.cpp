@@ -76,6 +76,13 @@ void MsgBox(const QString& text, int style, const QString& title, QWidget* owner
     box.exec();
 }
 
+void showWarningBox(QWidget* owner, const char* objectName, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, owner);
+    box.setObjectName(QLatin1String(objectName));
+    box.exec();
+}
+
 int ChooseColorA(CHOOSECOLOR& request)
 {
     std::optional<QColor> initial;

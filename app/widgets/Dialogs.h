@@ -19,6 +19,9 @@ constexpr int vbExclamation = 48;
 void MsgBox(const QString& text, int style = vbExclamation, const QString& title = QString(),
             QWidget* owner = nullptr);
 
+// A warning box with an OK button owned by owner, named so that tests can find and answer it.
+void showWarningBox(QWidget* owner, const char* objectName, const QString& title, const QString& text);
+
 // The width a message box needs for its whole title to show in a window manager's title bar,
 // beside the frame's icon and buttons.
 int messageBoxTitleWidth(const QString& title);

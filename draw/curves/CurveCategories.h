@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 // The step divisors of the main window's category box: its start text first, then its list in
 // order. The full pattern code names a divisor by its place here when it can.
@@ -23,3 +24,9 @@ inline QStringList curveCategoryList()
         list.append(QString::fromUtf16(curveCategoryTexts[index]));
     return list;
 }
+
+// The place of a divisor among the category texts, matched bit for bit; none for any other.
+std::optional<int> curveCategoryIndex(double divisor);
+
+// The divisor the category text at index reads as.
+double curveCategoryDivisor(int index);

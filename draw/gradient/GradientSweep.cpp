@@ -84,6 +84,8 @@ void GradientSweep::paintDithered(const PixelBuffer& buffer, QSize area, const G
     const auto& ranks = BlueNoise::ranks();
 
     constexpr int side = BlueNoise::side;
+    constexpr int wrap = side - 1; // the side is a power of two
+    static_assert((side & wrap) == 0);
     const int width = std::min(buffer.width, W);
     const int height = std::min(buffer.height, H);
     for (int y = 0; y < height; ++y) {
@@ -94,13 +96,13 @@ void GradientSweep::paintDithered(const PixelBuffer& buffer, QSize area, const G
             // rational direction (a row, a column, a diagonal) then meets every threshold about
             // as often, and its mean colour stays exact.
             const std::uint32_t offset = tileOffset(tileX, y / side);
-            const std::uint16_t* thresholds = ranks.data() + ((y + int(offset >> 6)) % side) * side;
+            const std::uint16_t* thresholds = ranks.data() + ((y + int(offset >> 6)) & wrap) * side;
             const int column = int(offset & 63);
             const int end = std::min(width, (tileX + 1) * side);
             for (int x = tileX * side; x < end; ++x, share += shareStep) {
                 const std::int64_t clamped = std::clamp<std::int64_t>(share, 0, std::int64_t(one));
                 // Half a rank in, so the thresholds are spread evenly over [0, 1).
-                const std::int64_t threshold = (2 * std::int64_t(thresholds[(x + column) % side]) + 1) << 19;
+                const std::int64_t threshold = (2 * std::int64_t(thresholds[(x + column) & wrap]) + 1) << 19;
                 const int red = int((base[0] + span[0] * clamped + threshold) >> 32);
                 const int green = int((base[1] + span[1] * clamped + threshold) >> 32);
                 const int blue = int((base[2] + span[2] * clamped + threshold) >> 32);

@@ -1,10 +1,8 @@
 #include "draw/pattern/PatternCode.h"
 
-#include "draw/base/Numbers.h"
 #include "draw/curves/CurveCategories.h"
 #include "draw/pattern/CodeSymbols.h"
 
-#include <array>
 #include <bit>
 #include <cmath>
 
@@ -19,28 +17,6 @@ constexpr int maxArea = 32767;
 constexpr std::uint32_t rgbMask = 0x00FFFFFFu;
 // A run after the prefix shorter than this is taken for an ordinary word, not a damaged code.
 constexpr qsizetype shortestLookingCode = 10;
-
-// The divisors of the category texts, bit for bit.
-const std::array<std::uint64_t, curveCategoryTexts.size()>& categoryBits()
-{
-    static const auto table = [] {
-        std::array<std::uint64_t, curveCategoryTexts.size()> bits{};
-        for (std::size_t index = 0; index < bits.size(); ++index)
-            bits[index] = std::bit_cast<std::uint64_t>(*textToNumber(QString::fromUtf16(curveCategoryTexts[index])));
-        return bits;
-    }();
-    return table;
-}
-
-std::optional<int> categoryIndex(double divisor)
-{
-    const auto& bits = categoryBits();
-    for (std::size_t index = 0; index < bits.size(); ++index) {
-        if (bits[index] == std::bit_cast<std::uint64_t>(divisor))
-            return int(index);
-    }
-    return std::nullopt;
-}
 
 void putColour(SymbolWriter& writer, Colour colour, bool asHeld)
 {
@@ -77,7 +53,7 @@ void writeBody(SymbolWriter& writer, const SlideRecipe& recipe)
     if (curves) {
         if (!recipe.divisor) {
             writer.put(categoryNoNumber, 5);
-        } else if (const auto index = categoryIndex(*recipe.divisor)) {
+        } else if (const auto index = curveCategoryIndex(*recipe.divisor)) {
             writer.put(std::uint64_t(*index), 5);
         } else {
             writer.put(categoryDouble, 5);
@@ -118,11 +94,11 @@ std::optional<SlideRecipe> readBody(SymbolReader& reader)
         if (category == categoryDouble) {
             const double divisor = std::bit_cast<double>(reader.take(64));
             // An encoder names a category divisor by its place.
-            if (!std::isfinite(divisor) || categoryIndex(divisor))
+            if (!std::isfinite(divisor) || curveCategoryIndex(divisor))
                 return std::nullopt;
             recipe.divisor = divisor;
         } else if (category < int(curveCategoryTexts.size())) {
-            recipe.divisor = std::bit_cast<double>(categoryBits()[size_t(category)]);
+            recipe.divisor = curveCategoryDivisor(category);
         } else if (category != categoryNoNumber) {
             return std::nullopt;
         }

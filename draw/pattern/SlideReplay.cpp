@@ -7,7 +7,6 @@
 #include "draw/surface/Surface.h"
 
 #include <array>
-#include <bit>
 #include <charconv>
 
 namespace {
@@ -64,6 +63,22 @@ std::optional<std::optional<GradientRecipe>> gradientOf(const SlideBackground& b
     return std::optional<GradientRecipe>();
 }
 
+// What both windows' slides share: the window, the random state, the width and the background
+// picture; none when the picture has no recipe.
+std::optional<SlideRecipe> recipeOn(const SlideBackground& background, PatternWindow window, std::uint32_t randomState,
+                                    int width)
+{
+    const auto gradient = gradientOf(background);
+    if (!gradient)
+        return std::nullopt;
+    SlideRecipe recipe;
+    recipe.window = window;
+    recipe.randomState = randomState;
+    recipe.width = width;
+    recipe.gradient = *gradient;
+    return recipe;
+}
+
 // The recipe's background on the canvas. Each change clears the canvas, so only what differs is
 // set: the slide clears it once more anyway.
 void putBackground(const SlideRecipe& recipe, Surface& canvas)
@@ -95,18 +110,8 @@ QString categoryText(const std::optional<double>& divisor)
 {
     if (!divisor)
         return QString();
-    static const auto known = [] {
-        std::array<std::pair<std::uint64_t, QString>, curveCategoryTexts.size()> table;
-        for (std::size_t index = 0; index < table.size(); ++index) {
-            const QString text = QString::fromUtf16(curveCategoryTexts[index]);
-            table[index] = {std::bit_cast<std::uint64_t>(*textToNumber(text)), text};
-        }
-        return table;
-    }();
-    for (const auto& [bits, text] : known) {
-        if (bits == std::bit_cast<std::uint64_t>(*divisor))
-            return text;
-    }
+    if (const auto index = curveCategoryIndex(*divisor))
+        return QString::fromUtf16(curveCategoryTexts[size_t(*index)]);
     // The shortest form reads back as exactly the same double.
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, *divisor);
@@ -115,30 +120,17 @@ QString categoryText(const std::optional<double>& divisor)
 
 std::optional<SlideRecipe> recipeOf(const CurveSlide& slide)
 {
-    const auto gradient = gradientOf(slide.background);
-    if (!gradient)
-        return std::nullopt;
-    SlideRecipe recipe;
-    recipe.window = PatternWindow::Curves;
-    recipe.randomState = slide.randomState;
-    recipe.width = slide.runs[0].diameter;
-    recipe.divisor = slide.runs[0].parameters.divisor;
-    recipe.backColour = slide.background.colour;
-    recipe.gradient = *gradient;
+    auto recipe = recipeOn(slide.background, PatternWindow::Curves, slide.randomState, slide.runs[0].diameter);
+    if (recipe) {
+        recipe->divisor = slide.runs[0].parameters.divisor;
+        recipe->backColour = slide.background.colour;
+    }
     return recipe;
 }
 
 std::optional<SlideRecipe> recipeOf(const GeometricSlide& slide)
 {
-    const auto gradient = gradientOf(slide.background);
-    if (!gradient)
-        return std::nullopt;
-    SlideRecipe recipe;
-    recipe.window = PatternWindow::Geometric;
-    recipe.randomState = slide.randomState;
-    recipe.width = slide.drawWidth;
-    recipe.gradient = *gradient;
-    return recipe;
+    return recipeOn(slide.background, PatternWindow::Geometric, slide.randomState, slide.drawWidth);
 }
 
 CurveSlide replayCurveSlide(const SlideRecipe& recipe, CurveControls& controls)

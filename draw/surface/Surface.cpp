@@ -42,7 +42,7 @@ void Surface::resize(QSize size)
         writableRecord().steps.emplace_back(RecordedCrop{previous.boundedTo(size), m_background});
         m_drawnSteps = m_record->steps.size();
     }
-    changed();
+    pictureChanged();
 }
 
 void Surface::setDevicePixelRatio(qreal ratio)
@@ -64,10 +64,8 @@ void Surface::redraw()
         raster.draw(*m_record, 0, m_record->steps.size(), m_dotOrder, m_mask);
     }
     m_drawnSteps = m_record->steps.size();
-    // The same drawing at another ratio: not a change of the picture.
-    const std::uint64_t revision = m_revision;
+    // The same drawing at another ratio: shown anew, but not a change of the picture.
     changed();
-    m_revision = revision;
 }
 
 void Surface::setBackColor(Colour colour)
@@ -123,7 +121,7 @@ void Surface::Cls()
     m_background.colour = m_backColor.toQRgb();
     if (!m_image.isNull())
         RasterPainter(m_image, m_ratio).erase(m_background);
-    changed();
+    pictureChanged();
 }
 
 void Surface::PSet(float x, float y, Colour colour)
@@ -137,12 +135,12 @@ void Surface::PSet(float x, float y, Colour colour)
         auto* run = std::get_if<DotRun>(&record.steps.back());
         if (run && run->diameter == m_drawWidth && run->unitsPerPixel == units && run->end == index) {
             ++run->end;
-            changed();
+            pictureChanged();
             return;
         }
     }
     record.steps.emplace_back(DotRun{m_drawWidth, units, index, index + 1});
-    changed();
+    pictureChanged();
 }
 
 void Surface::Line(double x1, double y1, double x2, double y2, Colour colour, LineBox box)
@@ -176,7 +174,7 @@ void Surface::append(DrawingStep step)
     if (!m_image.isNull())
         RasterPainter(m_image, m_ratio).draw(record, record.steps.size() - 1, record.steps.size(), m_dotOrder, m_mask);
     m_drawnSteps = record.steps.size();
-    changed();
+    pictureChanged();
 }
 
 DrawingRecord& Surface::writableRecord()
@@ -210,9 +208,14 @@ bool Surface::takeChanged()
     return was;
 }
 
-void Surface::changed()
+void Surface::pictureChanged()
 {
     ++m_revision;
+    changed();
+}
+
+void Surface::changed()
+{
     if (m_changed)
         return;
     m_changed = true;

@@ -111,6 +111,9 @@ private:
     void forgetSteps();
     void flushDots() const;
     void redraw();
+    // The picture changed: counted in revision(), then shown.
+    void pictureChanged();
+    // Something new to show.
     void changed();
     QSize deviceSize() const;
 
