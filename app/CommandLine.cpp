@@ -4,35 +4,166 @@
 #include "app/canvas/PatternCodeDialog.h"
 #include "app/registry/WindowRegistry.h"
 #include "draw/base/ProgramTitle.h"
+#include "draw/export/ExportNames.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 #include <cstdio>
+
+namespace {
+
+const QCommandLineOption codeOption(QStringLiteral("code"),
+                                    QStringLiteral("启动时显示这个图案代码的图案，放映暂停；与 --export 一起：导出这个图案。"),
+                                    QStringLiteral("CODE"));
+const QCommandLineOption exportOption(QStringLiteral("export"),
+                                      QStringLiteral("不打开窗口，把图案导出到文件 OUT（PNG、SVG 或 PDF），然后退出。"),
+                                      QStringLiteral("OUT"));
+const QCommandLineOption sizeOption(QStringLiteral("size"), QStringLiteral("导出的宽和高，单位像素，例如 3840x2160（默认：图案本身的大小）。"),
+                                    QStringLiteral("WxH"));
+const QCommandLineOption paperOption(QStringLiteral("paper"), QStringLiteral("按纸张导出：A4、A3 或 A2（默认 300 dpi，纵向）。"),
+                                     QStringLiteral("A4|A3|A2"));
+const QCommandLineOption landscapeOption(QStringLiteral("landscape"), QStringLiteral("纸张横向。"));
+const QCommandLineOption dpiOption(QStringLiteral("dpi"), QStringLiteral("写入文件的分辨率（纸张默认 300，其他默认 96）。"),
+                                   QStringLiteral("N"));
+const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("文件格式：png、svg 或 pdf（默认按 OUT 的扩展名）。"),
+                                      QStringLiteral("png|svg|pdf"));
+
+void setUpParser(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(applicationTitle());
+    parser.addHelpOption();
+    parser.addOptions({codeOption, exportOption, sizeOption, paperOption, landscapeOption, dpiOption, formatOption});
+    parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("启动时显示这个图案文件（本程序保存的 PNG 或 SVG）的图案，放映暂停。"),
+                                 QStringLiteral("[文件]"));
+}
+
+[[noreturn]] void usageError(const QCommandLineParser& parser, const QString& reason)
+{
+    std::fprintf(stderr, "pattern-designer: %s\n\n%s", qPrintable(reason), qPrintable(parser.helpText()));
+    std::exit(2);
+}
+
+void parseOrExit(QCommandLineParser& parser, const QStringList& arguments)
+{
+    setUpParser(parser);
+    if (!parser.parse(arguments))
+        usageError(parser, parser.errorText());
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+}
+
+// "3840x2160", also with "X", "*" or "×" and blanks around the numbers.
+std::optional<QSize> sizeFrom(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral(R"(^\s*(\d{1,9})\s*[xX*×]\s*(\d{1,9})\s*$)"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const int width = match.captured(1).toInt();
+    const int height = match.captured(2).toInt();
+    if (width < 1 || height < 1 || width > maxExportSide || height > maxExportSide)
+        return std::nullopt;
+    return QSize(width, height);
+}
+
+} // namespace
+
+bool runsWithoutDisplay(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == "--export" || argument.startsWith("--export=") || argument == "--help" || argument == "-h"
+            || argument == "-?" || argument == "--help-all")
+            return true;
+    }
+    return false;
+}
+
+ExportCommand parseExportCommand(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parseOrExit(parser, arguments);
+    ExportCommand command;
+    command.output = parser.value(exportOption);
+    command.code = parser.value(codeOption);
+    const QStringList files = parser.positionalArguments();
+    if (command.output.isEmpty())
+        usageError(parser, QStringLiteral("--export 需要一个输出文件名"));
+    if (files.size() > 1 || (!command.code.isEmpty() && !files.isEmpty()))
+        usageError(parser, QStringLiteral("只能给一个图案代码或一个文件"));
+    if (!files.isEmpty())
+        command.file = files.constFirst();
+    if (command.code.isEmpty() && command.file.isEmpty())
+        usageError(parser, QStringLiteral("--export 需要 --code CODE 或一个图案文件"));
+
+    if (parser.isSet(formatOption)) {
+        const std::optional<ExportFormat> format = formatFromName(parser.value(formatOption));
+        if (!format)
+            usageError(parser, QStringLiteral("未知的格式“%1”：请用 png、svg 或 pdf").arg(parser.value(formatOption)));
+        command.format = *format;
+    } else {
+        command.format = formatFromSuffix(command.output).value_or(ExportFormat::Png);
+    }
+    if (command.format == ExportFormat::Png) {
+        // A name ending in .jpg and the like is written in that format where Qt can.
+        const PictureTarget target = pictureTargetFor(command.output);
+        if (target.path == command.output)
+            command.pictureFormat = target.format;
+    }
+
+    if (parser.isSet(sizeOption) && parser.isSet(paperOption))
+        usageError(parser, QStringLiteral("--size 和 --paper 只能选一个"));
+    if (parser.isSet(landscapeOption) && !parser.isSet(paperOption))
+        usageError(parser, QStringLiteral("--landscape 只用于 --paper"));
+    double dpi = parser.isSet(paperOption) ? paperDpi : screenDpi;
+    if (parser.isSet(dpiOption)) {
+        bool ok = false;
+        dpi = parser.value(dpiOption).trimmed().toDouble(&ok);
+        if (!ok || !(dpi >= minExportDpi && dpi <= maxExportDpi))
+            usageError(parser, QStringLiteral("分辨率“%1”无效：须在 %2 到 %3 dpi 之间")
+                                   .arg(parser.value(dpiOption))
+                                   .arg(minExportDpi)
+                                   .arg(maxExportDpi));
+    }
+    if (parser.isSet(paperOption)) {
+        const std::optional<PaperSize> paper = paperFromName(parser.value(paperOption));
+        if (!paper)
+            usageError(parser, QStringLiteral("未知的纸张“%1”：请用 A4、A3 或 A2").arg(parser.value(paperOption)));
+        command.frame = paperFrame(*paper, parser.isSet(landscapeOption), dpi);
+        if (!command.frame.valid())
+            usageError(parser, QStringLiteral("这个分辨率下纸张超过 %1 像素").arg(maxExportSide));
+    } else if (parser.isSet(sizeOption)) {
+        const std::optional<QSize> size = sizeFrom(parser.value(sizeOption));
+        if (!size)
+            usageError(parser, QStringLiteral("大小“%1”无效：请写成 宽x高，每边 1 到 %2 像素")
+                                   .arg(parser.value(sizeOption))
+                                   .arg(maxExportSide));
+        command.frame.pixels = *size;
+        command.frame.dpi = dpi;
+    } else {
+        command.frame.dpi = dpi;
+    }
+    return command;
+}
 
 StartRequest parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(applicationTitle());
-    parser.addHelpOption();
-    const QCommandLineOption code(QStringLiteral("code"), QStringLiteral("启动时显示这个图案代码的图案，放映暂停。"),
-                                  QStringLiteral("CODE"));
-    parser.addOption(code);
-    parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("启动时显示这个图案文件（本程序保存的 PNG 或 SVG）的图案，放映暂停。"),
-                                 QStringLiteral("[文件]"));
-    if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "pattern-designer: %s\n\n%s", qPrintable(parser.errorText()), qPrintable(parser.helpText()));
-        std::exit(2);
+    parseOrExit(parser, arguments);
+    for (const QCommandLineOption& option : {sizeOption, paperOption, landscapeOption, dpiOption, formatOption}) {
+        if (parser.isSet(option))
+            usageError(parser, QStringLiteral("--%1 只用于 --export").arg(option.names().constFirst()));
     }
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
     StartRequest request;
-    request.code = parser.value(code);
+    request.code = parser.value(codeOption);
     if (!parser.positionalArguments().isEmpty())
         request.file = parser.positionalArguments().constFirst();
     if (parser.positionalArguments().size() > 1 || (!request.code.isEmpty() && !request.file.isEmpty())) {
-        std::fprintf(stderr, "pattern-designer: 只能给一个图案代码或一个文件\n\n%s", qPrintable(parser.helpText()));
-        std::exit(2);
+        usageError(parser, QStringLiteral("只能给一个图案代码或一个文件"));
     }
     return request;
 }

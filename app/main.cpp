@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "app/HeadlessExport.h"
 #include "app/PatternService.h"
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
@@ -40,10 +41,22 @@ const char* displayProblem()
     return nullptr;
 }
 
+// --export and --help need no display: they run on Qt's offscreen platform, wherever they are.
+int runWithoutDisplay(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("pattern-designer"));
+    const ExportCommand command = parseExportCommand(QGuiApplication::arguments());
+    return runExportCommand(command);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (runsWithoutDisplay(argc, argv))
+        return runWithoutDisplay(argc, argv);
     if (const char* problem = displayProblem()) {
         std::fprintf(stderr, "pattern-designer: %s\n", problem);
         return 1;

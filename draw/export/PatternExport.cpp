@@ -30,11 +30,9 @@ QImage patternImage(const PictureSource& source, qreal scale, const QString& cod
     return image;
 }
 
-namespace {
-
 // The full code inside the root element, in metadata of our own namespace which renderers leave
 // alone; after the title and description, which viewers expect first.
-void insertCodeMetadata(QByteArray& svg, const QString& fullCode)
+void insertSvgCodeMetadata(QByteArray& svg, const QString& fullCode)
 {
     const qsizetype root = svg.indexOf("<svg");
     const qsizetype rootEnd = root < 0 ? -1 : svg.indexOf('>', root);
@@ -48,7 +46,17 @@ void insertCodeMetadata(QByteArray& svg, const QString& fullCode)
     svg.insert(at, metadata.toUtf8());
 }
 
-} // namespace
+void setSvgSize(QByteArray& svg, const QString& width, const QString& height)
+{
+    // The generator gives the size in millimetres, rounded (211.667mm for 800 px), which some
+    // viewers open a pixel larger.
+    static const QRegularExpression millimetres(QStringLiteral(R"(^<svg width="[0-9.]+mm" height="[0-9.]+mm")"),
+                                                QRegularExpression::MultilineOption);
+    const QString exact = QStringLiteral(R"(<svg width="%1" height="%2")").arg(width, height);
+    const QRegularExpressionMatch match = millimetres.match(QString::fromLatin1(svg.left(4096)));
+    if (match.hasMatch())
+        svg.replace(match.capturedStart(), match.capturedLength(), exact.toLatin1());
+}
 
 QImage indexedIfFewColours(const QImage& image)
 {
@@ -131,16 +139,10 @@ QByteArray encodeSvg(const PictureSource& source, const QString& code, const QSt
     QPainter painter(&generator);
     source.paintVector(painter);
     painter.end();
-    // The generator gives the size in millimetres, rounded (211.667mm for 800 px), which some
-    // viewers open a pixel larger; the picture's own pixel size says it exactly.
-    static const QRegularExpression millimetres(QStringLiteral(R"(^<svg width="[0-9.]+mm" height="[0-9.]+mm")"),
-                                                QRegularExpression::MultilineOption);
-    const QString exact = QStringLiteral(R"(<svg width="%1" height="%2")").arg(source.size().width()).arg(source.size().height());
-    const QRegularExpressionMatch match = millimetres.match(QString::fromLatin1(bytes.left(4096)));
-    if (match.hasMatch())
-        bytes.replace(match.capturedStart(), match.capturedLength(), exact.toLatin1());
+    // The picture's own pixel size says it exactly.
+    setSvgSize(bytes, QString::number(source.size().width()), QString::number(source.size().height()));
     if (!fullCode.isEmpty())
-        insertCodeMetadata(bytes, fullCode);
+        insertSvgCodeMetadata(bytes, fullCode);
     return bytes;
 }
 

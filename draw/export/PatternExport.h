@@ -39,5 +39,10 @@ ExportResult saveSvg(const PictureSource& source, const QString& code, const QSt
 QMimeData* patternMimeData(const PictureSource& source, const QString& code, const QString& fullCode = {});
 void copyPattern(const PictureSource& source, const QString& code, const QString& fullCode = {});
 
+// The full code in an SVG's own metadata, where readPatternFileCode finds it.
+void insertSvgCodeMetadata(QByteArray& svg, const QString& fullCode);
+// The root element's width and height, as given (a number of pixels, or "210.00mm").
+void setSvgSize(QByteArray& svg, const QString& width, const QString& height);
+
 // The description that goes into the files beside the code.
 QString patternDescription(const QString& code);

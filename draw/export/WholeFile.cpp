@@ -28,6 +28,8 @@ QString refusalFor(const QFileInfo& target)
 
 } // namespace
 
+QString refusalForTarget(const QString& path) { return refusalFor(QFileInfo(path)); }
+
 ExportResult writeWholeFile(const QString& path, const QByteArray& bytes)
 {
     const QFileInfo target(path);

@@ -8,7 +8,12 @@ struct ExportResult
 {
     bool ok = false;
     QString reason;
+    bool cancelled = false; // stopped by the user: nothing to report
 };
+
+// Why a file cannot be written at path, told before writing (a folder, a device, no folder);
+// empty when it may be tried.
+QString refusalForTarget(const QString& path);
 
 // Writes bytes to path as a whole or not at all: the new content goes to a temporary file beside
 // the target and replaces it only once it is complete, so a failure leaves no partial file and

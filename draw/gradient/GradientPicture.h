@@ -31,6 +31,11 @@ public:
     QSize size() const override { return m_recipe.area; }
     QImage render(qreal scale) const override;
     void paintVector(QPainter& painter) const override;
+    SurfaceBackground canvasBackground() const override { return m_drawn->canvasBackground(); }
+    void renderRegion(const PixelBuffer& view, double scale, QPoint origin, PictureLayers layers) const override
+    {
+        m_drawn->renderRegion(view, scale, origin, layers);
+    }
 
 private:
     GradientRecipe m_recipe;

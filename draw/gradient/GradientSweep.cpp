@@ -18,24 +18,25 @@ GradientSweep::GradientSweep(const GradientRenderer& gradient, QSize area, std::
 
 // Each line leaves out its end pixel, as a line drawn to a point does.
 void GradientSweep::paintLines(const PixelBuffer& buffer, const std::vector<PixelPoint>& lines,
-                               const std::vector<Colour>& colours)
+                               const std::vector<Colour>& colours, QPoint origin)
 {
     for (size_t i = 0; i + 1 < lines.size(); i += 2) {
         const PixelPoint a = lines[i];
         const PixelPoint b = lines[i + 1];
-        walkLine(buffer, a.x, a.y, b.x, b.y, colours[i / 2].toQRgb(), EndPixel::Excluded);
+        walkLine(buffer, a.x - origin.x(), a.y - origin.y(), b.x - origin.x(), b.y - origin.y(), colours[i / 2].toQRgb(),
+                 EndPixel::Excluded);
     }
 }
 
-void GradientSweep::paint(const PixelBuffer& buffer, double scale) const
+void GradientSweep::paint(const PixelBuffer& buffer, double scale, QPoint origin) const
 {
     if (scale == 1.0) {
-        paintLines(buffer, m_lines, m_colours);
+        paintLines(buffer, m_lines, m_colours, origin);
         return;
     }
     // The area's device pixels, rounded up as the image holding them is: the ramp must reach the
     // last row and column, or a surface that trusts it to cover everything shows a gap.
-    paintDithered(buffer, deviceSizeOf(m_area, scale), m_gradient);
+    paintGradientRamp(buffer, deviceSizeOf(m_area, scale), m_gradient, origin);
 }
 
 namespace {
@@ -58,7 +59,7 @@ std::uint32_t tileOffset(int x, int y)
 // corner of the area (Color1) to the leading one (Color2), and the colour there, in fractions of
 // a step, is rounded up or down by the blue-noise table: every pixel within one step of the exact
 // colour, the mean along the gradient exact, and the same pixels on every render.
-void GradientSweep::paintDithered(const PixelBuffer& buffer, QSize area, const GradientRenderer& gradient)
+void paintGradientRamp(const PixelBuffer& buffer, QSize area, const GradientRenderer& gradient, QPoint origin)
 {
     const double radians = double(gradient.Angle()) * 0.017453292519943278;
     const double ux = std::cos(radians);
@@ -86,20 +87,23 @@ void GradientSweep::paintDithered(const PixelBuffer& buffer, QSize area, const G
     constexpr int side = BlueNoise::side;
     constexpr int wrap = side - 1; // the side is a power of two
     static_assert((side & wrap) == 0);
-    const int width = std::min(buffer.width, W);
-    const int height = std::min(buffer.height, H);
-    for (int y = 0; y < height; ++y) {
-        QRgb* pixel = buffer.row(y);
-        std::int64_t share = std::llround((0.5 * ux + (y + 0.5) * uy - low) * perUnit);
-        for (int tileX = 0; tileX * side < width; ++tileX) {
+    // The rows and columns of the area that the buffer holds, in the area's device pixels.
+    const int left = std::max(0, origin.x());
+    const int top = std::max(0, origin.y());
+    const int right = std::min(W, origin.x() + buffer.width);
+    const int bottom = std::min(H, origin.y() + buffer.height);
+    for (int y = top; y < bottom; ++y) {
+        QRgb* pixel = buffer.row(y - origin.y()) - origin.x();
+        std::int64_t share = std::llround((0.5 * ux + (y + 0.5) * uy - low) * perUnit) + left * shareStep;
+        for (int tileX = left / side; tileX * side < right; ++tileX) {
             // Each 64 x 64 tile reads the table from its own fixed offset: a line along a
             // rational direction (a row, a column, a diagonal) then meets every threshold about
             // as often, and its mean colour stays exact.
             const std::uint32_t offset = tileOffset(tileX, y / side);
             const std::uint16_t* thresholds = ranks.data() + ((y + int(offset >> 6)) & wrap) * side;
             const int column = int(offset & 63);
-            const int end = std::min(width, (tileX + 1) * side);
-            for (int x = tileX * side; x < end; ++x, share += shareStep) {
+            const int end = std::min(right, (tileX + 1) * side);
+            for (int x = std::max(left, tileX * side); x < end; ++x, share += shareStep) {
                 const std::int64_t clamped = std::clamp<std::int64_t>(share, 0, std::int64_t(one));
                 // Half a rank in, so the thresholds are spread evenly over [0, 1).
                 const std::int64_t threshold = (2 * std::int64_t(thresholds[(x + column) & wrap]) + 1) << 19;

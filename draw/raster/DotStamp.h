@@ -41,6 +41,8 @@ public:
             }
             return;
         }
+        if (left >= buffer.width || left + m_diameter <= 0)
+            return;
         // Only the rows that fall inside the buffer, so a huge dot near the canvas stays cheap.
         const int firstRow = top < 0 ? -top : 0;
         const int endRow = buffer.height - top < m_diameter ? buffer.height - top : m_diameter;

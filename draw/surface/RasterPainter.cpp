@@ -2,11 +2,13 @@
 
 #include "draw/raster/DotStamp.h"
 #include "draw/raster/LineWalk.h"
+#include "draw/surface/PictureSource.h"
 #include "draw/raster/WideLine.h"
 
 #include <QPainter>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -56,8 +58,10 @@ QSize deviceSizeOf(QSize logical, double scale)
     return QSize(up(logical.width()), up(logical.height()));
 }
 
-RasterPainter::RasterPainter(QImage& target, double scale)
-    : m_target(target), m_buffer(PixelBuffer::of(target)), m_scale(scale)
+RasterPainter::RasterPainter(QImage& target, double scale) : m_buffer(PixelBuffer::of(target)), m_scale(scale) {}
+
+RasterPainter::RasterPainter(const PixelBuffer& view, double scale, QPoint origin)
+    : m_buffer(view), m_scale(scale), m_origin(origin)
 {
 }
 
@@ -70,6 +74,13 @@ QImage RasterPainter::painterView() const
 
 int RasterPainter::device(int logical) const { return clampToInt32(logical * m_scale); }
 
+PixelPoint RasterPainter::inView(PixelPoint device) const
+{
+    if (m_origin.isNull())
+        return device;
+    return PixelPoint{clampToInt32(double(device.x) - m_origin.x()), clampToInt32(double(device.y) - m_origin.y())};
+}
+
 void RasterPainter::erase(const SurfaceBackground& background)
 {
     PixelBuffer::fill(m_buffer.bits, m_buffer.bits + m_buffer.stride * m_buffer.height, background.colour);
@@ -78,6 +89,7 @@ void RasterPainter::erase(const SurfaceBackground& background)
         return;
     QImage view = painterView();
     QPainter p(&view);
+    p.translate(-m_origin);
     const bool sameScale = std::fabs(picture.devicePixelRatio() - m_scale) < 1e-9;
     if (sameScale) {
         QImage pixels = picture;
@@ -128,7 +140,7 @@ void RasterPainter::dots(const DrawingRecord& record, std::size_t first, std::si
             const double py = y * m_scale;
             if (checkDevice && (!usable(px, deviceDotLimit) || !usable(py, deviceDotLimit)))
                 return;
-            stamp(nearestPixel(px), nearestPixel(py), d.colour);
+            stamp(nearestPixel(px) - m_origin.x(), nearestPixel(py) - m_origin.y(), d.colour);
         };
         if (!skipHidden) {
             for (std::uint32_t i = run.begin; i < run.end; ++i)
@@ -142,23 +154,23 @@ void RasterPainter::dots(const DrawingRecord& record, std::size_t first, std::si
     }
 }
 
-void RasterPainter::sweep(const SweepRecipe& recipe) { recipe.paint(m_buffer, m_scale); }
+void RasterPainter::sweep(const SweepRecipe& recipe) { recipe.paint(m_buffer, m_scale, m_origin); }
 
 void RasterPainter::crop(const RecordedCrop& crop)
 {
-    // The kept area in device pixels, rounded up as a surface sizes its image.
-    const QSize kept = deviceSizeOf(crop.keep, m_scale).boundedTo(QSize(m_buffer.width, m_buffer.height));
-    const int keepWidth = kept.width();
-    const int keepHeight = kept.height();
+    // The kept area in device pixels, rounded up as a surface sizes its image, then in the view.
+    const QSize kept = deviceSizeOf(crop.keep, m_scale);
+    const int keepWidth = std::clamp(kept.width() - m_origin.x(), 0, m_buffer.width);
+    const int keepHeight = std::clamp(kept.height() - m_origin.y(), 0, m_buffer.height);
     if (keepWidth == m_buffer.width && keepHeight == m_buffer.height)
         return;
     QImage background(m_buffer.width, m_buffer.height, QImage::Format_RGB32);
     if (background.isNull())
         return;
-    RasterPainter(background, m_scale).erase(crop.background);
+    RasterPainter(PixelBuffer::of(background), m_scale, m_origin).erase(crop.background);
     for (int y = 0; y < m_buffer.height; ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(background.constScanLine(y));
-        QRgb* to = m_buffer.bits + qsizetype(y) * m_buffer.stride;
+        QRgb* to = m_buffer.row(y);
         const int first = y < keepHeight ? keepWidth : 0;
         std::copy(from + first, from + m_buffer.width, to + first);
     }
@@ -167,8 +179,12 @@ void RasterPainter::crop(const RecordedCrop& crop)
 // Rows top..bottom and columns left..right of logical pixels, both ends included.
 void RasterPainter::fillDeviceRect(int left, int top, int right, int bottom, QRgb colour)
 {
-    const int x0 = device(left), x1 = device(right + 1);
-    const int y0 = std::max(device(top), 0), y1 = std::min(device(bottom + 1), m_buffer.height);
+    const auto shift = [](int device, int origin) {
+        return int(std::clamp<std::int64_t>(std::int64_t(device) - origin, INT_MIN, INT_MAX));
+    };
+    const int x0 = shift(device(left), m_origin.x()), x1 = shift(device(right + 1), m_origin.x());
+    const int y0 = std::max(shift(device(top), m_origin.y()), 0);
+    const int y1 = std::min(shift(device(bottom + 1), m_origin.y()), m_buffer.height);
     for (int y = y0; y < y1; ++y)
         m_buffer.fillSpan(y, x0, x1, colour);
 }
@@ -184,8 +200,10 @@ void RasterPainter::line(const RecordedLine& line)
     const int left = std::min(ix1, ix2), right = std::max(ix1, ix2);
     const int top = std::min(iy1, iy2), bottom = std::max(iy1, iy2);
     // The ends in device pixels; at scale 1 they are the logical ones.
-    const QPoint a(nearestPixel(line.x1 * s), nearestPixel(line.y1 * s));
-    const QPoint b(nearestPixel(line.x2 * s), nearestPixel(line.y2 * s));
+    const PixelPoint deviceA = inView(PixelPoint{nearestPixel(line.x1 * s), nearestPixel(line.y1 * s)});
+    const PixelPoint deviceB = inView(PixelPoint{nearestPixel(line.x2 * s), nearestPixel(line.y2 * s)});
+    const QPoint a(deviceA.x, deviceA.y);
+    const QPoint b(deviceB.x, deviceB.y);
     // A pen that scales to one device pixel is walked, between the device ends.
     const bool thin = scaledWidth(line.width, s) <= 1;
 
@@ -224,8 +242,8 @@ void RasterPainter::outline(const RecordedOutline& outline)
     const int segments = outline.closed ? count : count - 1;
     const int width = scaledWidth(outline.width, m_scale);
     for (int i = 0; i < segments; ++i) {
-        const PixelPoint a = scaled(outline.points[size_t(i)], m_scale);
-        const PixelPoint b = scaled(outline.points[size_t((i + 1) % count)], m_scale);
+        const PixelPoint a = inView(scaled(outline.points[size_t(i)], m_scale));
+        const PixelPoint b = inView(scaled(outline.points[size_t((i + 1) % count)], m_scale));
         if (width <= 1)
             walkLine(m_buffer, a.x, a.y, b.x, b.y, outline.colour, EndPixel::Excluded);
         else
@@ -235,12 +253,12 @@ void RasterPainter::outline(const RecordedOutline& outline)
 
 void RasterPainter::fill(const RecordedFill& fill)
 {
-    if (m_scale == 1.0) {
+    if (m_scale == 1.0 && m_origin.isNull()) {
         fillPolygon(m_buffer, fill.points.data(), int(fill.points.size()), fill.rule, fill.colour);
         return;
     }
     std::vector<PixelPoint> points(fill.points.size());
     std::transform(fill.points.begin(), fill.points.end(), points.begin(),
-                   [this](PixelPoint p) { return scaled(p, m_scale); });
+                   [this](PixelPoint p) { return inView(scaled(p, m_scale)); });
     fillPolygon(m_buffer, points.data(), int(points.size()), fill.rule, fill.colour);
 }

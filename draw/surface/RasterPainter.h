@@ -18,10 +18,15 @@ enum class DotOrder { InOrder, HiddenSkipped };
 
 // Draws recorded steps into a 32-bit image whose pixels are scale times the logical ones. At
 // scale 1 every step writes the pixels the canvas has always written.
+//
+// The pixels may also be one window of a larger picture: a view whose top-left is the device pixel
+// origin of the whole, so that a picture too large for one image is drawn strip by strip, each
+// strip getting exactly the pixels the whole would have.
 class RasterPainter final : public StepPainter
 {
 public:
     RasterPainter(QImage& target, double scale);
+    RasterPainter(const PixelBuffer& view, double scale, QPoint origin);
 
     void erase(const SurfaceBackground& background);
     // Steps [first, end) of the record. Runs of dots go through the mask, in the given order.
@@ -38,10 +43,12 @@ private:
     void fillDeviceRect(int left, int top, int right, int bottom, QRgb colour);
     QImage painterView() const;
     int device(int logical) const;
+    // A device pixel of the whole picture in the view's coordinates.
+    PixelPoint inView(PixelPoint device) const;
 
-    QImage& m_target;
     PixelBuffer m_buffer;
     double m_scale;
+    QPoint m_origin;
     DotOrder m_order = DotOrder::HiddenSkipped;
     CoverageMask* m_mask = nullptr;
 };

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "draw/surface/PictureSource.h"
-
 #include <QImage>
 #include <QRgb>
 
 #include <memory>
+
+class PictureSource;
 
 // What a cleared surface shows: its colour and, at the top-left, its picture at the picture's
 // own logical size. A picture taken from another surface keeps that surface's snapshot, so a

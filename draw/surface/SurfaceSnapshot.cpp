@@ -25,12 +25,33 @@ QImage SurfaceSnapshot::render(qreal scale) const
     return image;
 }
 
-void SurfaceSnapshot::paintVector(QPainter& painter) const
+void SurfaceSnapshot::renderRegion(const PixelBuffer& view, double scale, QPoint origin, PictureLayers layers) const
+{
+    if (m_size.isEmpty() || !(scale > 0))
+        return;
+    // Only the part of the view that the picture covers, so nothing is drawn past its edges.
+    const QRect picture(QPoint(0, 0), deviceSizeOf(m_size, scale));
+    const QRect shown = picture.intersected(QRect(origin, QSize(view.width, view.height)));
+    if (shown.isEmpty())
+        return;
+    const PixelBuffer window{view.row(shown.top() - origin.y()) + (shown.left() - origin.x()), shown.width(),
+                             shown.height(), view.stride};
+    RasterPainter raster(window, scale, shown.topLeft());
+    if (layers == PictureLayers::Whole)
+        raster.erase(m_background);
+    CoverageMask mask;
+    raster.draw(*m_record, 0, m_record->steps.size(), DotOrder::HiddenSkipped, mask);
+}
+
+void SurfaceSnapshot::paintVector(QPainter& painter) const { paintVectorLayers(painter, PictureLayers::Whole); }
+
+void SurfaceSnapshot::paintVectorLayers(QPainter& painter, PictureLayers layers) const
 {
     painter.save();
     painter.setClipRect(QRect(QPoint(0, 0), m_size));
     VectorPainter vector(painter);
-    vector.background(m_size, m_background);
+    if (layers == PictureLayers::Whole)
+        vector.background(m_size, m_background);
     vector.draw(*m_record);
     painter.restore();
 }

@@ -16,6 +16,9 @@ public:
     QSize size() const override { return m_size; }
     QImage render(qreal scale) const override;
     void paintVector(QPainter& painter) const override;
+    SurfaceBackground canvasBackground() const override { return m_background; }
+    void renderRegion(const PixelBuffer& view, double scale, QPoint origin, PictureLayers layers) const override;
+    void paintVectorLayers(QPainter& painter, PictureLayers layers) const override;
 
 private:
     QSize m_size;

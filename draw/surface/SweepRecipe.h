@@ -2,6 +2,7 @@
 
 #include "draw/raster/PixelBuffer.h"
 
+#include <QPoint>
 #include <QSize>
 
 class QPainter;
@@ -12,8 +13,9 @@ class SweepRecipe
 {
 public:
     virtual ~SweepRecipe() = default;
-    // Paints into a buffer whose device pixels are scale times the logical ones.
-    virtual void paint(const PixelBuffer& buffer, double scale) const = 0;
+    // Paints into a buffer whose device pixels are scale times the logical ones; the buffer's
+    // top-left is the device pixel origin of the whole picture.
+    virtual void paint(const PixelBuffer& buffer, double scale, QPoint origin = {}) const = 0;
     // Paints with vector primitives in logical pixels.
     virtual void paintVector(QPainter& painter) const = 0;
     // The area from the top-left, in logical pixels, whose every pixel the sweep paints over at

@@ -1,5 +1,7 @@
 #include "draw/surface/VectorPainter.h"
 
+#include "draw/surface/PictureSource.h"
+
 #include <QPainter>
 #include <QPainterPath>
 

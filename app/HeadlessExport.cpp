@@ -1,0 +1,93 @@
+#include "app/HeadlessExport.h"
+
+#include "draw/export/ExportNames.h"
+#include "draw/export/PatternFileReader.h"
+#include "draw/frame/FrameExport.h"
+#include "draw/pattern/PatternCode.h"
+#include "draw/pattern/SlideReplay.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void noteInterrupt(int) { interrupted.store(true); }
+
+// Progress on a terminal, and Ctrl+C or a termination as a clean stop (no file left behind).
+class TerminalProgress final : public ExportProgress
+{
+public:
+    TerminalProgress() : m_terminal(isatty(STDERR_FILENO) == 1) {}
+    ~TerminalProgress() override
+    {
+        if (m_terminal && m_shown >= 0)
+            std::fputs("\n", stderr);
+    }
+
+    void advanced(int percent) override
+    {
+        if (!m_terminal || percent == m_shown)
+            return;
+        m_shown = percent;
+        std::fprintf(stderr, "\r正在导出… %3d%%", percent);
+        std::fflush(stderr);
+    }
+    bool cancelled() const override { return interrupted.load(); }
+
+private:
+    bool m_terminal;
+    int m_shown = -1;
+};
+
+int fail(const QString& reason)
+{
+    std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(reason));
+    return 1;
+}
+
+} // namespace
+
+int runExportCommand(const ExportCommand& command)
+{
+    QString text = command.code;
+    if (!command.file.isEmpty()) {
+        const PatternFileCode found = readPatternFileCode(command.file);
+        if (found.problem != PatternFileProblem::None)
+            return fail(patternFileProblemText(found.problem, command.file));
+        text = found.code;
+    }
+    const PatternCode::Reading reading = PatternCode::decode(text);
+    if (!reading.recipe)
+        return fail(PatternCode::problemText(reading.problem));
+
+    ExportJob job;
+    job.picture = slidePicture(*reading.recipe, &job.code);
+    job.fullCode = reading.code;
+    job.frame = command.frame;
+    if (job.frame.pixels.isEmpty())
+        job.frame.pixels = patternCanvasSize(reading.recipe->window);
+    job.format = command.format;
+    job.path = command.output;
+    job.pictureFormat = command.pictureFormat;
+
+    // A file size limit must show as a failed write, not end the program with the temporary file
+    // left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGINT, noteInterrupt);
+    std::signal(SIGTERM, noteInterrupt);
+    ExportResult result;
+    {
+        TerminalProgress progress;
+        result = exportPattern(job, &progress);
+    }
+    if (result.cancelled)
+        return std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(result.reason)), 130;
+    if (!result.ok)
+        return fail(QStringLiteral("图案没有导出（%1）：%2").arg(command.output, result.reason));
+    return 0;
+}
