@@ -41,10 +41,19 @@ const char* displayProblem()
     return nullptr;
 }
 
+// A command run from a script says what it has to say in its own lines; the toolkit's remarks
+// about the environment (no runtime folder and the like) are not for its user.
+void keepToolkitRemarksQuiet(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(message));
+}
+
 // --export and --help need no display: they run on Qt's offscreen platform, wherever they are.
 int runWithoutDisplay(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(keepToolkitRemarksQuiet);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("pattern-designer"));
     const ExportCommand command = parseExportCommand(QGuiApplication::arguments());

@@ -2,6 +2,7 @@
 // ordinary renderer draws like the PNG, the full code read back from both, the clipboard entry,
 // and failures that leave no file.
 #include "FakePicture.h"
+#include "FileSizeLimit.h"
 
 #include "draw/export/ExportNames.h"
 #include "draw/export/PatternExport.h"
@@ -105,31 +106,6 @@ Likeness compare(const QImage& a, const QImage& b, int tolerance)
     const double count = double(left.width()) * left.height();
     return Likeness{matching / count, total / (3 * count)};
 }
-
-// Lowers the largest file this process may write, as a full disk would stop a write half-way.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 

@@ -137,7 +137,7 @@ ExportResult writeSvg(const ExportJob& job, QIODevice& device)
 QByteArray xmpMetadata(const ExportJob& job)
 {
     const QString xmp = QStringLiteral(
-        "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+        "<?xpacket begin=\"\uFEFF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
         "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
         "<rdf:Description rdf:about=\"\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
@@ -153,38 +153,61 @@ QByteArray xmpMetadata(const ExportJob& job)
         .toUtf8();
 }
 
+// Qt gives the page in whole points (595 x 842 for A4). The numbers are rewritten in place with
+// as many digits as fit the same length, so no offset in the file moves.
+void setExactMediaBox(QByteArray& pdf, QSizeF points)
+{
+    static const QByteArray key = "/MediaBox [0 0 ";
+    const qsizetype start = pdf.indexOf(key);
+    const qsizetype end = start < 0 ? -1 : pdf.indexOf(']', start);
+    if (end < 0)
+        return;
+    const qsizetype from = start + key.size();
+    const qsizetype length = end - from;
+    for (int decimals = 6; decimals >= 0; --decimals) {
+        QByteArray exact = QByteArray::number(points.width(), 'f', decimals) + ' '
+                           + QByteArray::number(points.height(), 'f', decimals);
+        if (exact.size() <= length) {
+            exact.append(QByteArray(length - exact.size(), ' '));
+            pdf.replace(from, length, exact);
+            return;
+        }
+    }
+}
+
 ExportResult writePdf(const ExportJob& job, QIODevice& device)
 {
     const FrameRenderer renderer(job.picture, job.frame.pixels);
     const QSize size = job.frame.pixels;
     const int dpi = std::max(1, int(std::lround(job.frame.dpi)));
-    QPdfWriter writer(&device);
-    writer.setTitle(job.code);
-    writer.setCreator(applicationTitle());
-    if (!job.fullCode.isEmpty())
-        writer.setDocumentXmpMetadata(xmpMetadata(job));
-    writer.setResolution(dpi);
     // The sheet exactly (A4 is 595.28 x 841.89 points), or the pixels at the chosen resolution.
-    QPageSize page;
-    if (job.frame.paper) {
-        const QSizeF sheet = paperMillimetres(*job.frame.paper, false);
-        page = QPageSize(sheet, QPageSize::Millimeter, paperName(*job.frame.paper), QPageSize::ExactMatch);
-    } else {
-        page = QPageSize(QSizeF(size.width() * 72.0 / job.frame.dpi, size.height() * 72.0 / job.frame.dpi),
-                         QPageSize::Point, QString(), QPageSize::ExactMatch);
+    QSizeF points(size.width() * 72.0 / job.frame.dpi, size.height() * 72.0 / job.frame.dpi);
+    if (job.frame.paper)
+        points = paperMillimetres(*job.frame.paper, job.frame.landscape) * (72.0 / 25.4);
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setTitle(job.code);
+        writer.setCreator(applicationTitle());
+        if (!job.fullCode.isEmpty())
+            writer.setDocumentXmpMetadata(xmpMetadata(job));
+        writer.setResolution(dpi);
+        const QPageSize page(points, QPageSize::Point, QString(), QPageSize::ExactMatch);
+        if (!writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0))))
+            return failure(QStringLiteral("PDF 页面大小无效。"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return failure(QStringLiteral("图案无法编码。"));
+        // The frame's pixels stretched over the whole page, whose device units are 1 / dpi inch.
+        painter.scale(points.width() * dpi / 72.0 / size.width(), points.height() * dpi / 72.0 / size.height());
+        renderer.paintVector(painter);
+        if (!painter.end())
+            return failure(QStringLiteral("图案无法编码。"));
     }
-    const QPageLayout::Orientation orientation =
-        job.frame.paper && job.frame.landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
-    if (!writer.setPageLayout(QPageLayout(page, orientation, QMarginsF(0, 0, 0, 0))))
-        return failure(QStringLiteral("PDF 页面大小无效。"));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return failure(fullDisk);
-    // The frame's pixels stretched over the whole page, whose device units are 1 / dpi inch.
-    const QRectF pagePoints = writer.pageLayout().fullRectPoints();
-    painter.scale(pagePoints.width() * dpi / 72.0 / size.width(), pagePoints.height() * dpi / 72.0 / size.height());
-    renderer.paintVector(painter);
-    if (!painter.end())
+    setExactMediaBox(pdf, points);
+    if (device.write(pdf) != pdf.size())
         return failure(fullDisk);
     return done();
 }

@@ -76,7 +76,9 @@ void FrameRenderer::paintVector(QPainter& painter) const
 {
     painter.save();
     const QRectF frame(QPointF(0, 0), QSizeF(m_frame));
-    painter.fillRect(frame, QColor::fromRgb(m_colour));
+    // A little past the edges: a page in whole points may reach a fraction beyond the frame.
+    const QRectF covered = frame.adjusted(-2, -2, 2, 2);
+    painter.fillRect(covered, QColor::fromRgb(m_colour));
     if (m_gradient) {
         // The same ramp as the pixels: from the trailing corner along the angle's direction.
         const double radians = double(m_gradient->Angle()) * 0.017453292519943278;
@@ -89,7 +91,7 @@ void FrameRenderer::paintVector(QPainter& painter) const
         QLinearGradient ramp(start, start + direction * (along(*high) - along(*low)));
         ramp.setColorAt(0, QColor::fromRgb(m_gradient->Color1().toQRgb()));
         ramp.setColorAt(1, QColor::fromRgb(m_gradient->Color2().toQRgb()));
-        painter.fillRect(frame, ramp);
+        painter.fillRect(covered, ramp);
     }
     if (m_picture) {
         painter.translate(m_placement.offset);

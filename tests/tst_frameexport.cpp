@@ -1,0 +1,571 @@
+// Patterns at a chosen size and medium: the frame drawn strip by strip gives the pixels of the
+// picture drawn whole, the PNG writer's rows, palette and chunks (pHYs, texts), PDF pages and SVG
+// sizes, a picture wider than a painter can draw, and exports that stop (cancel, full disk)
+// leaving nothing behind.
+#include "FileSizeLimit.h"
+
+#include "draw/export/ExportFrame.h"
+#include "draw/export/ExportNames.h"
+#include "draw/export/PatternFileReader.h"
+#include "draw/export/PngRowWriter.h"
+#include "draw/frame/FrameExport.h"
+#include "draw/frame/FrameRenderer.h"
+#include "draw/pattern/PatternCode.h"
+#include "draw/pattern/SlideReplay.h"
+#include "draw/surface/RasterPainter.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImageReader>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+SlideRecipe curveRecipe(std::optional<GradientRecipe> gradient = std::nullopt)
+{
+    SlideRecipe recipe;
+    recipe.window = PatternWindow::Curves;
+    recipe.randomState = 0x2545F491u;
+    recipe.width = 3;
+    recipe.divisor = 90.0;
+    recipe.backColour = RGB(30, 60, 90);
+    recipe.gradient = gradient;
+    return recipe;
+}
+
+GradientRecipe canvasGradient(float angle = 30)
+{
+    return GradientRecipe{RGB(0x14, 0x18, 0x24), RGB(0xEC, 0xD0, 0x48), angle, QSize(800, 800)};
+}
+
+SlideRecipe geometricRecipe()
+{
+    SlideRecipe recipe;
+    recipe.window = PatternWindow::Geometric;
+    recipe.randomState = 0x1234567u;
+    recipe.width = 2;
+    return recipe;
+}
+
+std::shared_ptr<const PictureSource> pictureOf(const QString& which)
+{
+    if (which == QLatin1String("gradient"))
+        return slidePicture(curveRecipe(canvasGradient()));
+    if (which == QLatin1String("geometric"))
+        return slidePicture(geometricRecipe());
+    return slidePicture(curveRecipe());
+}
+
+// The frame assembled from strips of an awkward height, as the writer asks for them.
+QImage inStrips(const FrameRenderer& renderer, int rows)
+{
+    QImage image(renderer.frameSize(), QImage::Format_RGB32);
+    for (int top = 0; top < image.height(); top += rows) {
+        PixelBuffer view = PixelBuffer::of(image);
+        view.bits = view.row(top);
+        view.height = std::min(rows, image.height() - top);
+        renderer.renderRows(view, top);
+    }
+    return image;
+}
+
+QImage rgb32(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
+
+// The first chunk of a type in PNG bytes.
+QByteArray pngChunk(const QByteArray& png, const char* type)
+{
+    qsizetype at = 8;
+    while (at + 12 <= png.size()) {
+        const quint32 length = qFromBigEndian<quint32>(png.constData() + at);
+        if (png.mid(at + 4, 4) == type)
+            return png.mid(at + 8, length);
+        at += 12 + qsizetype(length);
+    }
+    return {};
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+ExportJob jobOf(std::shared_ptr<const PictureSource> picture, ExportFrame frame, ExportFormat format, const QString& path)
+{
+    ExportJob job;
+    job.picture = std::move(picture);
+    job.code = QStringLiteral("QRV0.101");
+    job.fullCode = PatternCode::encode(curveRecipe(canvasGradient()));
+    job.frame = frame;
+    job.format = format;
+    job.path = path;
+    return job;
+}
+
+// Stops the export at its first report.
+class CancelAtFirstReport final : public ExportProgress
+{
+public:
+    void advanced(int percent) override
+    {
+        reports.append(percent);
+        stop = true;
+    }
+    bool cancelled() const override { return stop; }
+    QList<int> reports;
+    bool stop = false;
+};
+
+// The exact colour of the frame's ramp at a pixel's centre, as the frame's sweep defines it.
+QColor exactRamp(const GradientRecipe& gradient, QSize frame, double x, double y)
+{
+    const double radians = double(gradient.angle) * 0.017453292519943278;
+    const double ux = std::cos(radians), uy = -std::sin(radians);
+    const double corners[] = {0, frame.width() * ux, frame.height() * uy, frame.width() * ux + frame.height() * uy};
+    const double low = *std::min_element(std::begin(corners), std::end(corners));
+    const double high = *std::max_element(std::begin(corners), std::end(corners));
+    const double share = std::clamp(((x + 0.5) * ux + (y + 0.5) * uy - low) / (high - low), 0.0, 1.0);
+    const QColor from = QColor::fromRgb(gradient.colour1.toQRgb());
+    const QColor to = QColor::fromRgb(gradient.colour2.toQRgb());
+    return QColor::fromRgbF(float(from.redF() + (to.redF() - from.redF()) * share),
+                            float(from.greenF() + (to.greenF() - from.greenF()) * share),
+                            float(from.blueF() + (to.blueF() - from.blueF()) * share));
+}
+
+bool withinOneStep(QRgb pixel, const QColor& exact)
+{
+    return std::fabs(qRed(pixel) - exact.redF() * 255) <= 1.0 && std::fabs(qGreen(pixel) - exact.greenF() * 255) <= 1.0
+           && std::fabs(qBlue(pixel) - exact.blueF() * 255) <= 1.0;
+}
+
+} // namespace
+
+class FrameExportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sizesOfPaperAndUnits_data();
+    void sizesOfPaperAndUnits();
+    void placementFitsAndCentres();
+
+    void stripsGiveThePictureDrawnWhole_data();
+    void stripsGiveThePictureDrawnWhole();
+    void wideFrameCentresThePatternOnItsBackground();
+    void gradientCoversTheFrameWithinOneStep();
+    void windowsWiderThanAPainterJoinSeamlessly();
+
+    void pngRowsPaletteAndChunks_data();
+    void pngRowsPaletteAndChunks();
+    void colourMissingFromThePaletteRestartsInFullColour();
+    void rendersAreByteIdentical();
+    void fortyThousandPixelsWideIsWholeAndRightAtItsEdges();
+
+    void pdfPageIsTheSheet_data();
+    void pdfPageIsTheSheet();
+    void svgSizeInMillimetresForPaper();
+    void namesOfOtherFormatsAreWrittenInThem();
+
+    void cancelLeavesNothing();
+    void fullDiskLeavesNothingAndKeepsTheOldFile();
+    void refusedTargetsAndInvalidFrames();
+};
+
+void FrameExportTest::sizesOfPaperAndUnits_data()
+{
+    QTest::addColumn<ExportFrame>("frame");
+    QTest::addColumn<QSize>("pixels");
+    QTest::newRow("A4 portrait 300") << paperFrame(PaperSize::A4, false) << QSize(2480, 3508);
+    QTest::newRow("A4 landscape 300") << paperFrame(PaperSize::A4, true) << QSize(3508, 2480);
+    QTest::newRow("A3 portrait 300") << paperFrame(PaperSize::A3, false) << QSize(3508, 4961);
+    QTest::newRow("A2 landscape 300") << paperFrame(PaperSize::A2, true) << QSize(7016, 4961);
+    QTest::newRow("A4 at 72") << paperFrame(PaperSize::A4, false, 72) << QSize(595, 842);
+    QTest::newRow("A2 at 3000: beyond the limit") << paperFrame(PaperSize::A2, false, 3000) << QSize(49606, 70157);
+}
+
+void FrameExportTest::sizesOfPaperAndUnits()
+{
+    QFETCH(ExportFrame, frame);
+    QFETCH(QSize, pixels);
+    if (pixels.height() > maxExportSide) {
+        QVERIFY(!frame.valid());
+        return;
+    }
+    QCOMPARE(frame.pixels, pixels);
+    QVERIFY(frame.valid());
+
+    QCOMPARE(lengthInPixels(10, LengthUnit::Inches, 300), 3000);
+    QCOMPARE(lengthInPixels(2.54, LengthUnit::Centimetres, 96), 96);
+    QCOMPARE(lengthInPixels(25.4, LengthUnit::Millimetres, 600), 600);
+    QCOMPARE(lengthInPixels(65535, LengthUnit::Pixels, 96), 65535);
+    QCOMPARE(lengthInPixels(65536, LengthUnit::Pixels, 96), std::nullopt);
+    QCOMPARE(lengthInPixels(0.4, LengthUnit::Pixels, 96), std::nullopt);
+    QCOMPARE(lengthInPixels(std::nan(""), LengthUnit::Millimetres, 96), std::nullopt);
+    QCOMPARE(lengthInPixels(10, LengthUnit::Millimetres, 0), std::nullopt);
+    QCOMPARE(pixelsPerMetre(300), 11811u);
+    QCOMPARE(pixelsPerMetre(96), 3780u);
+    QCOMPARE(pixelsPerMetre(72), 2835u);
+}
+
+void FrameExportTest::placementFitsAndCentres()
+{
+    const PatternPlacement wide = placePattern(QSize(800, 800), QSize(1920, 1080));
+    QCOMPARE(wide.scale, 1.35);
+    QCOMPARE(wide.patternPixels, QSize(1080, 1080));
+    QCOMPARE(wide.offset, QPoint(420, 0));
+    const PatternPlacement tall = placePattern(QSize(609, 609), QSize(2480, 3508));
+    QCOMPARE(tall.patternPixels, QSize(2480, 2480));
+    QCOMPARE(tall.offset, QPoint(0, 514));
+    const PatternPlacement own = placePattern(QSize(800, 800), QSize(800, 800));
+    QCOMPARE(own.scale, 1.0);
+    QCOMPARE(own.offset, QPoint(0, 0));
+}
+
+void FrameExportTest::stripsGiveThePictureDrawnWhole_data()
+{
+    QTest::addColumn<QString>("slide");
+    QTest::addColumn<double>("scale");
+    for (const char* slide : {"plain", "gradient", "geometric"}) {
+        for (double scale : {1.0, 2.0, 2.5}) {
+            QTest::addRow("%s at %g", slide, scale) << QString::fromLatin1(slide) << scale;
+        }
+    }
+}
+
+// A square frame scale times the pattern's size is the picture rendered at that scale, whatever
+// the strips: the region drawing clips and shifts exactly.
+void FrameExportTest::stripsGiveThePictureDrawnWhole()
+{
+    QFETCH(QString, slide);
+    QFETCH(double, scale);
+    const auto picture = pictureOf(slide);
+    const QSize frame = deviceSizeOf(picture->size(), scale);
+    const FrameRenderer renderer(picture, frame);
+    QCOMPARE(renderer.placement().offset, QPoint(0, 0));
+    const QImage whole = rgb32(picture->render(scale));
+    QCOMPARE(inStrips(renderer, 37), whole);
+    QCOMPARE(inStrips(renderer, 1), whole);
+}
+
+void FrameExportTest::wideFrameCentresThePatternOnItsBackground()
+{
+    const auto picture = pictureOf(QStringLiteral("plain"));
+    const FrameRenderer renderer(picture, QSize(2000, 800));
+    const QImage frame = inStrips(renderer, 64);
+    QCOMPARE(frame.copy(600, 0, 800, 800), rgb32(picture->render(1.0)));
+    const QRgb background = curveRecipe().backColour.toQRgb() | 0xFF000000u;
+    for (int y = 0; y < 800; y += 7) {
+        QCOMPARE(frame.pixel(0, y), background);
+        QCOMPARE(frame.pixel(599, y), background);
+        QCOMPARE(frame.pixel(1400, y), background);
+        QCOMPARE(frame.pixel(1999, y), background);
+    }
+}
+
+// The gradient is swept over the whole frame, not only under the pattern: far from the pattern
+// every pixel is within one step of the exact ramp.
+void FrameExportTest::gradientCoversTheFrameWithinOneStep()
+{
+    const auto picture = pictureOf(QStringLiteral("gradient"));
+    const QSize size(3000, 900);
+    const FrameRenderer renderer(picture, size);
+    QVERIFY(renderer.hasGradient());
+    const QImage frame = inStrips(renderer, 50);
+    int checked = 0;
+    for (int y = 0; y < size.height(); y += 13) {
+        for (int x : {0, 1, 500, 1049, 1951, 2500, 2999}) {
+            QVERIFY2(withinOneStep(frame.pixel(x, y), exactRamp(canvasGradient(), size, x, y)),
+                     qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+            ++checked;
+        }
+    }
+    QVERIFY(checked > 400);
+}
+
+// A pattern wider than a painter's window is drawn in several windows side by side; each window's
+// pixels are those of one window as wide as the pattern.
+void FrameExportTest::windowsWiderThanAPainterJoinSeamlessly()
+{
+    const auto picture = pictureOf(QStringLiteral("geometric"));
+    const QSize size(40000, 20000); // the pattern is 20000 wide: two windows
+    const FrameRenderer renderer(picture, size);
+    const PatternPlacement placement = renderer.placement();
+    QCOMPARE(placement.patternPixels.width(), 20000);
+    for (int top : {0, 9000, 19990}) {
+        QImage strip(size.width(), 10, QImage::Format_RGB32);
+        renderer.renderRows(PixelBuffer::of(strip), top);
+        QImage expected(placement.patternPixels.width(), 10, QImage::Format_RGB32);
+        picture->renderRegion(PixelBuffer::of(expected), placement.scale, QPoint(0, top - placement.offset.y()),
+                              PictureLayers::Whole);
+        QCOMPARE(strip.copy(placement.offset.x(), 0, expected.width(), 10), expected);
+    }
+}
+
+void FrameExportTest::pngRowsPaletteAndChunks_data()
+{
+    QTest::addColumn<QString>("slide");
+    QTest::addColumn<int>("colourType");
+    QTest::newRow("plain: a palette") << "plain" << 3;
+    QTest::newRow("geometric: a palette") << "geometric" << 3;
+    QTest::newRow("gradient: full colour") << "gradient" << 2;
+}
+
+void FrameExportTest::pngRowsPaletteAndChunks()
+{
+    QFETCH(QString, slide);
+    QFETCH(int, colourType);
+    const auto picture = pictureOf(slide);
+    ExportFrame frame = paperFrame(PaperSize::A4, true, 100);
+    ExportJob job = jobOf(picture, frame, ExportFormat::Png, QString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const ExportResult result = writeFramePng(job, buffer);
+    QVERIFY2(result.ok, qPrintable(result.reason));
+    const QByteArray png = buffer.data();
+
+    const QByteArray header = pngChunk(png, "IHDR");
+    QCOMPARE(qFromBigEndian<quint32>(header.constData()), quint32(frame.pixels.width()));
+    QCOMPARE(qFromBigEndian<quint32>(header.constData() + 4), quint32(frame.pixels.height()));
+    QCOMPARE(int(header.at(9)), colourType);
+    const QByteArray phys = pngChunk(png, "pHYs");
+    QCOMPARE(phys.size(), 9);
+    QCOMPARE(qFromBigEndian<quint32>(phys.constData()), 3937u); // 100 dpi
+    QCOMPARE(qFromBigEndian<quint32>(phys.constData() + 4), 3937u);
+    QCOMPARE(int(phys.at(8)), 1); // per metre
+    QVERIFY(png.endsWith(QByteArray::fromHex("0000000049454e44ae426082")));
+
+    const PatternFileCode code = readPatternCodeFromBytes(png);
+    QCOMPARE(code.problem, PatternFileProblem::None);
+    QCOMPARE(code.code, job.fullCode);
+    QImage decoded;
+    QVERIFY(decoded.loadFromData(png, "png"));
+    QCOMPARE(decoded.text(QStringLiteral("Title")), job.code);
+    QCOMPARE(decoded.text(QStringLiteral("Software")), QStringLiteral("澄岚数学图案自动设计器"));
+    QCOMPARE(rgb32(decoded), FrameRenderer(picture, frame.pixels).render());
+}
+
+namespace {
+
+// Few colours at its own size, a new one when drawn larger: the writer's palette must give way.
+class SurprisingPicture final : public PictureSource
+{
+public:
+    QSize size() const override { return QSize(100, 100); }
+    QImage render(qreal scale) const override
+    {
+        QImage image(deviceSizeOf(size(), scale), QImage::Format_RGB32);
+        image.fill(QColor(10, 20, 30));
+        if (scale != 1.0)
+            image.setPixel(image.width() / 2, image.height() - 1, qRgb(250, 0, 0));
+        return image;
+    }
+    void paintVector(QPainter&) const override {}
+    SurfaceBackground canvasBackground() const override { return SurfaceBackground{qRgb(10, 20, 30), {}, {}}; }
+};
+
+} // namespace
+
+void FrameExportTest::colourMissingFromThePaletteRestartsInFullColour()
+{
+    const auto picture = std::make_shared<SurprisingPicture>();
+    QCOMPARE(FrameRenderer(picture, QSize(300, 300)).expectedColours().size(), std::size_t(1));
+    ExportJob job = jobOf(picture, ExportFrame{QSize(300, 300)}, ExportFormat::Png, QString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(writeFramePng(job, buffer).ok);
+    QCOMPARE(int(pngChunk(buffer.data(), "IHDR").at(9)), 2);
+    QImage decoded;
+    QVERIFY(decoded.loadFromData(buffer.data(), "png"));
+    QCOMPARE(decoded.pixel(150, 299), qRgb(250, 0, 0));
+    QCOMPARE(decoded.pixel(0, 0), qRgb(10, 20, 30));
+    // Only one picture in the bytes: the first try left nothing after the second's end.
+    QCOMPARE(buffer.data().count("IEND"), 1);
+}
+
+void FrameExportTest::rendersAreByteIdentical()
+{
+    const auto picture = pictureOf(QStringLiteral("gradient"));
+    QByteArray first, second;
+    for (QByteArray* bytes : {&first, &second}) {
+        QBuffer buffer(bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(writeFramePng(jobOf(picture, ExportFrame{QSize(1920, 1080)}, ExportFormat::Png, QString()), buffer).ok);
+    }
+    QCOMPARE(first.size(), second.size());
+    QVERIFY(first == second);
+}
+
+void FrameExportTest::fortyThousandPixelsWideIsWholeAndRightAtItsEdges()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("a 40,000-pixel export runs in the normal build only");
+#endif
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("wide.png"));
+    const auto picture = pictureOf(QStringLiteral("gradient"));
+    const QSize size(40000, 1200);
+    const ExportResult result = exportPattern(jobOf(picture, ExportFrame{size, 300}, ExportFormat::Png, path));
+    QVERIFY2(result.ok, qPrintable(result.reason));
+
+    QImageReader reader(path);
+    QImageReader::setAllocationLimit(0);
+    QCOMPARE(reader.size(), size);
+    const QImage decoded = rgb32(reader.read());
+    QVERIFY2(!decoded.isNull(), qPrintable(reader.errorString()));
+    // Every pixel of the four edges within one step of the exact ramp: nothing cut off at 32767.
+    for (int x = 0; x < size.width(); ++x) {
+        for (int y : {0, size.height() - 1}) {
+            if (!withinOneStep(decoded.pixel(x, y), exactRamp(canvasGradient(), size, x, y)))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x : {0, 32767, 32768, size.width() - 1}) {
+            if (!withinOneStep(decoded.pixel(x, y), exactRamp(canvasGradient(), size, x, y)))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+    }
+    // The pattern in the middle, drawn as the frame draws it.
+    const FrameRenderer renderer(picture, size);
+    const QRect pattern(renderer.placement().offset, renderer.placement().patternPixels);
+    QCOMPARE(pattern, QRect(19400, 0, 1200, 1200));
+    QCOMPARE(decoded.copy(pattern), renderer.render().copy(pattern));
+}
+
+void FrameExportTest::pdfPageIsTheSheet_data()
+{
+    QTest::addColumn<ExportFrame>("frame");
+    QTest::addColumn<QSizeF>("points");
+    QTest::newRow("A4 portrait") << paperFrame(PaperSize::A4, false) << QSizeF(595.28, 841.89);
+    QTest::newRow("A3 landscape") << paperFrame(PaperSize::A3, true) << QSizeF(1190.55, 841.89);
+    QTest::newRow("A2 at 150 dpi") << paperFrame(PaperSize::A2, false, 150) << QSizeF(1190.55, 1683.78);
+    QTest::newRow("1920 x 1080 at 96 dpi") << ExportFrame{QSize(1920, 1080), 96} << QSizeF(1440, 810);
+    QTest::newRow("3000 x 1000 at 300 dpi") << ExportFrame{QSize(3000, 1000), 300} << QSizeF(720, 240);
+}
+
+void FrameExportTest::pdfPageIsTheSheet()
+{
+    QFETCH(ExportFrame, frame);
+    QFETCH(QSizeF, points);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("pattern.pdf"));
+    const ExportJob job = jobOf(pictureOf(QStringLiteral("gradient")), frame, ExportFormat::Pdf, path);
+    const ExportResult result = exportPattern(job);
+    QVERIFY2(result.ok, qPrintable(result.reason));
+    const QByteArray pdf = readAll(path);
+    QVERIFY(pdf.startsWith("%PDF-"));
+    static const QRegularExpression mediaBox(QStringLiteral(R"(/MediaBox \[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])"));
+    const QRegularExpressionMatch match = mediaBox.match(QString::fromLatin1(pdf));
+    QVERIFY2(match.hasMatch(), "no page size");
+    QVERIFY2(std::fabs(match.captured(1).toDouble() - points.width()) < 0.02, qPrintable(match.captured(0)));
+    QVERIFY2(std::fabs(match.captured(2).toDouble() - points.height()) < 0.02, qPrintable(match.captured(0)));
+    // The code in the metadata, and the pattern as vectors (no picture of pixels).
+    QVERIFY(pdf.contains(job.fullCode.toLatin1()));
+    QVERIFY(!pdf.contains("/Subtype /Image"));
+}
+
+void FrameExportTest::svgSizeInMillimetresForPaper()
+{
+    QTemporaryDir folder;
+    const auto picture = pictureOf(QStringLiteral("plain"));
+    const QString paperPath = folder.filePath(QStringLiteral("paper.svg"));
+    const ExportJob paper = jobOf(picture, paperFrame(PaperSize::A4, false), ExportFormat::Svg, paperPath);
+    QVERIFY(exportPattern(paper).ok);
+    const QByteArray sheet = readAll(paperPath);
+    QVERIFY2(sheet.contains(R"(<svg width="210.00mm" height="297.00mm")"), sheet.left(300).constData());
+    QVERIFY(sheet.contains(R"(viewBox="0 0 2480 3508")"));
+    QCOMPARE(readPatternCodeFromBytes(sheet).code, paper.fullCode);
+
+    const QString screenPath = folder.filePath(QStringLiteral("screen.svg"));
+    QVERIFY(exportPattern(jobOf(picture, ExportFrame{QSize(1920, 1080)}, ExportFormat::Svg, screenPath)).ok);
+    const QByteArray screen = readAll(screenPath);
+    QVERIFY2(screen.contains(R"(<svg width="1920" height="1080")"), screen.left(300).constData());
+    // An ordinary renderer sees the whole frame: background at the corners, pattern centred.
+    QImage drawn = QImage(readAll(screenPath).isEmpty() ? QSize() : QSize(192, 108), QImage::Format_RGB32);
+    QImageReader reader(screenPath);
+    reader.setScaledSize(QSize(192, 108));
+    drawn = rgb32(reader.read());
+    QCOMPARE(drawn.size(), QSize(192, 108));
+    QCOMPARE(drawn.pixel(0, 0), curveRecipe().backColour.toQRgb() | 0xFF000000u);
+    QCOMPARE(drawn.pixel(191, 107), curveRecipe().backColour.toQRgb() | 0xFF000000u);
+}
+
+void FrameExportTest::namesOfOtherFormatsAreWrittenInThem()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("pattern.jpg"));
+    ExportJob job = jobOf(pictureOf(QStringLiteral("gradient")), ExportFrame{QSize(640, 360)}, ExportFormat::Png, path);
+    job.pictureFormat = pictureTargetFor(path).format;
+    QCOMPARE(job.pictureFormat, QByteArray("jpeg"));
+    QVERIFY(exportPattern(job).ok);
+    QImageReader reader(path);
+    QCOMPARE(reader.format(), QByteArray("jpeg"));
+    QCOMPARE(reader.size(), QSize(640, 360));
+}
+
+void FrameExportTest::cancelLeavesNothing()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("pattern.png"));
+    QFile old(path);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("older file");
+    old.close();
+    CancelAtFirstReport progress;
+    const ExportResult result =
+        exportPattern(jobOf(pictureOf(QStringLiteral("gradient")), ExportFrame{QSize(4000, 4000)}, ExportFormat::Png, path),
+                      &progress);
+    QVERIFY(!result.ok);
+    QVERIFY(result.cancelled);
+    QCOMPARE(progress.reports.size(), 1);
+    QVERIFY(progress.reports.front() < 100);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pattern.png")});
+    QCOMPARE(readAll(path), QByteArray("older file"));
+}
+
+void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
+{
+    QTemporaryDir folder;
+    for (const ExportFormat format : {ExportFormat::Png, ExportFormat::Pdf, ExportFormat::Svg}) {
+        const QString path = folder.filePath(QStringLiteral("pattern.") + suffixOf(format));
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("older file");
+        old.close();
+        ExportResult result;
+        {
+            const FileSizeLimit limit(16 * 1024);
+            result = exportPattern(
+                jobOf(pictureOf(QStringLiteral("gradient")), ExportFrame{QSize(3000, 3000)}, format, path));
+        }
+        QVERIFY2(!result.ok, qPrintable(suffixOf(format)));
+        QVERIFY(!result.cancelled);
+        QCOMPARE(result.reason, QStringLiteral("磁盘已满或文件没能写完。"));
+        QCOMPARE(readAll(path), QByteArray("older file"));
+    }
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}
+
+void FrameExportTest::refusedTargetsAndInvalidFrames()
+{
+    QTemporaryDir folder;
+    const auto picture = pictureOf(QStringLiteral("plain"));
+    const ExportResult intoFolder = exportPattern(jobOf(picture, ExportFrame{QSize(100, 100)}, ExportFormat::Png, folder.path()));
+    QVERIFY(!intoFolder.ok);
+    QVERIFY(intoFolder.reason.contains(QStringLiteral("文件夹")));
+    for (const QSize size : {QSize(0, 10), QSize(65536, 10), QSize(10, -1)}) {
+        const QString path = folder.filePath(QStringLiteral("bad.png"));
+        const ExportResult result = exportPattern(jobOf(picture, ExportFrame{size}, ExportFormat::Png, path));
+        QVERIFY(!result.ok);
+        QVERIFY(!QFile::exists(path));
+    }
+    QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+}
+
+QTEST_MAIN(FrameExportTest)
+#include "tst_frameexport.moc"
