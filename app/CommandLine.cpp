@@ -3,6 +3,7 @@
 #include "app/PatternService.h"
 #include "app/canvas/PatternCodeDialog.h"
 #include "app/registry/WindowRegistry.h"
+#include "app/screensaver/XWindowShow.h"
 #include "draw/base/ProgramTitle.h"
 #include "draw/export/ExportNames.h"
 
@@ -27,6 +28,13 @@ const QCommandLineOption paperOption(QStringLiteral("paper"), QStringLiteral("�
 const QCommandLineOption landscapeOption(QStringLiteral("landscape"), QStringLiteral("纸张横向。"));
 const QCommandLineOption dpiOption(QStringLiteral("dpi"), QStringLiteral("写入文件的分辨率（纸张默认 300，其他默认 96）。"),
                                    QStringLiteral("N"));
+const QCommandLineOption windowIdOption(QStringLiteral("window-id"),
+                                        QStringLiteral("作为屏幕保护程序：在这个 X 窗口（十六进制 0x… 或十进制）里放映，不打开自己的窗口。"),
+                                        QStringLiteral("ID"));
+const QCommandLineOption rootOption(QStringLiteral("root"),
+                                    QStringLiteral("作为屏幕保护程序：在 XSCREENSAVER_WINDOW 指定的窗口（没有时在根窗口）里放映。"));
+const QCommandLineOption geometricOption(QStringLiteral("geometric"),
+                                         QStringLiteral("与 --window-id 或 --root 一起：放映几何图案，而不是曲线图案。"));
 const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("文件格式：png、svg 或 pdf（默认按 OUT 的扩展名）。"),
                                       QStringLiteral("png|svg|pdf"));
 
@@ -34,7 +42,8 @@ void setUpParser(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(applicationTitle());
     parser.addHelpOption();
-    parser.addOptions({codeOption, exportOption, sizeOption, paperOption, landscapeOption, dpiOption, formatOption});
+    parser.addOptions({codeOption, exportOption, sizeOption, paperOption, landscapeOption, dpiOption, formatOption,
+                       windowIdOption, rootOption, geometricOption});
     parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("启动时显示这个图案文件（本程序保存的 PNG 或 SVG）的图案，放映暂停。"),
                                  QStringLiteral("[文件]"));
 }
@@ -76,17 +85,42 @@ bool runsWithoutDisplay(int argc, char* argv[])
         const QByteArray argument(argv[i]);
         if (argument == "--")
             break;
-        if (argument == "--export" || argument.startsWith("--export=") || argument == "--help" || argument == "-h"
-            || argument == "-?" || argument == "--help-all")
+        for (const char* option : {"--export", "--window-id"}) {
+            if (argument == option || argument.startsWith(QByteArray(option) + '='))
+                return true;
+        }
+        if (argument == "--root" || argument == "--help" || argument == "-h" || argument == "-?" || argument == "--help-all")
             return true;
     }
     return false;
 }
 
-ExportCommand parseExportCommand(const QStringList& arguments)
+namespace {
+
+ScreensaverCommand screensaverCommand(const QCommandLineParser& parser)
 {
-    QCommandLineParser parser;
-    parseOrExit(parser, arguments);
+    if (parser.isSet(windowIdOption) && parser.isSet(rootOption))
+        usageError(parser, QStringLiteral("--window-id 和 --root 只能选一个"));
+    for (const QCommandLineOption& option : {codeOption, sizeOption, paperOption, landscapeOption, dpiOption, formatOption}) {
+        if (parser.isSet(option))
+            usageError(parser, QStringLiteral("--%1 不能与 --window-id 或 --root 一起用").arg(option.names().constFirst()));
+    }
+    if (!parser.positionalArguments().isEmpty())
+        usageError(parser, QStringLiteral("屏幕保护程序不打开文件"));
+    ScreensaverCommand command;
+    command.window = parser.isSet(geometricOption) ? PatternWindow::Geometric : PatternWindow::Curves;
+    if (parser.isSet(windowIdOption)) {
+        command.windowId = parser.value(windowIdOption).trimmed();
+        if (!parseWindowId(command.windowId))
+            usageError(parser, QStringLiteral("窗口号“%1”无效").arg(parser.value(windowIdOption)));
+    }
+    return command;
+}
+
+ExportCommand exportCommand(const QCommandLineParser& parser)
+{
+    if (parser.isSet(geometricOption))
+        usageError(parser, QStringLiteral("--geometric 只用于 --window-id 或 --root"));
     ExportCommand command;
     command.output = parser.value(exportOption);
     command.code = parser.value(codeOption);
@@ -150,6 +184,23 @@ ExportCommand parseExportCommand(const QStringList& arguments)
     return command;
 }
 
+} // namespace
+
+WindowlessCommand parseWindowlessCommand(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parseOrExit(parser, arguments);
+    WindowlessCommand command;
+    const bool screensaver = parser.isSet(windowIdOption) || parser.isSet(rootOption);
+    if (screensaver && parser.isSet(exportOption))
+        usageError(parser, QStringLiteral("--export 不能与 --window-id 或 --root 一起用"));
+    if (screensaver)
+        command.screensaver = screensaverCommand(parser);
+    else
+        command.exportCommand = exportCommand(parser);
+    return command;
+}
+
 StartRequest parseCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -158,6 +209,8 @@ StartRequest parseCommandLine(const QStringList& arguments)
         if (parser.isSet(option))
             usageError(parser, QStringLiteral("--%1 只用于 --export").arg(option.names().constFirst()));
     }
+    if (parser.isSet(geometricOption))
+        usageError(parser, QStringLiteral("--geometric 只用于 --window-id 或 --root"));
     StartRequest request;
     request.code = parser.value(codeOption);
     if (!parser.positionalArguments().isEmpty())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw/export/ExportFrame.h"
+#include "draw/pattern/SlideRecipe.h"
 
 #include <QByteArray>
 #include <QString>
@@ -33,9 +34,26 @@ struct ExportCommand
     QByteArray pictureFormat = "png";
 };
 
-// True when the arguments ask for work that needs no display (--export, --help).
+// The show inside another program's X window: --window-id ID, or --root (the window named by
+// XSCREENSAVER_WINDOW, else the root window); --geometric for the geometric designer's show.
+struct ScreensaverCommand
+{
+    PatternWindow window = PatternWindow::Curves;
+    QString windowId; // empty with --root
+};
+
+// Work without windows of our own: one of the two.
+struct WindowlessCommand
+{
+    std::optional<ExportCommand> exportCommand;
+    std::optional<ScreensaverCommand> screensaver;
+};
+
+// True when the arguments ask for work that opens no window of its own (--export, --window-id,
+// --root, --help).
 bool runsWithoutDisplay(int argc, char* argv[]);
 
-// The export the arguments ask for. Mistakes (a size that is no size, a paper with a size, no
-// code) print one line and the usage and exit with status 2; --help prints the usage.
-ExportCommand parseExportCommand(const QStringList& arguments);
+// What such arguments ask for. Mistakes (a size that is no size, a paper with a size, no code, a
+// window id that is none) print one line and the usage and exit with status 2; --help prints the
+// usage.
+WindowlessCommand parseWindowlessCommand(const QStringList& arguments);

@@ -3,6 +3,7 @@
 #include "app/PatternService.h"
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
+#include "app/screensaver/XWindowShow.h"
 
 #include <QApplication>
 
@@ -49,15 +50,18 @@ void keepToolkitRemarksQuiet(QtMsgType type, const QMessageLogContext&, const QS
         std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(message));
 }
 
-// --export and --help need no display: they run on Qt's offscreen platform, wherever they are.
+// --export and --help need no display, and the screensaver talks to its X window itself: they run
+// on Qt's offscreen platform, wherever they are.
 int runWithoutDisplay(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(keepToolkitRemarksQuiet);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("pattern-designer"));
-    const ExportCommand command = parseExportCommand(QGuiApplication::arguments());
-    return runExportCommand(command);
+    const WindowlessCommand command = parseWindowlessCommand(QGuiApplication::arguments());
+    if (command.screensaver)
+        return runXWindowShow(command.screensaver->window, XWindowTarget{command.screensaver->windowId});
+    return runExportCommand(*command.exportCommand);
 }
 
 } // namespace
