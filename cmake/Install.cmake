@@ -1,5 +1,5 @@
-# cmake --install: the program, its desktop entry, its AppStream metainfo and its icon in the
-# hicolor theme sizes. cpack -G DEB packs the same tree into a Debian package.
+# cmake --install: the program, its desktop entry, its AppStream metainfo, its icon in the hicolor
+# theme sizes, and its place among xscreensaver's screensavers. cpack -G DEB packs the same tree into a Debian package.
 include(GNUInstallDirs)
 set(DESIGNER_APP_ID org.chenglan.patterndesigner)
 install(TARGETS pattern-designer RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -7,6 +7,13 @@ install(FILES ${PROJECT_SOURCE_DIR}/app/resources/${DESIGNER_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/app/resources/${DESIGNER_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# For xscreensaver: the program where it looks for screensavers (a link), and the description of
+# its settings that its preferences read.
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/xscreensaver)
+file(CREATE_LINK ../../bin/pattern-designer ${CMAKE_BINARY_DIR}/xscreensaver/pattern-designer SYMBOLIC)
+install(FILES ${CMAKE_BINARY_DIR}/xscreensaver/pattern-designer DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver)
+install(FILES ${PROJECT_SOURCE_DIR}/app/resources/xscreensaver/pattern-designer.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
 foreach(size 16 22 24 32 48 64 128 256)
   install(FILES ${PROJECT_SOURCE_DIR}/app/resources/icons/pattern-designer-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

@@ -32,6 +32,9 @@ app=org.chenglan.patterndesigner
 for file in usr/bin/pattern-designer usr/share/applications/$app.desktop usr/share/metainfo/$app.metainfo.xml; do
   grep -qx "\./$file" <<<"$contents" || fail "$file missing from the package"
 done
+for file in usr/libexec/xscreensaver/pattern-designer usr/share/xscreensaver/config/pattern-designer.xml; do
+  grep -qx "\./$file" <<<"$contents" || fail "$file missing from the package"
+done
 for size in 16 22 24 32 48 64 128 256; do
   grep -qx "\./usr/share/icons/hicolor/${size}x${size}/apps/pattern-designer.png" <<<"$contents" ||
     fail "icon ${size}x${size} missing from the package"
@@ -49,6 +52,12 @@ fi
 QT_QPA_PLATFORM=offscreen "$out/root/usr/bin/pattern-designer" --help >"$out/help.txt" 2>&1 ||
   fail "the packaged program does not start: $(head -c 300 "$out/help.txt")"
 grep -q -- '--code' "$out/help.txt" || fail "the packaged program's --help lacks --code"
+# xscreensaver finds the program through the link, and its settings description is XML it can read.
+[ "$(readlink "$out/root/usr/libexec/xscreensaver/pattern-designer")" = ../../bin/pattern-designer ] ||
+  fail "the xscreensaver link does not lead to the program"
+grep -q '<command arg="--root"/>' "$out/root/usr/share/xscreensaver/config/pattern-designer.xml" ||
+  fail "the xscreensaver settings do not run the program in the screensaver's window"
+grep -q -- '--window-id' "$out/help.txt" || fail "the packaged program's --help lacks --window-id"
 # The metainfo launches the desktop entry that is in the package.
 grep -q "<launchable type=\"desktop-id\">$app.desktop</launchable>" "$out/root/usr/share/metainfo/$app.metainfo.xml" ||
   fail "metainfo does not launch $app.desktop"
