@@ -12,7 +12,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils
   clang libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file
-  librsvg2-bin openbox xscreensaver
+  librsvg2-bin openbox xscreensaver dbus-daemon
 )
 
 missing=()

@@ -7,7 +7,7 @@ set(floors
   "draw/curves=2" "draw/stars=2" "draw/gradient=2" "draw/export=2"
   "draw/pattern=3" "draw/frame=3"
   "app/widgets=3"
-  "app/registry=4" "app/canvas=4" "app/favourites=4" "app/screensaver=4"
+  "app/registry=4" "app/canvas=4" "app/favourites=4" "app/screensaver=4" "app/fullscreen=5"
   "app/mainwindow=5" "app/geometric=5" "app/picker=5"
   "app=6")
 

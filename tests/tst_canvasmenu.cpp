@@ -4,6 +4,7 @@
 #include "ModalDialog.h"
 
 #include "app/canvas/CanvasMenu.h"
+#include "app/canvas/SaveFolder.h"
 #include "draw/export/ExportNames.h"
 
 #include <QAction>
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,6 +67,7 @@ class TestCanvasMenu : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void rightClickOpensTheFourItems();
     void labelInsideTheCanvasOpensItToo();
     void copyPutsImageAndCodeOnTheClipboard();
@@ -86,6 +89,12 @@ void TestCanvasMenu::initTestCase()
     qputenv("XDG_CONFIG_HOME", (m_home.path() + QStringLiteral("/config")).toUtf8());
 }
 
+void TestCanvasMenu::init()
+{
+    // No folder remembered from an earlier test's save.
+    programSettings()->clear();
+}
+
 void TestCanvasMenu::rightClickOpensTheFourItems()
 {
     CanvasWindow fixture;
@@ -104,7 +113,7 @@ void TestCanvasMenu::rightClickOpensTheFourItems()
     }
     const QStringList expected{QStringLiteral("复制图案"), QStringLiteral("图案代码…"), QStringLiteral("保存图案 (PNG)…"),
                                QStringLiteral("保存高清图案 (PNG 4倍)…"), QStringLiteral("保存矢量图案 (SVG)…"),
-                               QStringLiteral("打开图案文件…"), QStringLiteral("-"), QStringLiteral("收藏图案"),
+                               QStringLiteral("导出图案…"), QStringLiteral("打开图案文件…"), QStringLiteral("-"), QStringLiteral("收藏图案"),
                                QStringLiteral("收藏夹…")};
     QCOMPARE(texts, expected);
     QCOMPARE(menu->actions().at(2), fixture.action("actSavePng"));
@@ -293,7 +302,8 @@ void TestCanvasMenu::noPictureDisablesTheItems()
     });
     fixture.rightClick(fixture.canvas);
     // What needs the picture is off; typing a code, opening a file and the favourites are not.
-    const QStringList needPicture{"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg", "actAddFavourite"};
+    const QStringList needPicture{"actCopyPattern", "actSavePng",       "actSavePng4x",
+                                  "actSaveSvg",     "actExportPattern", "actAddFavourite"};
     for (QAction* action : fixture.menu->menu()->actions()) {
         if (!action->isSeparator())
             QCOMPARE(action->isEnabled(), !needPicture.contains(action->objectName()));

@@ -13,6 +13,7 @@
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/RasterPainter.h"
+#include "draw/surface/Surface.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -52,8 +53,27 @@ SlideRecipe geometricRecipe()
     return recipe;
 }
 
+// A canvas whose background picture has no recipe (a picture of pixels): the frame keeps it as
+// the canvas shows it.
+std::shared_ptr<const PictureSource> pictureOnPixels()
+{
+    static const std::shared_ptr<const PictureSource> picture = [] {
+        Surface canvas(QSize(800, 800));
+        canvas.setBackColor(RGB(30, 60, 90));
+        QImage pixels(300, 200, QImage::Format_RGB32);
+        pixels.fill(QColor(250, 200, 10));
+        canvas.setPicture(pixels);
+        canvas.setDrawWidth(7);
+        canvas.Line(10, 10, 700, 650, RGB(0, 0, 255));
+        return canvas.snapshot();
+    }();
+    return picture;
+}
+
 std::shared_ptr<const PictureSource> pictureOf(const QString& which)
 {
+    if (which == QLatin1String("pixels"))
+        return pictureOnPixels();
     if (which == QLatin1String("gradient"))
         return slidePicture(curveRecipe(canvasGradient()));
     if (which == QLatin1String("geometric"))
@@ -72,6 +92,14 @@ QImage inStrips(const FrameRenderer& renderer, int rows)
         renderer.renderRows(view, top);
     }
     return image;
+}
+
+ExportFrame pixelFrame(QSize size, double dpi = screenDpi)
+{
+    ExportFrame frame;
+    frame.pixels = size;
+    frame.dpi = dpi;
+    return frame;
 }
 
 QImage rgb32(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
@@ -157,6 +185,8 @@ private slots:
     void stripsGiveThePictureDrawnWhole_data();
     void stripsGiveThePictureDrawnWhole();
     void wideFrameCentresThePatternOnItsBackground();
+    void rowsStayInsideTheirView_data();
+    void rowsStayInsideTheirView();
     void gradientCoversTheFrameWithinOneStep();
     void windowsWiderThanAPainterJoinSeamlessly();
 
@@ -267,6 +297,42 @@ void FrameExportTest::wideFrameCentresThePatternOnItsBackground()
     }
 }
 
+void FrameExportTest::rowsStayInsideTheirView_data()
+{
+    QTest::addColumn<QString>("slide");
+    for (const char* slide : {"plain", "gradient", "geometric", "pixels"})
+        QTest::newRow(slide) << QString::fromLatin1(slide);
+}
+
+// A strip is a window of a larger image: drawing it never touches a pixel beside or below it.
+void FrameExportTest::rowsStayInsideTheirView()
+{
+    QFETCH(QString, slide);
+    const auto picture = pictureOf(slide);
+    const QSize frame(1500, 1000);
+    const FrameRenderer renderer(picture, frame);
+    const QRgb guard = qRgb(1, 2, 3);
+    QImage around(frame.width() * 3, 50, QImage::Format_RGB32);
+    for (int top : {0, 480, 950}) {
+        around.fill(guard);
+        PixelBuffer view = PixelBuffer::of(around);
+        view.bits = view.row(10) + frame.width();
+        view.width = frame.width();
+        view.height = 30;
+        renderer.renderRows(view, top);
+        QImage expected(frame.width(), 30, QImage::Format_RGB32);
+        renderer.renderRows(PixelBuffer::of(expected), top);
+        QCOMPARE(around.copy(frame.width(), 10, frame.width(), 30), expected);
+        for (int y = 0; y < around.height(); ++y) {
+            for (int x = 0; x < around.width(); ++x) {
+                const bool inside = y >= 10 && y < 40 && x >= frame.width() && x < 2 * frame.width();
+                if (!inside && around.pixel(x, y) != (guard | 0xFF000000u))
+                    QFAIL(qPrintable(QStringLiteral("pixel %1,%2 outside the strip changed").arg(x).arg(y)));
+            }
+        }
+    }
+}
+
 // The gradient is swept over the whole frame, not only under the pattern: far from the pattern
 // every pixel is within one step of the exact ramp.
 void FrameExportTest::gradientCoversTheFrameWithinOneStep()
@@ -374,7 +440,7 @@ void FrameExportTest::colourMissingFromThePaletteRestartsInFullColour()
 {
     const auto picture = std::make_shared<SurprisingPicture>();
     QCOMPARE(FrameRenderer(picture, QSize(300, 300)).expectedColours().size(), std::size_t(1));
-    ExportJob job = jobOf(picture, ExportFrame{QSize(300, 300)}, ExportFormat::Png, QString());
+    ExportJob job = jobOf(picture, pixelFrame(QSize(300, 300)), ExportFormat::Png, QString());
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QVERIFY(writeFramePng(job, buffer).ok);
@@ -394,7 +460,7 @@ void FrameExportTest::rendersAreByteIdentical()
     for (QByteArray* bytes : {&first, &second}) {
         QBuffer buffer(bytes);
         buffer.open(QIODevice::WriteOnly);
-        QVERIFY(writeFramePng(jobOf(picture, ExportFrame{QSize(1920, 1080)}, ExportFormat::Png, QString()), buffer).ok);
+        QVERIFY(writeFramePng(jobOf(picture, pixelFrame(QSize(1920, 1080)), ExportFormat::Png, QString()), buffer).ok);
     }
     QCOMPARE(first.size(), second.size());
     QVERIFY(first == second);
@@ -409,7 +475,7 @@ void FrameExportTest::fortyThousandPixelsWideIsWholeAndRightAtItsEdges()
     const QString path = folder.filePath(QStringLiteral("wide.png"));
     const auto picture = pictureOf(QStringLiteral("gradient"));
     const QSize size(40000, 1200);
-    const ExportResult result = exportPattern(jobOf(picture, ExportFrame{size, 300}, ExportFormat::Png, path));
+    const ExportResult result = exportPattern(jobOf(picture, pixelFrame(size, 300), ExportFormat::Png, path));
     QVERIFY2(result.ok, qPrintable(result.reason));
 
     QImageReader reader(path);
@@ -444,8 +510,8 @@ void FrameExportTest::pdfPageIsTheSheet_data()
     QTest::newRow("A4 portrait") << paperFrame(PaperSize::A4, false) << QSizeF(595.28, 841.89);
     QTest::newRow("A3 landscape") << paperFrame(PaperSize::A3, true) << QSizeF(1190.55, 841.89);
     QTest::newRow("A2 at 150 dpi") << paperFrame(PaperSize::A2, false, 150) << QSizeF(1190.55, 1683.78);
-    QTest::newRow("1920 x 1080 at 96 dpi") << ExportFrame{QSize(1920, 1080), 96} << QSizeF(1440, 810);
-    QTest::newRow("3000 x 1000 at 300 dpi") << ExportFrame{QSize(3000, 1000), 300} << QSizeF(720, 240);
+    QTest::newRow("1920 x 1080 at 96 dpi") << pixelFrame(QSize(1920, 1080), 96) << QSizeF(1440, 810);
+    QTest::newRow("3000 x 1000 at 300 dpi") << pixelFrame(QSize(3000, 1000), 300) << QSizeF(720, 240);
 }
 
 void FrameExportTest::pdfPageIsTheSheet()
@@ -482,7 +548,7 @@ void FrameExportTest::svgSizeInMillimetresForPaper()
     QCOMPARE(readPatternCodeFromBytes(sheet).code, paper.fullCode);
 
     const QString screenPath = folder.filePath(QStringLiteral("screen.svg"));
-    QVERIFY(exportPattern(jobOf(picture, ExportFrame{QSize(1920, 1080)}, ExportFormat::Svg, screenPath)).ok);
+    QVERIFY(exportPattern(jobOf(picture, pixelFrame(QSize(1920, 1080)), ExportFormat::Svg, screenPath)).ok);
     const QByteArray screen = readAll(screenPath);
     QVERIFY2(screen.contains(R"(<svg width="1920" height="1080")"), screen.left(300).constData());
     // An ordinary renderer sees the whole frame: background at the corners, pattern centred.
@@ -499,7 +565,7 @@ void FrameExportTest::namesOfOtherFormatsAreWrittenInThem()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("pattern.jpg"));
-    ExportJob job = jobOf(pictureOf(QStringLiteral("gradient")), ExportFrame{QSize(640, 360)}, ExportFormat::Png, path);
+    ExportJob job = jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(640, 360)), ExportFormat::Png, path);
     job.pictureFormat = pictureTargetFor(path).format;
     QCOMPARE(job.pictureFormat, QByteArray("jpeg"));
     QVERIFY(exportPattern(job).ok);
@@ -518,7 +584,7 @@ void FrameExportTest::cancelLeavesNothing()
     old.close();
     CancelAtFirstReport progress;
     const ExportResult result =
-        exportPattern(jobOf(pictureOf(QStringLiteral("gradient")), ExportFrame{QSize(4000, 4000)}, ExportFormat::Png, path),
+        exportPattern(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), ExportFormat::Png, path),
                       &progress);
     QVERIFY(!result.ok);
     QVERIFY(result.cancelled);
@@ -541,7 +607,7 @@ void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
         {
             const FileSizeLimit limit(16 * 1024);
             result = exportPattern(
-                jobOf(pictureOf(QStringLiteral("gradient")), ExportFrame{QSize(3000, 3000)}, format, path));
+                jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(3000, 3000)), format, path));
         }
         QVERIFY2(!result.ok, qPrintable(suffixOf(format)));
         QVERIFY(!result.cancelled);
@@ -555,12 +621,12 @@ void FrameExportTest::refusedTargetsAndInvalidFrames()
 {
     QTemporaryDir folder;
     const auto picture = pictureOf(QStringLiteral("plain"));
-    const ExportResult intoFolder = exportPattern(jobOf(picture, ExportFrame{QSize(100, 100)}, ExportFormat::Png, folder.path()));
+    const ExportResult intoFolder = exportPattern(jobOf(picture, pixelFrame(QSize(100, 100)), ExportFormat::Png, folder.path()));
     QVERIFY(!intoFolder.ok);
     QVERIFY(intoFolder.reason.contains(QStringLiteral("文件夹")));
     for (const QSize size : {QSize(0, 10), QSize(65536, 10), QSize(10, -1)}) {
         const QString path = folder.filePath(QStringLiteral("bad.png"));
-        const ExportResult result = exportPattern(jobOf(picture, ExportFrame{size}, ExportFormat::Png, path));
+        const ExportResult result = exportPattern(jobOf(picture, pixelFrame(size), ExportFormat::Png, path));
         QVERIFY(!result.ok);
         QVERIFY(!QFile::exists(path));
     }

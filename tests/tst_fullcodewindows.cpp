@@ -108,6 +108,8 @@ void TestFullCodeWindows::initTestCase()
     // Favourites and thumbnails go to folders of the test's own.
     qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CACHE_HOME", m_home.filePath(QStringLiteral("cache")).toUtf8());
+    // So do the settings, where saves remember their folder.
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toUtf8());
 }
 
 void TestFullCodeWindows::init()
@@ -129,9 +131,10 @@ void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
 {
     mainWindow()->Command2->click();
     QVERIFY(designer());
-    const QStringList expected{"actCopyPattern",   "actPatternCode",   "actSavePng",    "actSavePng4x",
-                               "actSaveSvg",       "actOpenPatternFile", "",            "actAddFavourite",
-                               "actShowFavourites", "",                 "actPreviousPattern", "actNextPattern"};
+    const QStringList expected{"actCopyPattern",     "actPatternCode",     "actSavePng",        "actSavePng4x",
+                               "actSaveSvg",         "actExportPattern",   "actOpenPatternFile", "",
+                               "actAddFavourite",    "actShowFavourites",  "",                  "actPreviousPattern",
+                               "actNextPattern"};
     for (PictureBox* canvas : {mainWindow()->picOutput, designer()->Picture1}) {
         QStringList names;
         for (QAction* action : menuOf(canvas)->menu()->actions())

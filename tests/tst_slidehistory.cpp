@@ -197,11 +197,15 @@ private slots:
 private:
     static void windows();
     QTemporaryDir m_dir;
+    QTemporaryDir m_config;
 };
 
 void TestSlideHistory::initTestCase()
 {
     QVERIFY(m_dir.isValid());
+    QVERIFY(m_config.isValid());
+    // A save remembers its folder in the settings: those of the test's own.
+    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
 }
 
 void TestSlideHistory::windows()
@@ -224,7 +228,8 @@ void TestSlideHistory::theMenuOffersItsItemsInOrder()
     menu->close();
     const QStringList expected{QStringLiteral("复制图案"),       QStringLiteral("图案代码…"),
                                QStringLiteral("保存图案 (PNG)…"), QStringLiteral("保存高清图案 (PNG 4倍)…"),
-                               QStringLiteral("保存矢量图案 (SVG)…"), QStringLiteral("打开图案文件…"),
+                               QStringLiteral("保存矢量图案 (SVG)…"), QStringLiteral("导出图案…"),
+                               QStringLiteral("打开图案文件…"),
                                QStringLiteral("-"),              QStringLiteral("收藏图案"),
                                QStringLiteral("收藏夹…"),        QStringLiteral("-"),
                                QStringLiteral("上一幅图案"),     QStringLiteral("下一幅图案")};

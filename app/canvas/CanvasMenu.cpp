@@ -1,6 +1,9 @@
 #include "app/canvas/CanvasMenu.h"
 
+#include "app/canvas/ExportDialog.h"
+#include "app/canvas/ExportRunner.h"
 #include "app/canvas/SaveDialog.h"
+#include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
 #include "app/widgets/Dialogs.h"
 #include "draw/export/PatternExport.h"
@@ -10,6 +13,7 @@
 #include <QDropEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QWidget>
 
 namespace {
@@ -60,6 +64,8 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
             [this] { saveShownPattern(ExportKind::Png4x); });
     connect(addMenuAction("actSaveSvg", QStringLiteral("保存矢量图案 (SVG)…")), &QAction::triggered, this,
             [this] { saveShownPattern(ExportKind::Svg); });
+    connect(addMenuAction("actExportPattern", QStringLiteral("导出图案…")), &QAction::triggered, this,
+            &CanvasMenu::exportShownPattern);
     connect(addMenuAction("actOpenPatternFile", QStringLiteral("打开图案文件…")), &QAction::triggered, this,
             &CanvasMenu::openFileRequested);
     m_menu->addSeparator();
@@ -143,7 +149,7 @@ void CanvasMenu::openAt(const QPoint& globalPos)
 
 void CanvasMenu::enableItems()
 {
-    for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg"}) {
+    for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg", "actExportPattern"}) {
         if (QAction* action = m_menu->findChild<QAction*>(QLatin1String(name)))
             action->setEnabled(m_shownPicture != nullptr);
     }
@@ -169,12 +175,63 @@ void CanvasMenu::saveShownPattern(ExportKind kind)
     QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
     if (!picture)
         return;
-    const QString path = m_chooseFile(owner, saveRequestFor(kind, code));
+    SaveRequest request = saveRequestFor(kind, code);
+    request.folder = rememberedSaveFolder();
+    const QString path = m_chooseFile(owner, request);
     if (path.isEmpty())
         return;
+    const QString written = kind == ExportKind::Svg ? path : pictureTargetFor(path).path;
     const ExportResult result = writePattern(kind, *picture, code, fullCode, path);
-    if (!result.ok)
-        m_reportError(owner, saveFailureMessage(kind == ExportKind::Svg ? path : pictureTargetFor(path).path, result.reason));
+    if (result.ok)
+        rememberSaveFolder(written);
+    else
+        m_reportError(owner, saveFailureMessage(written, result.reason));
+}
+
+void CanvasMenu::exportShownPattern()
+{
+    // Local copies, as for saving: the dialogs run event loops in which the menu may open again.
+    const std::shared_ptr<const PictureSource> picture = m_shownPicture;
+    const QString code = m_shownCode;
+    const QString fullCode = m_shownFullCode;
+    QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
+    if (!picture)
+        return;
+    // On the heap and watched: a window closed meanwhile takes the dialog and this menu with it.
+    const QPointer<CanvasMenu> self(this);
+    const QPointer<ExportDialog> dialog = new ExportDialog(picture, owner);
+    const bool accepted = dialog->exec() == QDialog::Accepted;
+    if (!dialog || !self)
+        return;
+    const std::optional<ExportFrame> frame = dialog->reading().frame;
+    const ExportFormat format = dialog->format();
+    delete dialog;
+    if (!accepted || !frame)
+        return;
+    const QString path = m_chooseFile(owner, exportRequestFor(format, code, rememberedSaveFolder()));
+    if (path.isEmpty() || !self)
+        return;
+
+    ExportJob job;
+    job.picture = picture;
+    job.code = code;
+    job.fullCode = fullCode;
+    job.frame = *frame;
+    job.format = format;
+    job.path = path;
+    if (format == ExportFormat::Png) {
+        const PictureTarget target = pictureTargetFor(path);
+        job.path = target.path;
+        job.pictureFormat = target.format;
+    }
+    // Watched: the window may go between the worker's end and the report.
+    QPointer<QWidget> reportTo(owner);
+    runExportWithProgress(owner, job, [report = m_reportError, reportTo, written = job.path](const ExportResult& result) {
+        if (result.ok)
+            rememberSaveFolder(written);
+        else if (!result.cancelled)
+            report(reportTo, saveFailureMessage(written, result.reason));
+    });
 }
 
 QString saveFailureMessage(const QString& path, const QString& reason)

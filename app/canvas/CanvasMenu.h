@@ -17,7 +17,8 @@ class QWidget;
 class SlideNavigator;
 
 // The right-click menu of a pattern canvas: copy the pattern, its full code, save it as PNG, as PNG
-// at four times the size, or as SVG, open a pattern file, keep the pattern as a favourite. The
+// at four times the size, or as SVG, export it at a chosen size (PNG, SVG or PDF, written by a
+// worker thread), open a pattern file, keep the pattern as a favourite. The
 // picture and its codes are taken when the menu opens, so a slide that follows while a dialog is
 // open changes nothing in what is copied, saved or kept. What reaches beyond the window (the code
 // dialog, files, favourites) is asked for by signals. PNG and SVG files dropped on the canvas are
@@ -49,6 +50,8 @@ public:
 
     void copyShownPattern();
     void saveShownPattern(ExportKind kind);
+    // "导出图案…": the export dialog, the file dialog, then the export behind a progress dialog.
+    void exportShownPattern();
     QString shownFullCode() const { return m_shownFullCode; }
 
 signals:

@@ -83,7 +83,9 @@ PixelPoint RasterPainter::inView(PixelPoint device) const
 
 void RasterPainter::erase(const SurfaceBackground& background)
 {
-    PixelBuffer::fill(m_buffer.bits, m_buffer.bits + m_buffer.stride * m_buffer.height, background.colour);
+    // Row by row: the buffer may be a window of a larger image, whose rows go on past its width.
+    for (int y = 0; y < m_buffer.height; ++y)
+        PixelBuffer::fill(m_buffer.row(y), m_buffer.row(y) + m_buffer.width, background.colour);
     const QImage& picture = background.picture;
     if (picture.isNull())
         return;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/canvas/ExportChoice.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <optional>
+
+class PictureSource;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The dialog "导出图案": format, size (a screen, a sheet of paper in either orientation, or a
+// width and height in a unit), resolution, the pixel size they come to and a small preview of
+// the pattern in that frame. "导出…" is offered only while the entries make a usable frame; the
+// choices are remembered for the next time.
+class ExportDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    ExportDialog(std::shared_ptr<const PictureSource> picture, QWidget* owner);
+
+    // The entries as they stand, and the frame they come to (none while they make none).
+    ExportChoice choice() const;
+    const FrameReading& reading() const { return m_reading; }
+    ExportFormat format() const;
+
+    // The box the preview is fitted into.
+    static QSize previewBox() { return QSize(240, 180); }
+
+    QComboBox* cboExportFormat = nullptr;
+    QComboBox* cboExportSize = nullptr;
+    QRadioButton* optPortrait = nullptr;
+    QRadioButton* optLandscape = nullptr;
+    QLineEdit* txtExportWidth = nullptr;
+    QLineEdit* txtExportHeight = nullptr;
+    QComboBox* cboExportUnit = nullptr;
+    QLineEdit* txtExportDpi = nullptr;
+    QLabel* lblExportPixels = nullptr;
+    QLabel* picExportPreview = nullptr;
+    QPushButton* cmdExport = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+private:
+    void showChoice(const ExportChoice& choice);
+    void sizeEntryChanged();
+    void entriesChanged();
+    void exportChosen();
+
+    std::shared_ptr<const PictureSource> m_picture;
+    FrameReading m_reading;
+    int m_shownSize = -1;
+    QSize m_previewFrame;
+};

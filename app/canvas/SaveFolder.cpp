@@ -1,0 +1,34 @@
+#include "app/canvas/SaveFolder.h"
+
+#include "draw/export/ExportNames.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace {
+
+const QString lastSaveFolderKey = QStringLiteral("files/lastSaveFolder");
+
+} // namespace
+
+std::unique_ptr<QSettings> programSettings()
+{
+    QString name = QCoreApplication::applicationName();
+    if (name.isEmpty())
+        name = QStringLiteral("pattern-designer");
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, name, name);
+}
+
+QString rememberedSaveFolder()
+{
+    const QString folder = programSettings()->value(lastSaveFolderKey).toString();
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        return folder;
+    return defaultSaveFolder();
+}
+
+void rememberSaveFolder(const QString& savedFile)
+{
+    programSettings()->setValue(lastSaveFolderKey, QFileInfo(savedFile).absolutePath());
+}

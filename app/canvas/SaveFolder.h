@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+
+// The program's settings file (on Linux ~/.config/pattern-designer/pattern-designer.conf). The
+// organisation is named after the program as well: left empty, Qt would file it under "Unknown
+// Organization".
+std::unique_ptr<QSettings> programSettings();
+
+// The folder save and export dialogs open in: where the last file was saved, across runs; the
+// Pictures folder (or home) the first time, or once the remembered folder has gone.
+QString rememberedSaveFolder();
+
+// Remembers the folder of a file just saved.
+void rememberSaveFolder(const QString& savedFile);

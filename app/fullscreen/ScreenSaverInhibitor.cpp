@@ -1,0 +1,71 @@
+#include "app/fullscreen/ScreenSaverInhibitor.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+
+namespace {
+
+const QString service = QStringLiteral("org.freedesktop.ScreenSaver");
+const QString path = QStringLiteral("/org/freedesktop/ScreenSaver");
+
+QDBusMessage call(const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(service, path, service, method);
+    message.setArguments(arguments);
+    return message;
+}
+
+} // namespace
+
+ScreenSaverInhibitor::ScreenSaverInhibitor(QString reason, QObject* parent) : QObject(parent), m_reason(std::move(reason))
+{
+}
+
+ScreenSaverInhibitor::~ScreenSaverInhibitor()
+{
+    if (m_cookie)
+        release(*m_cookie);
+}
+
+void ScreenSaverInhibitor::setHeld(bool held)
+{
+    if (held == m_wanted)
+        return;
+    m_wanted = held;
+    if (held && !m_cookie && !m_waiting)
+        inhibit();
+    else if (!held && m_cookie)
+        release(*std::exchange(m_cookie, std::nullopt));
+    // While an Inhibit is under way, its answer decides: kept if still wanted, released if not.
+}
+
+void ScreenSaverInhibitor::inhibit()
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    m_waiting = true;
+    const QString application = QCoreApplication::applicationName();
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("Inhibit"), {application, m_reason})), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+        finished->deleteLater();
+        m_waiting = false;
+        const QDBusPendingReply<uint> reply = *finished;
+        if (reply.isError())
+            return; // no such service: the screen may blank, as it would without us
+        if (m_wanted)
+            m_cookie = reply.value();
+        else
+            release(reply.value());
+    });
+}
+
+void ScreenSaverInhibitor::release(unsigned cookie)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected())
+        bus.asyncCall(call(QStringLiteral("UnInhibit"), {cookie}));
+}
