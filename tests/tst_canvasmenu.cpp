@@ -5,6 +5,8 @@
 
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SaveFolder.h"
+#include "app/canvas/SlideNavigator.h"
+#include "app/widgets/ModalDialogsStayUp.h"
 #include "draw/export/ExportNames.h"
 
 #include <QAction>
@@ -54,6 +56,31 @@ struct CanvasWindow
     QAction* action(const char* name) const { return menu->menu()->findChild<QAction*>(QLatin1String(name)); }
 };
 
+// Steps through nothing; says whether the window has shown a slide yet.
+struct FakeNavigator final : SlideNavigator
+{
+    bool slides = true;
+    bool hasSlides() const override { return slides; }
+    bool hasPrevious() const override { return false; }
+    bool hasNext() const override { return false; }
+    void showPrevious() override {}
+    void showNext() override {}
+};
+
+// A window's show: a timer whose ticks are counted.
+struct FakeShow
+{
+    QTimer timer;
+    int ticks = 0;
+    FakeShow()
+    {
+        timer.setInterval(3000);
+        QObject::connect(&timer, &QTimer::timeout, [this] { ++ticks; });
+        timer.start();
+    }
+    void tick() { QMetaObject::invokeMethod(&timer, "timeout"); }
+};
+
 QColor savedBackground(const QString& path)
 {
     return QImage(path).pixelColor(2, 790); // below the gradient band, clear of the figures
@@ -77,6 +104,15 @@ private slots:
     void failureShowsTheReasonOwnedByTheWindow();
     void saveDialogIsQtsOwnInThePicturesFolder();
     void noPictureDisablesTheItems();
+    void showWaitsWhileTheMenuOrItsDialogIsUp();
+    void pauseChosenMeanwhileStays();
+    void itemsWaitForTheWindowsFirstSlide_data();
+    void itemsWaitForTheWindowsFirstSlide();
+    void tooltipAndKeysLeadToTheMenu_data();
+    void tooltipAndKeysLeadToTheMenu();
+    void nameWithPngAddedIsNotReplacedUnasked_data();
+    void nameWithPngAddedIsNotReplacedUnasked();
+    void minimisedDialogsComeStraightBack();
 
 private:
     QTemporaryDir m_home;
@@ -114,7 +150,7 @@ void TestCanvasMenu::rightClickOpensTheFourItems()
     const QStringList expected{QStringLiteral("复制图案"), QStringLiteral("图案代码…"), QStringLiteral("保存图案 (PNG)…"),
                                QStringLiteral("保存高清图案 (PNG 4倍)…"), QStringLiteral("保存矢量图案 (SVG)…"),
                                QStringLiteral("导出图案…"), QStringLiteral("打开图案文件…"), QStringLiteral("-"), QStringLiteral("收藏图案"),
-                               QStringLiteral("收藏夹…")};
+                               QStringLiteral("收藏夹…"), QStringLiteral("-"), QStringLiteral("全屏放映")};
     QCOMPARE(texts, expected);
     QCOMPARE(menu->actions().at(2), fixture.action("actSavePng"));
     menu->hide();
@@ -311,6 +347,163 @@ void TestCanvasMenu::noPictureDisablesTheItems()
     fixture.menu->saveShownPattern(ExportKind::Png);
     QCOMPARE(asked, 0);
     fixture.menu->menu()->hide();
+}
+
+void TestCanvasMenu::showWaitsWhileTheMenuOrItsDialogIsUp()
+{
+    CanvasWindow fixture;
+    FakeShow show;
+    fixture.menu->setShowTimer(&show.timer);
+    QTemporaryDir folder;
+    int ticksInDialog = -1;
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
+        show.tick(); // a tick while the file dialog is up goes by
+        ticksInDialog = show.ticks;
+        return folder.filePath(QStringLiteral("held.png"));
+    });
+
+    fixture.rightClick(fixture.canvas);
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    show.tick();
+    QCOMPARE(show.ticks, 0);
+    QVERIFY(show.timer.isActive()); // waiting, not paused
+    fixture.action("actSavePng")->trigger();
+    fixture.menu->menu()->hide();
+    QCOMPARE(ticksInDialog, 0);
+    QTRY_VERIFY(!fixture.menu->holdingShow());
+    QVERIFY(QFile::exists(folder.filePath(QStringLiteral("held.png"))));
+    // Afterwards the show goes on, a whole interval from now.
+    QVERIFY(show.timer.isActive());
+    QVERIFY(show.timer.remainingTime() > 2500);
+    show.tick();
+    QCOMPARE(show.ticks, 1);
+
+    // A menu closed without choosing anything lets go too.
+    fixture.rightClick(fixture.canvas);
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    QVERIFY(fixture.menu->holdingShow());
+    fixture.menu->menu()->hide();
+    QTRY_VERIFY(!fixture.menu->holdingShow());
+    show.tick();
+    QCOMPARE(show.ticks, 2);
+}
+
+void TestCanvasMenu::pauseChosenMeanwhileStays()
+{
+    CanvasWindow fixture;
+    FakeShow show;
+    fixture.menu->setShowTimer(&show.timer);
+    // The code dialog shows a slide from a code, which pauses the window's show.
+    connect(fixture.menu, &CanvasMenu::patternCodeRequested, [&] { show.timer.stop(); });
+    fixture.rightClick(fixture.canvas);
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    fixture.action("actPatternCode")->trigger();
+    fixture.menu->menu()->hide();
+    QTRY_VERIFY(!fixture.menu->holdingShow());
+    QVERIFY(!show.timer.isActive());
+}
+
+void TestCanvasMenu::itemsWaitForTheWindowsFirstSlide_data()
+{
+    QTest::addColumn<bool>("slides");
+    QTest::newRow("before the first slide") << false;
+    QTest::newRow("after it") << true;
+}
+
+void TestCanvasMenu::itemsWaitForTheWindowsFirstSlide()
+{
+    QFETCH(bool, slides);
+    CanvasWindow fixture;
+    FakeNavigator navigator;
+    navigator.slides = slides;
+    fixture.menu->setNavigator(&navigator);
+    fixture.rightClick(fixture.canvas);
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg", "actExportPattern"})
+        QVERIFY2(fixture.action(name)->isEnabled() == slides, name);
+    // Typing a code or opening a file needs no slide on the canvas.
+    QVERIFY(fixture.action("actPatternCode")->isEnabled());
+    QVERIFY(fixture.action("actOpenPatternFile")->isEnabled());
+    fixture.menu->menu()->hide();
+}
+
+void TestCanvasMenu::tooltipAndKeysLeadToTheMenu_data()
+{
+    QTest::addColumn<QKeyCombination>("keys");
+    QTest::newRow("menu key") << QKeyCombination(Qt::Key_Menu);
+    QTest::newRow("Shift+F10") << QKeyCombination(Qt::ShiftModifier, Qt::Key_F10);
+}
+
+void TestCanvasMenu::tooltipAndKeysLeadToTheMenu()
+{
+    QFETCH(QKeyCombination, keys);
+    CanvasWindow fixture;
+    QVERIFY(fixture.canvas->toolTip().contains(QStringLiteral("右键")));
+    QVERIFY(fixture.canvas->toolTip().contains(QStringLiteral("保存")));
+    // A covered parameter box holds the focus, as in the main window.
+    auto* box = new QLineEdit(&fixture.window);
+    box->setGeometry(900, 10, 80, 20);
+    box->show();
+    fixture.canvas->raise();
+    fixture.window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    box->setFocus();
+    QTest::keyClick(box, keys.key(), keys.keyboardModifiers());
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    // Opened over the canvas, not as the box's edit menu.
+    QVERIFY(fixture.canvas->rect().contains(fixture.canvas->mapFromGlobal(fixture.menu->menu()->pos())));
+    QCOMPARE(box->findChild<QMenu*>(), nullptr);
+    fixture.menu->menu()->hide();
+}
+
+void TestCanvasMenu::nameWithPngAddedIsNotReplacedUnasked_data()
+{
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("no") << false;
+    QTest::newRow("yes") << true;
+}
+
+void TestCanvasMenu::nameWithPngAddedIsNotReplacedUnasked()
+{
+    QFETCH(bool, replace);
+    CanvasWindow fixture;
+    QTemporaryDir folder;
+    const QString existing = folder.filePath(QStringLiteral("mine.draft.png"));
+    QFile old(existing);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("an older picture");
+    old.close();
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return folder.filePath(QStringLiteral("mine.draft")); });
+    ModalDialog<QMessageBox> answer([&](QMessageBox* box) {
+        QCOMPARE(box->objectName(), QStringLiteral("replaceFileBox"));
+        QVERIFY(box->text().contains(QStringLiteral("mine.draft.png")));
+        QCOMPARE(box->windowModality(), Qt::WindowModal);
+        box->done(replace ? QMessageBox::Yes : QMessageBox::No);
+    });
+    fixture.rightClick(fixture.canvas);
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    fixture.action("actSavePng")->trigger();
+    fixture.menu->menu()->hide();
+    QCOMPARE(answer.answered(), 1);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll() == "an older picture", !replace);
+}
+
+void TestCanvasMenu::minimisedDialogsComeStraightBack()
+{
+    qApp->installEventFilter(new ModalDialogsStayUp(qApp));
+    CanvasWindow fixture;
+    bool cameBack = false;
+    ModalDialog<QMessageBox> answer([&](QMessageBox* box) {
+        QCOMPARE(box->windowModality(), Qt::WindowModal);
+        box->setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(!box->isMinimized() && box->isVisible());
+        cameBack = true;
+        box->accept();
+    });
+    showSaveFailure(&fixture.window, saveFailureMessage(QStringLiteral("/nowhere/x.png"), QStringLiteral("测试")));
+    QCOMPARE(answer.answered(), 1);
+    QVERIFY(cameBack);
 }
 
 QTEST_MAIN(TestCanvasMenu)

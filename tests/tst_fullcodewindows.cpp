@@ -133,8 +133,8 @@ void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
     QVERIFY(designer());
     const QStringList expected{"actCopyPattern",     "actPatternCode",     "actSavePng",        "actSavePng4x",
                                "actSaveSvg",         "actExportPattern",   "actOpenPatternFile", "",
-                               "actAddFavourite",    "actShowFavourites",  "",                  "actPreviousPattern",
-                               "actNextPattern"};
+                               "actAddFavourite",    "actShowFavourites",  "",                  "actFullScreen",
+                               "",                   "actPreviousPattern", "actNextPattern"};
     for (PictureBox* canvas : {mainWindow()->picOutput, designer()->Picture1}) {
         QStringList names;
         for (QAction* action : menuOf(canvas)->menu()->actions())

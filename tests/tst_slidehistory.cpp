@@ -232,6 +232,7 @@ void TestSlideHistory::theMenuOffersItsItemsInOrder()
                                QStringLiteral("打开图案文件…"),
                                QStringLiteral("-"),              QStringLiteral("收藏图案"),
                                QStringLiteral("收藏夹…"),        QStringLiteral("-"),
+                               QStringLiteral("全屏放映"),       QStringLiteral("-"),
                                QStringLiteral("上一幅图案"),     QStringLiteral("下一幅图案")};
     QCOMPARE(texts, expected);
 }

@@ -14,7 +14,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
+#include <QShortcut>
 #include <QWidget>
+
+#include <optional>
 
 namespace {
 
@@ -40,7 +43,42 @@ QString droppedFile(const QMimeData* mime)
     return mime->urls().front().toLocalFile();
 }
 
+// What the right button offers, for the canvas's tooltip.
+const QString canvasHint =
+    QStringLiteral("右键单击（或按菜单键、Shift+F10）：复制、保存或导出图案，图案代码，收藏，全屏放映");
+
 } // namespace
+
+struct CanvasMenu::ShowHold
+{
+    explicit ShowHold(CanvasMenu* menu) : menu(menu) { menu->holdShow(); }
+    ~ShowHold()
+    {
+        if (menu)
+            menu->releaseShow();
+    }
+    ShowHold(const ShowHold&) = delete;
+    ShowHold& operator=(const ShowHold&) = delete;
+    QPointer<CanvasMenu> menu;
+};
+
+// The timer keeps running and its ticks are let go by: a pause chosen meanwhile (a kept slide
+// shown, a slide from a code) stops it as ever, and nothing here starts it again.
+void CanvasMenu::holdShow()
+{
+    if (m_holds++ == 0 && m_showTimer)
+        m_showTimer->blockSignals(true);
+}
+
+void CanvasMenu::releaseShow()
+{
+    if (m_holds == 0 || --m_holds > 0 || !m_showTimer)
+        return;
+    m_showTimer->blockSignals(false);
+    // A whole interval from now: the next slide does not jump in as the dialog closes.
+    if (m_showTimer->isActive())
+        m_showTimer->start();
+}
 
 CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     : QObject(canvas),
@@ -56,8 +94,10 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     // No shortcuts and no mnemonics: the keyboard belongs to the covered parameter boxes.
     connect(addMenuAction("actCopyPattern", QStringLiteral("复制图案")), &QAction::triggered, this,
             &CanvasMenu::copyShownPattern);
-    connect(addMenuAction("actPatternCode", QStringLiteral("图案代码…")), &QAction::triggered, this,
-            [this] { emit patternCodeRequested(m_shownFullCode); });
+    connect(addMenuAction("actPatternCode", QStringLiteral("图案代码…")), &QAction::triggered, this, [this] {
+        const ShowHold hold(this);
+        emit patternCodeRequested(m_shownFullCode);
+    });
     connect(addMenuAction("actSavePng", QStringLiteral("保存图案 (PNG)…")), &QAction::triggered, this,
             [this] { saveShownPattern(ExportKind::Png); });
     connect(addMenuAction("actSavePng4x", QStringLiteral("保存高清图案 (PNG 4倍)…")), &QAction::triggered, this,
@@ -66,8 +106,10 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
             [this] { saveShownPattern(ExportKind::Svg); });
     connect(addMenuAction("actExportPattern", QStringLiteral("导出图案…")), &QAction::triggered, this,
             &CanvasMenu::exportShownPattern);
-    connect(addMenuAction("actOpenPatternFile", QStringLiteral("打开图案文件…")), &QAction::triggered, this,
-            &CanvasMenu::openFileRequested);
+    connect(addMenuAction("actOpenPatternFile", QStringLiteral("打开图案文件…")), &QAction::triggered, this, [this] {
+        const ShowHold hold(this);
+        emit openFileRequested();
+    });
     m_menu->addSeparator();
     m_addFavourite = addMenuAction("actAddFavourite", QStringLiteral("收藏图案"));
     connect(m_addFavourite, &QAction::triggered, this, [this] {
@@ -76,8 +118,28 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     });
     connect(addMenuAction("actShowFavourites", QStringLiteral("收藏夹…")), &QAction::triggered, this,
             &CanvasMenu::favouritesRequested);
+    m_menu->addSeparator();
+    connect(addMenuAction("actFullScreen", QStringLiteral("全屏放映")), &QAction::triggered, this,
+            &CanvasMenu::fullScreenRequested);
+    // The show waits while the menu is up; the item chosen (if any) runs before the menu lets go,
+    // and a dialog it opens holds the show on its own.
+    connect(m_menu, &QMenu::aboutToHide, this, [this] {
+        QMetaObject::invokeMethod(this, &CanvasMenu::releaseShow, Qt::QueuedConnection);
+    });
     canvas->setAcceptDrops(true);
+    canvas->setToolTip(canvasHint);
     canvas->installEventFilter(this);
+    // The keyboard's way to the menu, whichever box has the focus: keys that type no character.
+    if (QWidget* window = canvas->window()) {
+        for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+            auto* shortcut = new QShortcut(keys, window);
+            shortcut->setContext(Qt::WindowShortcut);
+            connect(shortcut, &QShortcut::activated, this, [this] {
+                if (m_canvas && m_canvas->isVisible())
+                    openAt(m_canvas->mapToGlobal(m_canvas->rect().center()));
+            });
+        }
+    }
 }
 
 QAction* CanvasMenu::addMenuAction(const char* name, const QString& text)
@@ -144,14 +206,18 @@ void CanvasMenu::openAt(const QPoint& globalPos)
     m_shownCode = m_code ? m_code() : QString();
     m_shownFullCode = m_fullCode && m_shownPicture ? m_fullCode() : QString();
     enableItems();
+    if (!m_menu->isVisible())
+        holdShow();
     m_menu->popup(globalPos);
 }
 
 void CanvasMenu::enableItems()
 {
+    // Nothing to copy or save before the window's first slide: its canvas is still empty.
+    const bool slide = m_shownPicture != nullptr && (!m_navigator || m_navigator->hasSlides());
     for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg", "actExportPattern"}) {
         if (QAction* action = m_menu->findChild<QAction*>(QLatin1String(name)))
-            action->setEnabled(m_shownPicture != nullptr);
+            action->setEnabled(slide);
     }
     m_addFavourite->setEnabled(!m_shownFullCode.isEmpty());
     if (m_navigator) {
@@ -175,12 +241,16 @@ void CanvasMenu::saveShownPattern(ExportKind kind)
     QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
     if (!picture)
         return;
+    const ShowHold hold(this);
     SaveRequest request = saveRequestFor(kind, code);
     request.folder = rememberedSaveFolder();
     const QString path = m_chooseFile(owner, request);
     if (path.isEmpty())
         return;
     const QString written = kind == ExportKind::Svg ? path : pictureTargetFor(path).path;
+    // The file dialog asked about the name typed, not about the one with ".png" added.
+    if (written != path && !confirmReplacing(owner, written))
+        return;
     const ExportResult result = writePattern(kind, *picture, code, fullCode, path);
     if (result.ok)
         rememberSaveFolder(written);
@@ -199,6 +269,7 @@ void CanvasMenu::exportShownPattern()
         return;
     // On the heap and watched: a window closed meanwhile takes the dialog and this menu with it.
     const QPointer<CanvasMenu> self(this);
+    std::optional<ShowHold> hold(std::in_place, this);
     const QPointer<ExportDialog> dialog = new ExportDialog(picture, owner);
     const bool accepted = dialog->exec() == QDialog::Accepted;
     if (!dialog || !self)
@@ -223,7 +294,11 @@ void CanvasMenu::exportShownPattern()
         const PictureTarget target = pictureTargetFor(path);
         job.path = target.path;
         job.pictureFormat = target.format;
+        if (job.path != path && !confirmReplacing(owner, job.path))
+            return;
     }
+    // The choices are made: the show goes on while the file is written.
+    hold.reset();
     // Watched: the window may go between the worker's end and the report.
     QPointer<QWidget> reportTo(owner);
     runExportWithProgress(owner, job, [report = m_reportError, reportTo, written = job.path](const ExportResult& result) {

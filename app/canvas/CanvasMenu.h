@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 #include <QString>
 
 #include <functional>
@@ -44,6 +45,10 @@ public:
     void setNavigator(SlideNavigator* navigator);
     // The full code of the shown slide; empty when the canvas shows no slide as it was drawn.
     void setFullCodeSource(CodeSource fullCode) { m_fullCode = std::move(fullCode); }
+    // The window's show timer: it waits while the menu or a dialog opened from it is up, so that
+    // what is saved is what was seen, and goes on afterwards if it was running.
+    void setShowTimer(QTimer* timer) { m_showTimer = timer; }
+    bool holdingShow() const { return m_holds > 0; }
 
     // Takes the picture and code now and shows the menu at globalPos without waiting.
     void openAt(const QPoint& globalPos);
@@ -55,6 +60,8 @@ public:
     QString shownFullCode() const { return m_shownFullCode; }
 
 signals:
+    // "全屏放映"
+    void fullScreenRequested();
     // "图案代码…": the code of the shown slide (may be empty).
     void patternCodeRequested(const QString& shownFullCode);
     // "打开图案文件…"
@@ -72,6 +79,10 @@ protected:
 private:
     QAction* addMenuAction(const char* name, const QString& text);
     void enableItems();
+    void holdShow();
+    void releaseShow();
+    // Holds the show for as long as it lives.
+    struct ShowHold;
 
     QPointer<QWidget> m_canvas;
     QMenu* m_menu = nullptr;
@@ -81,6 +92,8 @@ private:
     FileChooser m_chooseFile;
     ErrorReporter m_reportError;
     SlideNavigator* m_navigator = nullptr;
+    QPointer<QTimer> m_showTimer;
+    int m_holds = 0;
     QAction* m_previous = nullptr;
     QAction* m_next = nullptr;
     QAction* m_addFavourite = nullptr;

@@ -2,11 +2,16 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
 
 QFileDialog* makeSaveDialog(QWidget* owner, const SaveRequest& request)
 {
     auto* dialog = new QFileDialog(owner, request.title, request.folder, request.nameFilter);
     dialog->setObjectName(QStringLiteral("saveDialog"));
+    // Blocks its own window only, as the program's other dialogs do.
+    dialog->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -17,10 +22,24 @@ QFileDialog* makeSaveDialog(QWidget* owner, const SaveRequest& request)
 
 QString askSaveFileName(QWidget* owner, const SaveRequest& request)
 {
-    QFileDialog* dialog = makeSaveDialog(owner, request);
+    // Watched: a window closed while the dialog is up takes the dialog with it.
+    const QPointer<QFileDialog> dialog = makeSaveDialog(owner, request);
     QString chosen;
-    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+    if (dialog->exec() == QDialog::Accepted && dialog && !dialog->selectedFiles().isEmpty())
         chosen = dialog->selectedFiles().constFirst();
     delete dialog;
     return chosen;
+}
+
+bool confirmReplacing(QWidget* owner, const QString& path)
+{
+    if (!QFileInfo::exists(path))
+        return true;
+    QMessageBox box(QMessageBox::Question, QStringLiteral("保存图案"),
+                    QStringLiteral("文件“%1”已经存在。\n要替换它吗？").arg(QFileInfo(path).fileName()),
+                    QMessageBox::Yes | QMessageBox::No, owner);
+    box.setObjectName(QStringLiteral("replaceFileBox"));
+    box.setDefaultButton(QMessageBox::No);
+    box.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
 }

@@ -14,3 +14,7 @@ QFileDialog* makeSaveDialog(QWidget* owner, const SaveRequest& request);
 
 // Shows that dialog modally; the chosen path, or an empty string when cancelled.
 QString askSaveFileName(QWidget* owner, const SaveRequest& request);
+
+// Asks, modal to the owner's window, whether to replace a file that exists; true when it does not
+// exist or the user says yes.
+bool confirmReplacing(QWidget* owner, const QString& path);

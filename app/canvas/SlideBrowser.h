@@ -61,6 +61,7 @@ public:
         return &m_history.current();
     }
 
+    bool hasSlides() const override { return !m_history.empty(); }
     bool hasPrevious() const override { return m_history.hasPrevious(); }
     bool hasNext() const override { return m_history.hasNext(); }
     void showPrevious() override

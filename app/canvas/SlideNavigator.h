@@ -5,6 +5,8 @@ class SlideNavigator
 {
 public:
     virtual ~SlideNavigator() = default;
+    // True once the window has shown a slide.
+    virtual bool hasSlides() const = 0;
     virtual bool hasPrevious() const = 0;
     virtual bool hasNext() const = 0;
     virtual void showPrevious() = 0;

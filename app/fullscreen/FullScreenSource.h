@@ -3,10 +3,14 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class CanvasMenu;
+class PictureBox;
 class PictureSource;
+class QLabel;
+class QTimer;
 class QWidget;
 
 // What a full-screen show needs of the pattern window it shows: the picture on its canvas and
@@ -24,4 +28,36 @@ public:
     virtual bool showPlaying() const = 0;
     virtual void setShowPlaying(bool playing) = 0;
     virtual CanvasMenu* patternMenu() const = 0;
+};
+
+// A pattern window's show given by what the window already has: its canvas (a picture box), its
+// code label, its show timer (running means playing) with the window's own play and pause, and
+// its canvas menu. Opens the full-screen show from the menu's "全屏放映" and from F11.
+class PatternWindowShow final : public FullScreenSource
+{
+public:
+    struct Parts
+    {
+        QWidget* window;
+        PictureBox* canvas;
+        QLabel* codeLabel;
+        QTimer* timer;
+        std::function<void()> play;
+        std::function<void()> pause;
+        CanvasMenu* menu;
+    };
+    explicit PatternWindowShow(Parts parts);
+
+    void toggleFullScreen();
+
+    QWidget* showWindow() override { return m_parts.window; }
+    std::shared_ptr<const PictureSource> shownPicture() const override;
+    std::uint64_t shownRevision() const override;
+    QString shownCode() const override;
+    bool showPlaying() const override;
+    void setShowPlaying(bool playing) override;
+    CanvasMenu* patternMenu() const override { return m_parts.menu; }
+
+private:
+    Parts m_parts;
 };

@@ -80,6 +80,8 @@ void showWarningBox(QWidget* owner, const char* objectName, const QString& title
 {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, owner);
     box.setObjectName(QLatin1String(objectName));
+    // Blocks its own window only, as the program's other dialogs do.
+    box.setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     box.exec();
 }
 

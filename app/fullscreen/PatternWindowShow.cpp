@@ -1,0 +1,38 @@
+#include "app/canvas/CanvasMenu.h"
+#include "app/fullscreen/FullScreenShow.h"
+#include "app/fullscreen/FullScreenSource.h"
+#include "app/widgets/PictureBox.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTimer>
+
+PatternWindowShow::PatternWindowShow(Parts parts) : m_parts(std::move(parts))
+{
+    // F11 types no character, so the parameter boxes that hold the focus never see it as text.
+    auto* fullScreen = new QAction(m_parts.window);
+    fullScreen->setObjectName(QStringLiteral("actFullScreenKey"));
+    fullScreen->setShortcut(QKeySequence(Qt::Key_F11));
+    fullScreen->setShortcutContext(Qt::WindowShortcut);
+    m_parts.window->addAction(fullScreen);
+    QObject::connect(fullScreen, &QAction::triggered, m_parts.window, [this] { toggleFullScreen(); });
+    QObject::connect(m_parts.menu, &CanvasMenu::fullScreenRequested, m_parts.window, [this] { toggleFullScreen(); });
+}
+
+void PatternWindowShow::toggleFullScreen() { FullScreenShow::toggle(*this); }
+
+std::shared_ptr<const PictureSource> PatternWindowShow::shownPicture() const { return m_parts.canvas->surface().snapshot(); }
+
+std::uint64_t PatternWindowShow::shownRevision() const { return m_parts.canvas->surface().revision(); }
+
+QString PatternWindowShow::shownCode() const { return m_parts.codeLabel->text(); }
+
+bool PatternWindowShow::showPlaying() const { return m_parts.timer->isActive(); }
+
+void PatternWindowShow::setShowPlaying(bool playing)
+{
+    if (playing)
+        m_parts.play();
+    else
+        m_parts.pause();
+}

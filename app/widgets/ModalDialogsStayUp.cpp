@@ -1,0 +1,25 @@
+#include "app/widgets/ModalDialogsStayUp.h"
+
+#include <QDialog>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+
+bool ModalDialogsStayUp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (dialog && dialog->isWindow() && dialog->isModal() && dialog->isMinimized()) {
+            // After the change has been handled: restoring inside it would be undone.
+            QTimer::singleShot(0, dialog, [dialog = QPointer<QDialog>(dialog)] {
+                if (!dialog)
+                    return;
+                dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
+                dialog->show();
+                dialog->raise();
+                dialog->activateWindow();
+            });
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
