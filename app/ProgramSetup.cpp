@@ -1,7 +1,9 @@
 #include "app/ProgramSetup.h"
 
 #include "app/widgets/EnterPressesButton.h"
+#include "app/widgets/ModalDialogsStayUp.h"
 #include "app/widgets/ProgramIcon.h"
+#include "app/widgets/WindowScaler.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,4 +31,7 @@ void setUpApplication(QApplication& app)
     QApplication::setWindowIcon(programIcon());
     loadChineseQtTranslation(app);
     app.installEventFilter(new EnterPressesButton(&app));
+    app.installEventFilter(new ModalDialogsStayUp(&app));
+    // A screen too small for a window shows it whole, scaled down.
+    setWindowsFitScreen(true);
 }

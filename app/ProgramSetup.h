@@ -7,6 +7,6 @@ class QApplication;
 bool loadChineseQtTranslation(QApplication& app);
 
 // Everything the application object needs before the first window: name, icon on every window,
-// the desktop entry shells match the windows to, the Chinese standard dialogs, and Enter pressing
-// the focused button.
+// the desktop entry shells match the windows to, the Chinese standard dialogs, Enter pressing
+// the focused button, and windows fitted to a screen too small for them.
 void setUpApplication(QApplication& app);

@@ -40,3 +40,15 @@ double shareWhere(const QImage& image, Test test)
     const qint64 all = qint64(image.width()) * image.height();
     return all ? double(countWhere(image, test)) / double(all) : 0.0;
 }
+
+// An image made by enlarging a picture two times has every aligned 2 x 2 block in one colour.
+inline bool looksEnlarged(const QImage& image)
+{
+    for (int y = 0; y + 1 < image.height(); y += 2)
+        for (int x = 0; x + 1 < image.width(); x += 2) {
+            const QRgb c = image.pixel(x, y);
+            if (image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c || image.pixel(x + 1, y + 1) != c)
+                return false;
+        }
+    return true;
+}

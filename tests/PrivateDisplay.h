@@ -56,6 +56,9 @@ public:
     // Why the display cannot be used, or nullptr when it can.
     const char* problem() const { return m_problem.empty() ? nullptr : m_problem.c_str(); }
 
+    // The display's name, such as ":70", for programs started on it.
+    const char* name() const { return m_display.c_str(); }
+
 private:
     static bool onPath(const char* program)
     {

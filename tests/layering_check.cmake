@@ -8,8 +8,8 @@ set(floors
   "draw/pattern=3" "draw/frame=3"
   "app/widgets=3"
   "app/registry=4" "app/canvas=4" "app/favourites=4" "app/screensaver=4" "app/fullscreen=5"
-  "app/mainwindow=5" "app/geometric=5" "app/picker=5"
-  "app=6")
+  "app/mainwindow=6" "app/geometric=6" "app/picker=6"
+  "app=7")
 
 function(floor_of folder out)
   foreach(entry ${floors})

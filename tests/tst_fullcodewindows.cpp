@@ -12,12 +12,14 @@
 #include "app/canvas/PatternCodeDialog.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
+#include "app/fullscreen/FullScreenShow.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
 #include "app/picker/GradientPicker.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/PictureBox.h"
 #include "draw/base/Random.h"
+#include "draw/frame/FrameRenderer.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/PictureSource.h"
@@ -77,6 +79,9 @@ class TestFullCodeWindows : public QObject
     Q_OBJECT
 
 private slots:
+    void fullScreenFromTheMenuAndF11_data();
+    void fullScreenFromTheMenuAndF11();
+    void showWaitsWhileTheMenuIsUp();
     void initTestCase();
     void init();
     void cleanup();
@@ -558,6 +563,76 @@ void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
     const std::size_t slides = main->slides().history().size();
     main->Timer1_Timer();
     QCOMPARE(main->slides().history().size(), slides + 1);
+}
+
+void TestFullCodeWindows::fullScreenFromTheMenuAndF11_data()
+{
+    QTest::addColumn<bool>("geometric");
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("main window, menu") << false << false;
+    QTest::newRow("main window, F11") << false << true;
+    QTest::newRow("geometric designer, menu") << true << false;
+    QTest::newRow("geometric designer, F11") << true << true;
+}
+
+void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
+{
+    QFETCH(bool, geometric);
+    QFETCH(bool, byKey);
+    QWidget* window = mainWindow();
+    PictureBox* canvas = mainWindow()->picOutput;
+    QTimer* timer = &mainWindow()->Timer1;
+    if (geometric) {
+        mainWindow()->Command2->click();
+        QVERIFY(designer());
+        window = designer();
+        canvas = designer()->Picture1;
+        timer = designer()->Timer1;
+    }
+    QMetaObject::invokeMethod(timer, "timeout"); // a slide on the canvas
+    timer->start();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (byKey) {
+        // With a parameter box holding the focus, as it does in the main window.
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_F11);
+    } else {
+        menuOf(canvas)->openAt(canvas->mapToGlobal(QPoint(100, 100)));
+        menuOf(canvas)->menu()->findChild<QAction*>(QStringLiteral("actFullScreen"))->trigger();
+        menuOf(canvas)->menu()->hide();
+    }
+    QPointer<FullScreenShow> show = FullScreenShow::of(window);
+    QVERIFY(show);
+    QVERIFY(show->isFullScreen());
+    QImage frame = show->frame();
+    frame.setDevicePixelRatio(1.0);
+    QCOMPARE(frame, FrameRenderer(canvas->surface().snapshot(), frame.size()).render());
+    QVERIFY(show->inhibiting() == timer->isActive());
+    // Space pauses the window's own show; Escape leaves it paused, the window as it was.
+    QTest::keyClick(show, Qt::Key_Space);
+    QVERIFY(!timer->isActive());
+    QTest::keyClick(show, Qt::Key_Escape);
+    QTRY_VERIFY(!show);
+    QVERIFY(window->isVisible());
+    QVERIFY(!timer->isActive());
+}
+
+// Over the real window: its timer's ticks wait while the canvas menu is up.
+void TestFullCodeWindows::showWaitsWhileTheMenuIsUp()
+{
+    MainWindow* window = mainWindow();
+    window->Timer1.start();
+    QMetaObject::invokeMethod(&window->Timer1, "timeout");
+    const QString before = window->Label7->text();
+    menuOf(window->picOutput)->openAt(window->picOutput->mapToGlobal(QPoint(100, 100)));
+    QTRY_VERIFY(menuOf(window->picOutput)->menu()->isVisible());
+    QMetaObject::invokeMethod(&window->Timer1, "timeout");
+    QCOMPARE(window->Label7->text(), before);
+    menuOf(window->picOutput)->menu()->hide();
+    QTRY_VERIFY(!menuOf(window->picOutput)->holdingShow());
+    QVERIFY(window->Timer1.isActive());
+    QMetaObject::invokeMethod(&window->Timer1, "timeout");
+    QVERIFY(window->Label7->text() != before);
 }
 
 QTEST_MAIN(TestFullCodeWindows)

@@ -1,3 +1,5 @@
+#include "PixelCount.h"
+
 #include "app/mainwindow/MainWindow.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/picker/AngleDialog.h"
@@ -12,18 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-// An image made by enlarging a picture two times has every aligned 2 x 2 block in one colour.
-bool looksEnlarged(const QImage& image)
-{
-    for (int y = 0; y + 1 < image.height(); y += 2)
-        for (int x = 0; x + 1 < image.width(); x += 2) {
-            const QRgb c = image.pixel(x, y);
-            if (image.pixel(x + 1, y) != c || image.pixel(x, y + 1) != c || image.pixel(x + 1, y + 1) != c)
-                return false;
-        }
-    return true;
-}
 
 // The canvas's image is at twice its logical size, is what its record gives at scale 2, and is
 // no enlargement of a smaller picture.

@@ -3,6 +3,7 @@
 #include "app/widgets/ComboPopup.h"
 #include "app/widgets/ControlLook.h"
 #include "app/widgets/PictureBox.h"
+#include "app/widgets/WindowScaler.h"
 #include "draw/base/Numbers.h"
 #include "draw/base/Twips.h"
 #include "draw/stars/GeometricSlide.h"
@@ -75,6 +76,8 @@ GeometricDesigner::GeometricDesigner(QWidget* parent) : QWidget(parent)
     Command1[1]->setFocus();
 
     Form_Load();
+    // Every control is in place: the window may grow or shrink with its contents from here on.
+    new WindowScaler(this);
 }
 
 void GeometricDesigner::buildTopRow()
@@ -126,6 +129,10 @@ void GeometricDesigner::attachPatternMenu()
     m_pattern = std::make_unique<PatternCanvas<GeometricSlide>>(
         Picture1, Label3, [this] { Check2->setChecked(false); },
         [this](const GeometricSlide& slide) { showKeptSlide(slide); });
+    m_pattern->menu()->setShowTimer(Timer1);
+    m_fullScreen = std::make_unique<PatternWindowShow>(PatternWindowShow::Parts{
+        this, Picture1, Label3, Timer1, [this] { Check2->setChecked(true); }, [this] { Check2->setChecked(false); },
+        m_pattern->menu()});
 }
 
 void GeometricDesigner::showKeptSlide(const GeometricSlide& slide)

@@ -2,6 +2,7 @@
 
 #include "app/canvas/PatternCanvas.h"
 #include "app/canvas/PatternHost.h"
+#include "app/fullscreen/FullScreenSource.h"
 #include "app/registry/WindowRegistry.h"
 #include "draw/stars/GeometricSlide.h"
 
@@ -75,4 +76,5 @@ private:
     void showKeptSlide(const GeometricSlide& slide);
 
     std::unique_ptr<PatternCanvas<GeometricSlide>> m_pattern;
+    std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

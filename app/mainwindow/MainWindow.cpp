@@ -4,6 +4,7 @@
 #include "app/widgets/ControlLook.h"
 #include "app/widgets/PictureBox.h"
 #include "app/widgets/ProgramIcon.h"
+#include "app/widgets/WindowScaler.h"
 #include "draw/base/Twips.h"
 #include "draw/curves/CurveCategories.h"
 
@@ -128,6 +129,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     Timer2.start(); // enabled, but it has no tick handler
     txtParam[0]->setFocus();
     Form_Load();
+    // Every control is in place: the window may grow or shrink with its contents from here on.
+    new WindowScaler(this);
 }
 
 void MainWindow::buildParameterPanel()
@@ -239,6 +242,9 @@ void MainWindow::attachPatternMenu()
 {
     m_pattern = std::make_unique<PatternCanvas<CurveSlide>>(
         picOutput, Label7, [this] { Command6_Click(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
+    m_pattern->menu()->setShowTimer(&Timer1);
+    m_fullScreen = std::make_unique<PatternWindowShow>(PatternWindowShow::Parts{
+        this, picOutput, Label7, &Timer1, [this] { Command5_Click(); }, [this] { Command6_Click(); }, m_pattern->menu()});
 }
 
 void MainWindow::showKeptSlide(const CurveSlide& slide)

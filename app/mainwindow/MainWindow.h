@@ -2,6 +2,7 @@
 
 #include "app/canvas/PatternCanvas.h"
 #include "app/canvas/PatternHost.h"
+#include "app/fullscreen/FullScreenSource.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
 #include "draw/curves/CurveControls.h"
@@ -122,4 +123,5 @@ private:
     void showKeptSlide(const CurveSlide& slide);
 
     std::unique_ptr<PatternCanvas<CurveSlide>> m_pattern;
+    std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

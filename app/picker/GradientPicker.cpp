@@ -6,6 +6,7 @@
 #include "app/widgets/FramedPlacement.h"
 #include "app/widgets/GraphicalButton.h"
 #include "app/widgets/PictureBox.h"
+#include "app/widgets/WindowScaler.h"
 #include "draw/base/Twips.h"
 #include "draw/gradient/AngleArrow.h"
 #include "draw/gradient/GradientPicture.h"
@@ -88,6 +89,15 @@ void GradientPicker::centreOnScreen()
     // Centred by the outer size, frame included, in the area that panels leave free. The size
     // stays: the preview must cover the main window's 800 x 800 canvas.
     const QRect available = screen->availableGeometry();
+    // On a screen too small for it the picker opens smaller, its preview following as on any
+    // resize, and never below its least size.
+    if (windowsFitScreen()) {
+        const QSize extra = frameExtra(this);
+        const QSize least = QSize(twipsToPixels(minimumWidthTwips), twipsToPixels(minimumHeightTwips)) - extra;
+        const QSize fitted = clientBoundedTo(size(), extra, available.size(), least);
+        if (fitted != size())
+            resize(fitted);
+    }
     const QSize outer = frameGeometry().size();
     const QPoint centred(available.left() + (available.width() - outer.width()) / 2,
                          available.top() + (available.height() - outer.height()) / 2);
@@ -264,11 +274,30 @@ std::shared_ptr<const PictureSource> GradientPicker::previewRecipe() const
         GradientRecipe{m_gradient.Color1(), m_gradient.Color2(), m_gradient.Angle(), picDraw->surface().size()});
 }
 
+// The preview laid under a canvas. A picker opened smaller on a small screen has a preview smaller
+// than the canvas: the canvas still gets a gradient that covers it, the same colours and angle
+// swept over the larger area.
+void GradientPicker::layUnder(PictureBox* canvas) const
+{
+    const QSize preview = picDraw->surface().size();
+    const QSize covering = preview.expandedTo(canvas->surface().size());
+    if (covering == preview) {
+        canvas->setPicture(picDraw->Image(), previewRecipe());
+        return;
+    }
+    auto source = std::make_shared<GradientPicture>(
+        GradientRecipe{m_gradient.Color1(), m_gradient.Color2(), m_gradient.Angle(), covering});
+    const qreal ratio = canvas->surface().devicePixelRatio();
+    QImage pixels = source->render(ratio);
+    pixels.setDevicePixelRatio(ratio);
+    canvas->setPicture(pixels, std::move(source));
+}
+
 void GradientPicker::Command1_Click()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Main))
-        canvas->setPicture(picDraw->Image(), previewRecipe());
+        layUnder(canvas);
     hide();
     registry.show(WindowId::Main);
 }
@@ -277,7 +306,7 @@ void GradientPicker::Command2_Click()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Geometric))
-        canvas->setPicture(picDraw->Image(), previewRecipe());
+        layUnder(canvas);
     hide();
     if (registry.show(WindowId::Geometric))
         registry.placeGeometricDesigner(registry.window(WindowId::Main));

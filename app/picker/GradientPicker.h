@@ -44,13 +44,15 @@ private:
     void buildToolStrip();
     void buildLogo();
     void Form_Load();
-    // Centred in the screen's available area at the first showing, kept inside it when it fits.
+    // Centred in the screen's available area at the first showing, kept inside it when it fits;
+    // when windows fit their screens, made just small enough to fit first.
     void centreOnScreen();
     void Form_Resize();
     ErrorCode PaintPreview();
     // The preview and the buttons again, any failure reported at once.
     void repaintGradient();
     std::shared_ptr<const PictureSource> previewRecipe() const;
+    void layUnder(PictureBox* canvas) const;
     ErrorCode RefreshToolButtons();
     void drawSunkenFrame();
     void passPictureTo(QToolButton* button);

@@ -1,7 +1,10 @@
 #include "app/registry/WindowRegistry.h"
 
 #include "app/widgets/FramedPlacement.h"
+#include "app/widgets/WindowScaler.h"
 #include "draw/base/Twips.h"
+
+#include <QScreen>
 
 WindowRegistry& WindowRegistry::instance()
 {
@@ -46,9 +49,15 @@ void WindowRegistry::placeGeometricDesigner(const QWidget* mainWindow)
         return;
     // Placed again once framed: a first showing knows only the inner sizes.
     placeOnceFramed(designer, [designer, main = QPointer<const QWidget>(mainWindow)] {
+        // Shrunk first on a screen too small for it: the place depends on its outer width.
+        if (WindowScaler* scaler = WindowScaler::of(designer))
+            scaler->fitToScreen();
         const int mainWidth = main ? pixelsToTwips(main->frameGeometry().width()) : 0;
         const int left = mainWidth - pixelsToTwips(designer->frameGeometry().width()) - 50;
-        designer->move(twipsPoint(left, 1500));
+        QPoint place = twipsPoint(left, 1500);
+        if (const QScreen* screen = designer->screen(); screen && windowsFitScreen())
+            place = keptInside(QRect(place, designer->size() + frameExtra(designer)), screen->availableGeometry());
+        designer->move(place);
     });
 }
 

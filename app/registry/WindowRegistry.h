@@ -41,7 +41,9 @@ public:
     // Shows the window (built if needed) modeless, in front and active; nullptr when none exists.
     QWidget* show(WindowId id);
     // Moves the geometric designer to its place beside the main window: its left edge at the main
-    // window's outer width less its own outer width less 50 twips, 1500 twips from the top.
+    // window's outer width less its own outer width less 50 twips, 1500 twips from the top. When
+    // windows fit their screens, a designer too large for its screen is shrunk first, and one
+    // that would reach past the screen's edge from there is moved just inside it.
     void placeGeometricDesigner(const QWidget* mainWindow);
 
     // Forgets every window and factory (tests).

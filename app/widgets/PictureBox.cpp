@@ -25,15 +25,41 @@ const Surface& PictureBox::surface() const
     return m_surface;
 }
 
+void PictureBox::setLogicalSize(QSize logical)
+{
+    m_logicalSize = logical;
+    m_followedSize = QSize();
+    followSize();
+}
+
+qreal PictureBox::displayScale() const
+{
+    if (m_logicalSize.isEmpty() || width() == m_logicalSize.width())
+        return 1.0;
+    return qreal(width()) / m_logicalSize.width();
+}
+
+// A widget scaled to another size changes the surface's ratio, not its size: the drawing code
+// keeps its coordinates, and the record is drawn afresh at the new ratio.
 void PictureBox::followSize() const
 {
-    if (m_surface.size() != size())
-        m_surface.resize(size());
+    const QSize logical = logicalSize();
+    if (m_surface.size() != logical)
+        m_surface.resize(logical);
+    if (size() != m_followedSize) {
+        m_followedSize = size();
+        m_surface.setDevicePixelRatio(m_screenRatio * displayScale());
+    }
 }
 
 // Asking the screen costs more than a dot, so the ratio is taken when it can have changed: at
 // creation, when shown, resized or painted.
-void PictureBox::followRatio() const { m_surface.setDevicePixelRatio(devicePixelRatioF()); }
+void PictureBox::followRatio() const
+{
+    m_screenRatio = devicePixelRatioF();
+    m_followedSize = size();
+    m_surface.setDevicePixelRatio(m_screenRatio * displayScale());
+}
 
 void PictureBox::surfaceChanged() { update(); }
 
@@ -51,10 +77,15 @@ void PictureBox::paintEvent(QPaintEvent* event)
     const Surface& shown = surface();
     m_surface.takeChanged();
     const QImage image = shown.Image();
-    const qreal ratio = image.devicePixelRatio();
+    // Image pixels per widget pixel: the screen's ratio, whatever the display scale.
+    const qreal scale = displayScale();
+    const qreal ratio = image.devicePixelRatio() / scale;
     const QRect dirty = event->rect();
     const QRectF source(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio, dirty.height() * ratio);
     QPainter p(this);
+    // A scaled widget may be a pixel taller than its image, its sides being rounded apart.
+    if (scale != 1.0 && !QRectF(0, 0, image.width() / ratio, image.height() / ratio).contains(QRectF(dirty)))
+        p.fillRect(dirty, BackColor().toQColor());
     p.drawImage(QRectF(dirty), image, source);
 }
 

@@ -8,8 +8,9 @@
 #include <QWidget>
 
 // The picture-box control: a thin widget that shows its drawing surface at the screen's device
-// pixel ratio. The surface follows the widget's size; child widgets (labels) are drawn over it
-// and are never part of it. The canvas calls are passed on to the surface.
+// pixel ratio. The surface follows the widget's size, unless it has a logical size of its own;
+// child widgets (labels) are drawn over it and are never part of it. The canvas calls are passed
+// on to the surface.
 class PictureBox : public QWidget, private SurfaceObserver
 {
     Q_OBJECT
@@ -18,9 +19,17 @@ public:
     explicit PictureBox(QWidget* parent = nullptr);
     ~PictureBox() override;
 
-    // The surface, at the widget's current size.
+    // The surface, at the widget's current size or at its logical size.
     Surface& surface();
     const Surface& surface() const;
+
+    // Keeps the surface at this size whatever the widget's: a larger or smaller widget shows the
+    // same drawing, drawn afresh at the screen's ratio times the widget's width over this width.
+    // An empty size makes the surface follow the widget again.
+    void setLogicalSize(QSize logical);
+    QSize logicalSize() const { return m_logicalSize.isEmpty() ? size() : m_logicalSize; }
+    // Widget pixels per logical pixel; exactly 1 while the widget has the logical size.
+    qreal displayScale() const;
 
     Colour BackColor() const { return m_surface.BackColor(); }
     void setBackColor(Colour colour) { surface().setBackColor(colour); }
@@ -79,4 +88,8 @@ private:
 
     // Follows the widget's size and ratio lazily: a hidden widget gets no resize event until shown.
     mutable Surface m_surface;
+    QSize m_logicalSize;
+    // The screen's ratio when last asked, and the widget's size the surface's ratio was set for.
+    mutable qreal m_screenRatio = 1.0;
+    mutable QSize m_followedSize;
 };
