@@ -95,8 +95,10 @@ void GradientPicker::centreOnScreen()
         const QSize extra = frameExtra(this);
         const QSize least = QSize(twipsToPixels(minimumWidthTwips), twipsToPixels(minimumHeightTwips)) - extra;
         const QSize fitted = clientBoundedTo(size(), extra, available.size(), least);
-        if (fitted != size())
+        if (fitted != size()) {
             resize(fitted);
+            m_fittedSize = fitted;
+        }
     }
     const QSize outer = frameGeometry().size();
     const QPoint centred(available.left() + (available.width() - outer.width()) / 2,
@@ -274,13 +276,14 @@ std::shared_ptr<const PictureSource> GradientPicker::previewRecipe() const
         GradientRecipe{m_gradient.Color1(), m_gradient.Color2(), m_gradient.Angle(), picDraw->surface().size()});
 }
 
-// The preview laid under a canvas. A picker opened smaller on a small screen has a preview smaller
-// than the canvas: the canvas still gets a gradient that covers it, the same colours and angle
-// swept over the larger area.
+// The preview laid under a canvas. A picker that opened smaller on a small screen has a preview
+// smaller than the canvas: the canvas still gets a gradient that covers it, the same colours and
+// angle swept over the larger area. A picker the user made smaller hands over its preview as it is.
 void GradientPicker::layUnder(PictureBox* canvas) const
 {
     const QSize preview = picDraw->surface().size();
-    const QSize covering = preview.expandedTo(canvas->surface().size());
+    const bool fittedHere = m_fittedSize.isValid() && size() == m_fittedSize;
+    const QSize covering = fittedHere ? preview.expandedTo(canvas->surface().size()) : preview;
     if (covering == preview) {
         canvas->setPicture(picDraw->Image(), previewRecipe());
         return;

@@ -53,6 +53,8 @@ private:
     void repaintGradient();
     std::shared_ptr<const PictureSource> previewRecipe() const;
     void layUnder(PictureBox* canvas) const;
+    // The size the picker took to fit a small screen, while it keeps it.
+    QSize m_fittedSize;
     ErrorCode RefreshToolButtons();
     void drawSunkenFrame();
     void passPictureTo(QToolButton* button);
