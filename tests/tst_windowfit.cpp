@@ -2,8 +2,14 @@
 #include "XvfbSession.h"
 
 #include "draw/base/Twips.h"
+#include "draw/frame/FrameRenderer.h"
+#include "draw/pattern/PatternCode.h"
+#include "draw/pattern/SlideReplay.h"
 
 #include <QDeadlineTimer>
+#include <QColorSpace>
+#include <QDir>
+#include <QFile>
 #include <QMargins>
 #include <QProcess>
 #include <QRect>
@@ -41,7 +47,7 @@ class Desktop
 public:
     explicit Desktop(QString display) : m_display(std::move(display)) {}
 
-    bool start(const QString& binary, const QString& scaleFactor)
+    bool start(const QString& binary, const QString& scaleFactor, const QStringList& arguments = {})
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
@@ -53,7 +59,7 @@ public:
         for (const char* folder : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"})
             environment.insert(QLatin1String(folder), m_home.path());
         m_program.process.setProcessEnvironment(environment);
-        m_program.process.start(binary, {});
+        m_program.process.start(binary, arguments);
         return m_program.process.waitForStarted(10000);
     }
 
@@ -179,6 +185,8 @@ private slots:
     void initTestCase();
     void everyWindowWholeOnScreen_data();
     void everyWindowWholeOnScreen();
+    void fullScreenShowCoversTheScreen_data();
+    void fullScreenShowCoversTheScreen();
 
 private:
     // The window is whole in the area; a window that did not fit as built fills one side of it.
@@ -269,6 +277,61 @@ void TestWindowFit::everyWindowWholeOnScreen()
     picker = desktop.settled(pickerCaption);
     QVERIFY2(picker, "the designer's bottom row was not reached");
     QVERIFY2(area.contains(picker->outer()), qPrintable(describe(picker->outer())));
+}
+
+void TestWindowFit::fullScreenShowCoversTheScreen_data()
+{
+    QTest::addColumn<QString>("scaleFactor");
+    QTest::newRow("ratio 1") << QString();
+    QTest::newRow("ratio 2") << QStringLiteral("2");
+}
+
+// F11 in the real main window, under the window manager: the slide drawn for the whole screen at
+// its device pixels; Escape gives the window back.
+void TestWindowFit::fullScreenShowCoversTheScreen()
+{
+    QFETCH(QString, scaleFactor);
+    if (const QString missing = xvfb::missingTool({"xdotool", "xwininfo", "xprop", "import"}); !missing.isEmpty())
+        QSKIP(qPrintable(missing + QStringLiteral(" is not installed (scripts/setup.sh installs it)")));
+    const QSize screen(1280, 800);
+    PrivateDisplay display(screen.width(), screen.height());
+    if (display.problem())
+        QSKIP(display.problem());
+    SlideRecipe recipe;
+    recipe.randomState = 0x2545F491u;
+    recipe.width = 5;
+    recipe.divisor = 90.0;
+    recipe.backColour = RGB(30, 60, 90);
+    recipe.gradient = GradientRecipe{RGB(0x14, 0x18, 0x24), RGB(0xEC, 0xD0, 0x48), 30, QSize(809, 681)};
+    Desktop desktop(QString::fromLatin1(display.name()));
+    QVERIFY(desktop.start(m_binary, scaleFactor, {"--code", PatternCode::encode(recipe)}));
+    const std::optional<Placed> before = desktop.settled(mainCaption);
+    QVERIFY2(before, "the main window was not framed and still within 15 s");
+
+    // The slide the code names, fitted to the screen's device pixels; the code's corner aside.
+    const QImage expected = FrameRenderer(slidePicture(recipe), screen).render();
+    const QRect compared(0, 0, screen.width(), screen.height() * 8 / 10);
+    QTemporaryDir shots;
+    const QString shot = shots.filePath(QStringLiteral("screen.png"));
+    const auto screenShows = [&](bool wanted) {
+        desktop.run(QStringLiteral("import"), {"-window", "root", shot});
+        QImage taken = QImage(shot).convertToFormat(QImage::Format_RGB32);
+        taken.setColorSpace(expected.colorSpace()); // the screenshot names sRGB, a rendering nothing
+        return (taken.size() == screen && taken.copy(compared) == expected.copy(compared)) == wanted;
+    };
+    const QString id = desktop.visibleWindow(mainCaption);
+    desktop.run(QStringLiteral("xdotool"), {"windowactivate", "--sync", id});
+    desktop.run(QStringLiteral("xdotool"), {"key", "--window", id, "F11"});
+    if (!xvfb::pollUntil([&] { return screenShows(true); }, 15000, 300)) {
+        QFile::copy(shot, QDir::temp().filePath(QStringLiteral("tst_windowfit-fullscreen.png")));
+        expected.save(QDir::temp().filePath(QStringLiteral("tst_windowfit-expected.png")));
+        QFAIL("the screen never showed the slide drawn for it (screens saved in the temporary folder)");
+    }
+    desktop.run(QStringLiteral("xdotool"), {"key", "Escape"});
+    QVERIFY2(xvfb::pollUntil([&] { return screenShows(false); }, 10000, 300), "Escape did not leave the full screen");
+    const std::optional<Placed> after = desktop.settled(mainCaption);
+    QVERIFY(after);
+    QCOMPARE(after->client, before->client);
 }
 
 int main(int argc, char* argv[])
