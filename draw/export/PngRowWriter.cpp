@@ -1,5 +1,7 @@
 #include "draw/export/PngRowWriter.h"
 
+#include "draw/export/ExportFrame.h"
+
 #include <QIODevice>
 
 #include <spng.h>
@@ -89,7 +91,7 @@ PngRowWriter::Status PngRowWriter::start(QSize size, const std::vector<QRgb>& pa
 
     if (dpi > 0) {
         spng_phys phys{};
-        const auto perMetre = std::uint32_t(std::lround(dpi / 0.0254));
+        const std::uint32_t perMetre = pixelsPerMetre(dpi);
         phys.ppu_x = perMetre;
         phys.ppu_y = perMetre;
         phys.unit_specifier = 1;

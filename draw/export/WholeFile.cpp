@@ -28,6 +28,10 @@ QString refusalFor(const QFileInfo& target)
 
 } // namespace
 
+QString fullDiskText() { return QStringLiteral("磁盘已满或文件没能写完。"); }
+
+QString unwritableFolderText() { return QStringLiteral("不能在这个文件夹里写入文件（没有写入权限或只读）。"); }
+
 QString refusalForTarget(const QString& path) { return refusalFor(QFileInfo(path)); }
 
 ExportResult writeWholeFile(const QString& path, const QByteArray& bytes)
@@ -40,13 +44,13 @@ ExportResult writeWholeFile(const QString& path, const QByteArray& bytes)
     // Unbuffered, so a short write shows here: a buffered one that stops half-way (file size
     // limit, full disk) is flushed by commit() without an error and would leave a cut file.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return failure(QStringLiteral("不能在这个文件夹里写入文件（没有写入权限或只读）。"));
+        return failure(unwritableFolderText());
     const bool whole = file.write(bytes) == bytes.size() && file.size() == bytes.size();
     if (!whole) {
         file.cancelWriting();
-        return failure(QStringLiteral("磁盘已满或文件没能写完。"));
+        return failure(fullDiskText());
     }
     if (!file.commit())
-        return failure(QStringLiteral("磁盘已满或文件没能写完。"));
+        return failure(fullDiskText());
     return ExportResult{true, QString()};
 }

@@ -11,6 +11,10 @@ struct ExportResult
     bool cancelled = false; // stopped by the user: nothing to report
 };
 
+// The reasons a write stops, as the user is told them.
+QString fullDiskText();
+QString unwritableFolderText();
+
 // Why a file cannot be written at path, told before writing (a folder, a device, no folder);
 // empty when it may be tried.
 QString refusalForTarget(const QString& path);

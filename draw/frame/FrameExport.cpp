@@ -20,8 +20,6 @@
 
 namespace {
 
-const QString fullDisk = QStringLiteral("磁盘已满或文件没能写完。");
-
 ExportResult failure(const QString& reason) { return ExportResult{false, reason, false}; }
 ExportResult stopped() { return ExportResult{false, cancelledExportText(), true}; }
 ExportResult done() { return ExportResult{true, QString(), false}; }
@@ -80,7 +78,7 @@ ExportResult writeOtherPicture(const ExportJob& job, QIODevice& device)
         image.setText(QString::fromLatin1(text.keyword), text.text);
     QImageWriter writer(&device, job.pictureFormat);
     if (!writer.write(image))
-        return failure(writer.error() == QImageWriter::DeviceError ? fullDisk
+        return failure(writer.error() == QImageWriter::DeviceError ? fullDiskText()
                                                                     : QStringLiteral("图案太大，不能保存为这种格式；请保存为 PNG。"));
     return done();
 }
@@ -130,7 +128,7 @@ ExportResult writeSvg(const ExportJob& job, QIODevice& device)
     if (!job.fullCode.isEmpty())
         insertSvgCodeMetadata(bytes, job.fullCode);
     if (device.write(bytes) != bytes.size())
-        return failure(fullDisk);
+        return failure(fullDiskText());
     return done();
 }
 
@@ -208,7 +206,7 @@ ExportResult writePdf(const ExportJob& job, QIODevice& device)
     }
     setExactMediaBox(pdf, points);
     if (device.write(pdf) != pdf.size())
-        return failure(fullDisk);
+        return failure(fullDiskText());
     return done();
 }
 
@@ -236,15 +234,15 @@ ExportResult writeFramePng(const ExportJob& job, QIODevice& device, ExportProgre
     for (;;) {
         PngRowWriter writer(device);
         if (writer.start(job.frame.pixels, palette, job.frame.dpi, texts, compression) != PngRowWriter::Status::Ok)
-            return failure(fullDisk);
+            return failure(fullDiskText());
         switch (writeStrips(renderer, writer, progress)) {
         case StripsResult::Done:
             // A second attempt may end before the first did: nothing of it may stay.
-            return cutAtPosition(device) ? done() : failure(fullDisk);
+            return cutAtPosition(device) ? done() : failure(fullDiskText());
         case StripsResult::Cancelled:
             return stopped();
         case StripsResult::WriteFailed:
-            return failure(fullDisk);
+            return failure(fullDiskText());
         case StripsResult::Failed:
             return failure(QStringLiteral("图案无法编码。"));
         case StripsResult::OutsidePalette:
@@ -282,7 +280,7 @@ ExportResult exportPattern(const ExportJob& job, ExportProgress* progress)
         return failure(refusal);
     QSaveFile file(job.path);
     if (!file.open(QIODevice::WriteOnly))
-        return failure(QStringLiteral("不能在这个文件夹里写入文件（没有写入权限或只读）。"));
+        return failure(unwritableFolderText());
     const ExportResult written = writePattern(job, file, progress);
     if (!written.ok || cancelled(progress)) {
         file.cancelWriting();
@@ -291,6 +289,6 @@ ExportResult exportPattern(const ExportJob& job, ExportProgress* progress)
     if (progress)
         progress->advanced(100);
     if (!file.flush() || !file.commit())
-        return failure(fullDisk);
+        return failure(fullDiskText());
     return done();
 }

@@ -34,24 +34,6 @@ private:
     QString m_penWidthText;
 };
 
-// Controls without a window: the parameter boxes and code label as plain texts.
-class OwnCurveControls final : public CurveControls
-{
-public:
-    explicit OwnCurveControls(Surface& canvas) : m_canvas(canvas) {}
-
-    QString divisorText() const override { return QString(); }
-    QString penWidthText() const override { return QString(); }
-    QString paramText(int index) const override { return m_params[size_t(index)]; }
-    void setParamText(int index, const QString& text) override { m_params[size_t(index)] = text; }
-    void showPatternCode(const QString&) override {}
-    Surface& curveCanvas() override { return m_canvas; }
-
-private:
-    Surface& m_canvas;
-    std::array<QString, 4> m_params{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
-};
-
 // The background picture of a slide: none, or one with a recipe. A picture without one cannot
 // be named (outer none).
 std::optional<std::optional<GradientRecipe>> gradientOf(const SlideBackground& background)
@@ -100,6 +82,11 @@ void putBackground(const SlideRecipe& recipe, Surface& canvas)
 }
 
 } // namespace
+
+PlainCurveControls::PlainCurveControls(Surface& canvas, QString divisorText, QString penWidthText)
+    : m_canvas(canvas), m_divisorText(std::move(divisorText)), m_penWidthText(std::move(penWidthText))
+{
+}
 
 QSize patternCanvasSize(PatternWindow window)
 {
@@ -177,7 +164,7 @@ std::shared_ptr<const PictureSource> slidePicture(const SlideRecipe& recipe, QSt
     setUpPatternCanvas(recipe.window, canvas);
     QString code;
     if (recipe.window == PatternWindow::Curves) {
-        OwnCurveControls controls(canvas);
+        PlainCurveControls controls(canvas);
         code = replayCurveSlide(recipe, controls).code;
     } else {
         code = replayGeometricSlide(recipe, canvas).code;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "draw/curves/CurveControls.h"
 #include "draw/curves/CurveSlide.h"
 #include "draw/pattern/SlideRecipe.h"
 #include "draw/stars/GeometricSlide.h"
@@ -7,12 +8,35 @@
 #include <QSize>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <optional>
 
-class CurveControls;
 class PictureSource;
 class Surface;
+
+// The main window's boxes as plain texts, for drawing its slides without the window: the category
+// and dot size given, the parameter boxes starting at "1", the code label keeping what it is shown.
+class PlainCurveControls final : public CurveControls
+{
+public:
+    explicit PlainCurveControls(Surface& canvas, QString divisorText = {}, QString penWidthText = {});
+
+    QString divisorText() const override { return m_divisorText; }
+    QString penWidthText() const override { return m_penWidthText; }
+    QString paramText(int index) const override { return m_params[size_t(index)]; }
+    void setParamText(int index, const QString& text) override { m_params[size_t(index)] = text; }
+    void showPatternCode(const QString& code) override { m_code = code; }
+    Surface& curveCanvas() override { return m_canvas; }
+    const QString& shownCode() const { return m_code; }
+
+private:
+    Surface& m_canvas;
+    QString m_divisorText;
+    QString m_penWidthText;
+    QString m_code;
+    std::array<QString, 4> m_params{QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")};
+};
 
 // The logical size of a window's canvas: 800 x 800 pixels for the curves, 609 x 609 for the
 // geometric designer (9135 twips).

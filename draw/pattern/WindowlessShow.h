@@ -9,6 +9,7 @@
 #include <memory>
 
 class PictureSource;
+class PlainCurveControls;
 
 // A window's slide show without the window: each step draws the next slide as the window's timer
 // does, with the window's own starting choices (the first category and dot size 5 for the curves,
@@ -29,11 +30,9 @@ public:
     const QString& shownCode() const { return m_code; }
 
 private:
-    class Controls;
-
     PatternWindow m_window;
     RandomStream m_random;
     Surface m_canvas;
-    std::unique_ptr<Controls> m_controls;
+    std::unique_ptr<PlainCurveControls> m_controls;
     QString m_code;
 };
