@@ -5,7 +5,7 @@
 #include "app/registry/WindowRegistry.h"
 #include "app/screensaver/XWindowShow.h"
 #include "draw/base/ProgramTitle.h"
-#include "draw/export/ExportNames.h"
+#include "draw/output/ExportNames.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -146,7 +146,7 @@ ExportCommand exportCommand(const QCommandLineParser& parser)
         // A name ending in .jpg and the like is written in that format where Qt can.
         const PictureTarget target = pictureTargetFor(command.output);
         if (target.path == command.output)
-            command.pictureFormat = target.format;
+            command.format = target.format;
     }
 
     if (parser.isSet(sizeOption) && parser.isSet(paperOption))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/export/ExportFrame.h"
+#include "draw/output/ExportFrame.h"
 #include "draw/pattern/SlideRecipe.h"
 
 #include <QByteArray>
@@ -30,8 +30,8 @@ struct ExportCommand
     QString code;
     QString file;
     ExportFrame frame;   // pixels empty: the pattern's own size
+    // PNG, SVG or PDF as asked; a PNG named .jpg, .bmp or .webp in that format where Qt can.
     ExportFormat format = ExportFormat::Png;
-    QByteArray pictureFormat = "png";
 };
 
 // The show inside another program's X window: --window-id ID, or --root (the window named by

@@ -1,9 +1,9 @@
 #include "app/HeadlessExport.h"
 
-#include "draw/export/ExportNames.h"
-#include "draw/export/PatternFileReader.h"
-#include "draw/frame/FrameExport.h"
+#include "app/output/OutputMessages.h"
+#include "draw/output/OutputJob.h"
 #include "draw/pattern/PatternCode.h"
+#include "draw/pattern/PatternFileReader.h"
 #include "draw/pattern/SlideReplay.h"
 
 #include <atomic>
@@ -19,7 +19,7 @@ std::atomic<bool> interrupted{false};
 extern "C" void noteInterrupt(int) { interrupted.store(true); }
 
 // Progress on a terminal, and Ctrl+C or a termination as a clean stop (no file left behind).
-class TerminalProgress final : public ExportProgress
+class TerminalProgress final : public OutputProgress
 {
 public:
     TerminalProgress() : m_terminal(isatty(STDERR_FILENO) == 1) {}
@@ -65,29 +65,28 @@ int runExportCommand(const ExportCommand& command)
     if (!reading.recipe)
         return fail(PatternCode::problemText(reading.problem));
 
-    ExportJob job;
-    job.picture = slidePicture(*reading.recipe, &job.code);
-    job.fullCode = reading.code;
+    OutputJob job;
+    job.pattern.picture = slidePicture(*reading.recipe, &job.pattern.code);
+    job.pattern.fullCode = reading.code;
     job.frame = command.frame;
     if (job.frame.pixels.isEmpty())
         job.frame.pixels = patternCanvasSize(reading.recipe->window);
     job.format = command.format;
     job.path = command.output;
-    job.pictureFormat = command.pictureFormat;
 
     // A file size limit must show as a failed write, not end the program with the temporary file
     // left behind.
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGINT, noteInterrupt);
     std::signal(SIGTERM, noteInterrupt);
-    ExportResult result;
+    OutputResult result;
     {
         TerminalProgress progress;
-        result = exportPattern(job, &progress);
+        result = runOutputJob(job, &progress);
     }
-    if (result.cancelled)
-        return std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(result.reason)), 130;
-    if (!result.ok)
-        return fail(QStringLiteral("图案没有导出（%1）：%2").arg(command.output, result.reason));
+    if (result.cancelled())
+        return std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(outputErrorText(result.error))), 130;
+    if (!result.ok())
+        return fail(QStringLiteral("图案没有导出（%1）：%2").arg(command.output, outputErrorText(result.error)));
     return 0;
 }

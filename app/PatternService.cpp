@@ -4,21 +4,21 @@
 #include "app/canvas/PatternCodeDialog.h"
 #include "app/canvas/PatternHost.h"
 #include "app/canvas/SaveDialog.h"
+#include "app/canvas/SaveFolder.h"
+#include "app/output/OutputMessages.h"
+#include "app/output/OutputRunner.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
-#include "draw/export/PatternExport.h"
-#include "draw/export/PatternFileReader.h"
+#include "app/widgets/StatusNote.h"
+#include "draw/pattern/PatternFileReader.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/PictureSource.h"
 
-#include <QCursor>
 #include <QFileDialog>
-#include <QStandardPaths>
-#include <QToolTip>
 
 namespace {
 
@@ -27,7 +27,8 @@ QString windowName(PatternWindow window)
     return window == PatternWindow::Curves ? QStringLiteral("curves") : QStringLiteral("geometric");
 }
 
-// Saves the code's picture as PNG, asking for the file as the canvas menu does.
+// Saves the code's picture as PNG, asking for the file as the canvas menu does; the slide is
+// replayed from its recipe and written off the user-interface thread.
 void exportCode(QWidget* owner, const QString& code)
 {
     const PatternCode::Reading reading = PatternCode::decode(code);
@@ -35,15 +36,33 @@ void exportCode(QWidget* owner, const QString& code)
         showPatternCodeProblem(owner, reading.problem);
         return;
     }
-    QString shortCode;
-    const auto picture = slidePicture(*reading.recipe, &shortCode);
-    const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, shortCode));
+    PatternPicture pattern;
+    pattern.picture = slidePicture(*reading.recipe, &pattern.code);
+    pattern.fullCode = reading.code;
+    SaveRequest request = saveRequestFor(ExportKind::Png, pattern.code);
+    request.folder = rememberedSaveFolder();
+    const QString path = askSaveFileName(owner, request);
     if (path.isEmpty())
         return;
     const PictureTarget target = pictureTargetFor(path);
-    const ExportResult result = savePicture(*picture, 1.0, shortCode, target, reading.code);
-    if (!result.ok)
-        showSaveFailure(owner, saveFailureMessage(target.path, result.reason));
+    if (target.path != path && !confirmReplacing(owner, target.path))
+        return;
+    const QPointer<QWidget> reportTo(owner);
+    runJobWithProgress(owner, asShownJob(pattern, 1.0, target.format, target.path),
+                       [reportTo, written = target.path](const OutputResult& result) {
+                           if (result.ok())
+                               rememberSaveFolder(written);
+                           else if (!result.cancelled())
+                               showSaveFailure(reportTo, saveFailureMessage(written, result.error));
+                       },
+                       ProgressShown::WhenSlow);
+}
+
+// The canvas of a pattern window, for a note about what was done there.
+QWidget* canvasOf(QWidget* window)
+{
+    auto* host = dynamic_cast<CanvasHost*>(window);
+    return host ? host->hostedCanvas() : window;
 }
 
 } // namespace
@@ -106,8 +125,8 @@ void PatternService::askForCode(QWidget* owner, const QString& shownCode)
 
 void PatternService::askForFile(QWidget* owner)
 {
-    QFileDialog dialog(owner, QStringLiteral("打开图案文件"),
-                       QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+    // Where the last file was saved or opened: one remembered folder, and never one that is gone.
+    QFileDialog dialog(owner, QStringLiteral("打开图案文件"), rememberedSaveFolder(),
                        QStringLiteral("图案文件 (*.png *.svg);;所有文件 (*)"));
     dialog.setObjectName(QStringLiteral("openPatternDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -115,7 +134,9 @@ void PatternService::askForFile(QWidget* owner)
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    openFile(owner, dialog.selectedFiles().constFirst());
+    const QString path = dialog.selectedFiles().constFirst();
+    rememberSaveFolder(path);
+    openFile(owner, path);
 }
 
 bool PatternService::openFile(QWidget* owner, const QString& path)
@@ -170,7 +191,7 @@ void PatternService::addFavourite(QWidget* owner, const QString& code)
              store.problem().isEmpty() ? QStringLiteral("图案没有收藏：收藏夹无法写入。") : store.problem());
         return;
     }
-    QToolTip::showText(QCursor::pos(), QStringLiteral("已收藏"), owner);
+    showStatusNote(canvasOf(owner), QStringLiteral("已收藏"));
     if (m_gallery)
         m_gallery->reload();
 }

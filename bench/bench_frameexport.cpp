@@ -5,9 +5,10 @@
 
 #include "ThreadTime.h"
 
-#include "draw/export/PngRowWriter.h"
-#include "draw/frame/FrameExport.h"
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/PngRowWriter.h"
+#include "draw/output/OutputJob.h"
+#include "draw/output/PatternMetadata.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/PictureSource.h"
@@ -31,12 +32,12 @@ namespace {
 const char* const plainCode = "TN12H1KG2Y001WH6X2A6PAQ8";
 const char* const gradientCode = "TN1F8MKYM60038BWDMWN3JVVM7Y9TGA5GMFG5RG9PGJZG9S";
 
-ExportJob jobFor(const char* code, QSize size)
+OutputJob jobFor(const char* code, QSize size)
 {
-    ExportJob job;
+    OutputJob job;
     const PatternCode::Reading reading = PatternCode::decode(QString::fromLatin1(code));
-    job.picture = slidePicture(*reading.recipe, &job.code);
-    job.fullCode = reading.code;
+    job.pattern.picture = slidePicture(*reading.recipe, &job.pattern.code);
+    job.pattern.fullCode = reading.code;
     job.frame.pixels = size;
     return job;
 }
@@ -82,12 +83,12 @@ qint64 encodeQImageWriter(const QImage& image)
 // The same 4x image encoded both ways. Argument: 0 a plain slide, 1 a slide on a gradient.
 void BM_Png4xVsQImageWriter(benchmark::State& state)
 {
-    const ExportJob job = jobFor(state.range(0) == 0 ? plainCode : gradientCode, QSize(3200, 3200));
-    const QImage image = job.picture->render(4.0);
+    const OutputJob job = jobFor(state.range(0) == 0 ? plainCode : gradientCode, QSize(3200, 3200));
+    const QImage image = job.pattern.picture->render(4.0);
     double ours = 0, baseline = 0;
     qint64 ourBytes = 0, baselineBytes = 0;
     for (auto _ : state) {
-        const double t = threadSecondsOf([&] { ourBytes = encodeOurs(image, job.code); });
+        const double t = threadSecondsOf([&] { ourBytes = encodeOurs(image, job.pattern.code); });
         baseline += threadSecondsOf([&] { baselineBytes = encodeQImageWriter(image); });
         ours += t;
         state.SetIterationTime(t);
@@ -159,16 +160,16 @@ ChildRun inChild(Work&& work)
     return run;
 }
 
-void exportStreaming(const ExportJob& job)
+void exportStreaming(const OutputJob& job)
 {
     DiscardingDevice device;
-    writeFramePng(job, device);
+    writeOutput(job, device);
 }
 
-void exportWhole(const ExportJob& job)
+void exportWhole(const OutputJob& job)
 {
     DiscardingDevice device;
-    const QImage frame = FrameRenderer(job.picture, job.frame.pixels).render();
+    const QImage frame = FrameRenderer(job.pattern.picture, job.frame.pixels).render();
     QImageWriter writer(&device, "png");
     writer.write(frame);
 }
@@ -177,7 +178,7 @@ void exportWhole(const ExportJob& job)
 // with QImageWriter.
 void BM_Export8KVsOneImage(benchmark::State& state)
 {
-    const ExportJob job = jobFor(gradientCode, QSize(7680, 4320));
+    const OutputJob job = jobFor(gradientCode, QSize(7680, 4320));
     ChildRun ours, baseline;
     for (auto _ : state) {
         ours = inChild([&] { exportStreaming(job); });
@@ -194,8 +195,8 @@ void BM_Export8KVsOneImage(benchmark::State& state)
 // 30,000 x 30,000 of the same slide: time per megapixel against the 8K export, and peak memory.
 void BM_Export30KVs8K(benchmark::State& state)
 {
-    const ExportJob large = jobFor(gradientCode, QSize(30000, 30000));
-    const ExportJob eightK = jobFor(gradientCode, QSize(7680, 4320));
+    const OutputJob large = jobFor(gradientCode, QSize(30000, 30000));
+    const OutputJob eightK = jobFor(gradientCode, QSize(7680, 4320));
     ChildRun big, small;
     for (auto _ : state) {
         small = inChild([&] { exportStreaming(eightK); });

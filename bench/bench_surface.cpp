@@ -6,7 +6,9 @@
 
 #include "draw/base/Random.h"
 #include "draw/curves/SlideShow.h"
-#include "draw/export/PatternExport.h"
+#include "draw/output/OutputJob.h"
+
+#include <QBuffer>
 #include "draw/gradient/GradientRenderer.h"
 #include "draw/surface/PictureSource.h"
 #include "draw/surface/Surface.h"
@@ -100,7 +102,11 @@ void BM_SnapshotPaintSvg(benchmark::State& state)
     const auto snapshot = slideSnapshot();
     qint64 bytes = 0;
     for (auto _ : state) {
-        bytes = encodeSvg(*snapshot, QString()).size();
+        QByteArray svg;
+        QBuffer buffer(&svg);
+        buffer.open(QIODevice::WriteOnly);
+        writeOutput(asShownJob(PatternPicture{snapshot, {}, {}}, 1.0, ExportFormat::Svg, QString()), buffer);
+        bytes = svg.size();
     }
     state.counters["svg_kb"] = double(bytes) / 1024;
     state.counters["target_ms"] = 300;

@@ -4,12 +4,14 @@
 set(floors
   "draw/base=0" "draw/raster=0"
   "draw/surface=1"
-  "draw/curves=2" "draw/stars=2" "draw/gradient=2" "draw/export=2"
-  "draw/pattern=3" "draw/frame=3"
-  "app/widgets=3"
-  "app/registry=4" "app/canvas=4" "app/favourites=4" "app/screensaver=4" "app/fullscreen=5"
-  "app/mainwindow=6" "app/geometric=6" "app/picker=6"
-  "app=7")
+  "draw/curves=2" "draw/stars=2" "draw/gradient=2"
+  "draw/pattern=3"
+  "draw/output=4"
+  "app/widgets=5"
+  "app/output=6"
+  "app/registry=7" "app/canvas=7" "app/favourites=7" "app/screensaver=7" "app/fullscreen=8"
+  "app/mainwindow=9" "app/geometric=9" "app/picker=9"
+  "app=10")
 
 function(floor_of folder out)
   foreach(entry ${floors})

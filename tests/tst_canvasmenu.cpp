@@ -3,11 +3,12 @@
 #include "FakePicture.h"
 #include "ModalDialog.h"
 
+#include "app/output/OutputMessages.h"
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
 #include "app/widgets/ModalDialogsStayUp.h"
-#include "draw/export/ExportNames.h"
+#include "draw/output/ExportNames.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -21,6 +22,7 @@
 #include <QMimeData>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <memory>
@@ -36,6 +38,7 @@ struct CanvasWindow
     std::shared_ptr<const PictureSource> shown = std::make_shared<FakePicture>(QSize(800, 800), QColor(255, 192, 255));
     QString code = QStringLiteral("QRV9051111");
     CanvasMenu* menu = nullptr;
+    std::unique_ptr<QSignalSpy> written;
 
     CanvasWindow()
     {
@@ -44,7 +47,14 @@ struct CanvasWindow
         canvas->setGeometry(0, 0, 800, 800);
         label->setGeometry(8, 8, 60, 20);
         menu = attachCanvasMenu(canvas, [this] { return shown; }, [this] { return code; });
+        written = std::make_unique<QSignalSpy>(menu, &CanvasMenu::patternWritten);
         window.show();
+    }
+
+    // Files are written off the user-interface thread: true once that many saves have ended.
+    bool savesEnded(int count = 1) const
+    {
+        return QTest::qWaitFor([&] { return written->count() >= count; }, 20000);
     }
 
     void rightClick(QWidget* target, QPoint at = QPoint(400, 400))
@@ -101,6 +111,7 @@ private slots:
     void savesThePictureShownWhenTheMenuOpened_data();
     void savesThePictureShownWhenTheMenuOpened();
     void cancelledDialogWritesNothing();
+    void whatWasDoneLeavesAShortNote();
     void failureShowsTheReasonOwnedByTheWindow();
     void saveDialogIsQtsOwnInThePicturesFolder();
     void noPictureDisablesTheItems();
@@ -217,6 +228,7 @@ void TestCanvasMenu::savesThePictureShownWhenTheMenuOpened()
     fixture.shown = std::make_shared<FakePicture>(QSize(800, 800), QColor(Qt::black));
     fixture.action(actionName.toLatin1().constData())->trigger();
     fixture.menu->menu()->hide();
+    QVERIFY(fixture.savesEnded());
 
     QVERIFY2(reported.isEmpty(), qPrintable(reported));
     QCOMPARE(askedOwner, &fixture.window);
@@ -235,6 +247,42 @@ void TestCanvasMenu::savesThePictureShownWhenTheMenuOpened()
         QVERIFY(svg.contains("#ffc0ff"));
         QVERIFY(!svg.contains("#ffffff") && !svg.contains("#000000"));
     }
+}
+
+void TestCanvasMenu::whatWasDoneLeavesAShortNote()
+{
+    CanvasWindow fixture;
+    QTemporaryDir dir;
+    const auto note = [&] { return fixture.canvas->findChild<QLabel*>(QStringLiteral("statusNote")); };
+    QCOMPARE(note(), nullptr);
+
+    fixture.rightClick(fixture.canvas);
+    fixture.action("actCopyPattern")->trigger();
+    fixture.menu->menu()->hide();
+    QVERIFY(note() && note()->isVisible());
+    QCOMPARE(note()->text(), QStringLiteral("已复制"));
+    // Along the bottom of the canvas, inside it.
+    QVERIFY(fixture.canvas->rect().contains(note()->geometry()));
+
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest& request) { return dir.filePath(request.fileName); });
+    fixture.rightClick(fixture.canvas);
+    fixture.action("actSavePng")->trigger();
+    fixture.menu->menu()->hide();
+    QVERIFY(fixture.savesEnded());
+    QCOMPARE(note()->text(), QStringLiteral("已保存到 %1").arg(QDir(dir.path()).absolutePath()));
+    // It goes by itself, asking nothing.
+    QTRY_VERIFY_WITH_TIMEOUT(!note()->isVisible(), 10000);
+
+    // A failure is told in its box, never as a success.
+    const QString folder = dir.filePath(QStringLiteral("taken.png"));
+    QVERIFY(QDir().mkpath(folder));
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return folder; });
+    fixture.menu->setErrorReporter([](QWidget*, const QString&) {});
+    fixture.rightClick(fixture.canvas);
+    fixture.action("actSavePng")->trigger();
+    fixture.menu->menu()->hide();
+    QVERIFY(fixture.savesEnded(2));
+    QVERIFY(!note()->isVisible());
 }
 
 void TestCanvasMenu::cancelledDialogWritesNothing()
@@ -276,7 +324,8 @@ void TestCanvasMenu::failureShowsTheReasonOwnedByTheWindow()
     fixture.action("actSavePng")->trigger();
     fixture.menu->menu()->hide();
 
-    QVERIFY(watcher.answered());
+    QVERIFY(fixture.savesEnded());
+    QTRY_VERIFY_WITH_TIMEOUT(watcher.answered(), 10000);
     QCOMPARE(parent, &fixture.window);
     QCOMPARE(title, QStringLiteral("保存图案"));
     QVERIFY2(text.contains(folder) && text.contains(QStringLiteral("文件夹")), qPrintable(text));
@@ -317,6 +366,7 @@ void TestCanvasMenu::saveDialogIsQtsOwnInThePicturesFolder()
     fixture.menu->menu()->hide();
 
     QVERIFY(watcher.answered());
+    QVERIFY(fixture.savesEnded());
     QCOMPARE(title, QStringLiteral("保存图案"));
     QCOMPARE(QDir(folder), QDir(pictures));
     QCOMPARE(offered.value(0), QDir(pictures).filePath(QStringLiteral("QRV9051111.svg")));
@@ -371,6 +421,7 @@ void TestCanvasMenu::showWaitsWhileTheMenuOrItsDialogIsUp()
     fixture.menu->menu()->hide();
     QCOMPARE(ticksInDialog, 0);
     QTRY_VERIFY(!fixture.menu->holdingShow());
+    QVERIFY(fixture.savesEnded());
     QVERIFY(QFile::exists(folder.filePath(QStringLiteral("held.png"))));
     // Afterwards the show goes on, a whole interval from now.
     QVERIFY(show.timer.isActive());
@@ -454,6 +505,14 @@ void TestCanvasMenu::tooltipAndKeysLeadToTheMenu()
     QVERIFY(fixture.canvas->rect().contains(fixture.canvas->mapFromGlobal(fixture.menu->menu()->pos())));
     QCOMPARE(box->findChild<QMenu*>(), nullptr);
     fixture.menu->menu()->hide();
+    QTRY_VERIFY(!fixture.menu->menu()->isVisible());
+
+    // On a real display the menu key reaches the focused box as a keyboard context-menu request.
+    QContextMenuEvent request(QContextMenuEvent::Keyboard, box->rect().center(), box->mapToGlobal(box->rect().center()));
+    QApplication::sendEvent(box, &request);
+    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    QCOMPARE(box->findChild<QMenu*>(), nullptr);
+    fixture.menu->menu()->hide();
 }
 
 void TestCanvasMenu::nameWithPngAddedIsNotReplacedUnasked_data()
@@ -485,6 +544,8 @@ void TestCanvasMenu::nameWithPngAddedIsNotReplacedUnasked()
     fixture.action("actSavePng")->trigger();
     fixture.menu->menu()->hide();
     QCOMPARE(answer.answered(), 1);
+    if (replace)
+        QVERIFY(fixture.savesEnded());
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll() == "an older picture", !replace);
 }
@@ -501,7 +562,7 @@ void TestCanvasMenu::minimisedDialogsComeStraightBack()
         cameBack = true;
         box->accept();
     });
-    showSaveFailure(&fixture.window, saveFailureMessage(QStringLiteral("/nowhere/x.png"), QStringLiteral("测试")));
+    showSaveFailure(&fixture.window, saveFailureMessage(QStringLiteral("/nowhere/x.png"), OutputError::FolderMissing));
     QCOMPARE(answer.answered(), 1);
     QVERIFY(cameBack);
 }

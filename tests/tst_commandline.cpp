@@ -4,7 +4,7 @@
 #include "PatternCodeFixtures.h"
 #include "XvfbSession.h"
 
-#include "draw/export/PatternExport.h"
+#include "draw/output/OutputJob.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 
@@ -71,7 +71,7 @@ void TestCommandLine::startsWithTheSlideShownAndPaused()
     QStringList arguments{QStringLiteral("--code"), code.toLower()};
     if (fromFile) {
         const QString path = folder.filePath(QStringLiteral("saved pattern.png"));
-        QVERIFY(savePng(*picture, 1.0, shortCode, path, code).ok);
+        QVERIFY(runOutputJob(asShownJob({picture, shortCode, code}, 1.0, ExportFormat::Png, path)).ok());
         arguments = {path};
     }
     xvfb::Session session;

@@ -2,7 +2,7 @@
 // the file, one-line reasons and exit statuses, and no file left behind when the disk is full or
 // the export is interrupted.
 
-#include "draw/export/PatternFileReader.h"
+#include "draw/pattern/PatternFileReader.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 

@@ -6,9 +6,10 @@
 
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/ExportDialog.h"
-#include "app/canvas/ExportRunner.h"
+#include "app/output/OutputMessages.h"
+#include "app/output/OutputRunner.h"
 #include "app/canvas/SaveFolder.h"
-#include "draw/export/PatternFileReader.h"
+#include "draw/pattern/PatternFileReader.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/PictureSource.h"
@@ -87,7 +88,7 @@ struct CanvasWindow
     }
 
     QAction* action(const char* name) const { return menu->menu()->findChild<QAction*>(QLatin1String(name)); }
-    ExportRunner* runner() const { return window.findChild<ExportRunner*>(); }
+    OutputRunner* runner() const { return window.findChild<OutputRunner*>(); }
     QProgressDialog* progress() const { return window.findChild<QProgressDialog*>(QStringLiteral("dlgExportProgress")); }
 };
 
@@ -786,7 +787,7 @@ void TestExportDialog::closingTheWindowStopsTheExport()
     fixture->menu->setErrorReporter([&](QWidget*, const QString&) { ++reports; });
     QVERIFY(exportThroughDialog(*fixture, hugeExport()));
     QTRY_VERIFY_WITH_TIMEOUT(fixture->progress() && fixture->progress()->value() >= 1, exportTimeout);
-    QPointer<ExportRunner> runner = fixture->runner();
+    QPointer<OutputRunner> runner = fixture->runner();
     QVERIFY(runner);
     fixture.reset(); // the window goes while the worker draws
     QVERIFY(!runner);
@@ -811,7 +812,7 @@ void TestExportDialog::failureIsReportedInChinese()
     QVERIFY(exportThroughDialog(fixture, Entries()));
     QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), exportTimeout);
     QCOMPARE(owner, &fixture.window);
-    QCOMPARE(message, saveFailureMessage(taken, QStringLiteral("这个名称是一个文件夹，不能用作文件名。")));
+    QCOMPARE(message, saveFailureMessage(taken, OutputError::TargetIsFolder));
     QVERIFY(QFileInfo(taken).isDir());
     QTRY_VERIFY(!fixture.runner() && !fixture.progress());
     QVERIFY(QDir(rememberedSaveFolder()) != QDir(folder.path()));
@@ -820,39 +821,38 @@ void TestExportDialog::failureIsReportedInChinese()
 void TestExportDialog::runnerReportsProgressAndResult()
 {
     QTemporaryDir folder;
-    ExportJob job;
+    OutputJob job;
     const Slide slide = slideOf(plainCode);
-    job.picture = slide.picture;
-    job.code = slide.code;
-    job.fullCode = slide.fullCode;
+    job.pattern.picture = slide.picture;
+    job.pattern.code = slide.code;
+    job.pattern.fullCode = slide.fullCode;
     job.frame = paperFrame(PaperSize::A4, false, 200);
     job.path = folder.filePath(QStringLiteral("runner.png"));
 
-    ExportRunner runner(job);
-    QSignalSpy progressed(&runner, &ExportRunner::progressed);
-    QSignalSpy finished(&runner, &ExportRunner::finished);
+    OutputRunner runner(job);
+    QSignalSpy progressed(&runner, &OutputRunner::progressed);
+    QSignalSpy finished(&runner, &OutputRunner::finished);
     QVERIFY(!runner.isRunning());
     runner.start();
     QVERIFY(runner.isRunning());
     QVERIFY(finished.wait(exportTimeout));
     QCOMPARE(finished.count(), 1);
     QVERIFY(runner.isFinished() && !runner.isRunning());
-    const auto result = finished.at(0).at(0).value<ExportResult>();
-    QVERIFY2(result.ok, qPrintable(result.reason));
-    QVERIFY(runner.result().ok);
+    const auto result = finished.at(0).at(0).value<OutputResult>();
+    QVERIFY(result.ok());
+    QVERIFY(runner.result().ok());
     QVERIFY(!progressed.isEmpty());
     QCOMPARE(progressed.last().at(0).toInt(), 100);
     QCOMPARE(QImageReader(job.path).size(), QSize(1654, 2339));
 
     // Cancelled before its first strip: the result says so and nothing is written.
     job.path = folder.filePath(QStringLiteral("cancelled.png"));
-    ExportRunner cancelled(job);
-    QSignalSpy cancelledFinished(&cancelled, &ExportRunner::finished);
+    OutputRunner cancelled(job);
+    QSignalSpy cancelledFinished(&cancelled, &OutputRunner::finished);
     cancelled.cancel();
     cancelled.start();
     QVERIFY(cancelledFinished.wait(exportTimeout));
-    QVERIFY(!cancelled.result().ok);
-    QVERIFY(cancelled.result().cancelled);
+    QCOMPARE(cancelled.result().error, OutputError::Cancelled);
     QVERIFY(!QFileInfo::exists(job.path));
 }
 

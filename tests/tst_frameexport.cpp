@@ -4,12 +4,12 @@
 // leaving nothing behind.
 #include "FileSizeLimit.h"
 
-#include "draw/export/ExportFrame.h"
-#include "draw/export/ExportNames.h"
-#include "draw/export/PatternFileReader.h"
-#include "draw/export/PngRowWriter.h"
-#include "draw/frame/FrameExport.h"
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/ExportFrame.h"
+#include "draw/output/ExportNames.h"
+#include "draw/pattern/PatternFileReader.h"
+#include "draw/output/PngRowWriter.h"
+#include "draw/output/OutputJob.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/RasterPainter.h"
@@ -123,12 +123,12 @@ QByteArray readAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-ExportJob jobOf(std::shared_ptr<const PictureSource> picture, ExportFrame frame, ExportFormat format, const QString& path)
+OutputJob jobOf(std::shared_ptr<const PictureSource> picture, ExportFrame frame, ExportFormat format, const QString& path)
 {
-    ExportJob job;
-    job.picture = std::move(picture);
-    job.code = QStringLiteral("QRV0.101");
-    job.fullCode = PatternCode::encode(curveRecipe(canvasGradient()));
+    OutputJob job;
+    job.pattern.picture = std::move(picture);
+    job.pattern.code = QStringLiteral("QRV0.101");
+    job.pattern.fullCode = PatternCode::encode(curveRecipe(canvasGradient()));
     job.frame = frame;
     job.format = format;
     job.path = path;
@@ -136,7 +136,7 @@ ExportJob jobOf(std::shared_ptr<const PictureSource> picture, ExportFrame frame,
 }
 
 // Stops the export at its first report.
-class CancelAtFirstReport final : public ExportProgress
+class CancelAtFirstReport final : public OutputProgress
 {
 public:
     void advanced(int percent) override
@@ -387,11 +387,11 @@ void FrameExportTest::pngRowsPaletteAndChunks()
     QFETCH(int, colourType);
     const auto picture = pictureOf(slide);
     ExportFrame frame = paperFrame(PaperSize::A4, true, 100);
-    ExportJob job = jobOf(picture, frame, ExportFormat::Png, QString());
+    OutputJob job = jobOf(picture, frame, ExportFormat::Png, QString());
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    const ExportResult result = writeFramePng(job, buffer);
-    QVERIFY2(result.ok, qPrintable(result.reason));
+    const OutputResult result = writeOutput(job, buffer);
+    QVERIFY(result.ok());
     const QByteArray png = buffer.data();
 
     const QByteArray header = pngChunk(png, "IHDR");
@@ -407,10 +407,10 @@ void FrameExportTest::pngRowsPaletteAndChunks()
 
     const PatternFileCode code = readPatternCodeFromBytes(png);
     QCOMPARE(code.problem, PatternFileProblem::None);
-    QCOMPARE(code.code, job.fullCode);
+    QCOMPARE(code.code, job.pattern.fullCode);
     QImage decoded;
     QVERIFY(decoded.loadFromData(png, "png"));
-    QCOMPARE(decoded.text(QStringLiteral("Title")), job.code);
+    QCOMPARE(decoded.text(QStringLiteral("Title")), job.pattern.code);
     QCOMPARE(decoded.text(QStringLiteral("Software")), QStringLiteral("澄岚数学图案自动设计器"));
     QCOMPARE(rgb32(decoded), FrameRenderer(picture, frame.pixels).render());
 }
@@ -440,10 +440,10 @@ void FrameExportTest::colourMissingFromThePaletteRestartsInFullColour()
 {
     const auto picture = std::make_shared<SurprisingPicture>();
     QCOMPARE(FrameRenderer(picture, QSize(300, 300)).expectedColours().size(), std::size_t(1));
-    ExportJob job = jobOf(picture, pixelFrame(QSize(300, 300)), ExportFormat::Png, QString());
+    OutputJob job = jobOf(picture, pixelFrame(QSize(300, 300)), ExportFormat::Png, QString());
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QVERIFY(writeFramePng(job, buffer).ok);
+    QVERIFY(writeOutput(job, buffer).ok());
     QCOMPARE(int(pngChunk(buffer.data(), "IHDR").at(9)), 2);
     QImage decoded;
     QVERIFY(decoded.loadFromData(buffer.data(), "png"));
@@ -460,7 +460,7 @@ void FrameExportTest::rendersAreByteIdentical()
     for (QByteArray* bytes : {&first, &second}) {
         QBuffer buffer(bytes);
         buffer.open(QIODevice::WriteOnly);
-        QVERIFY(writeFramePng(jobOf(picture, pixelFrame(QSize(1920, 1080)), ExportFormat::Png, QString()), buffer).ok);
+        QVERIFY(writeOutput(jobOf(picture, pixelFrame(QSize(1920, 1080)), ExportFormat::Png, QString()), buffer).ok());
     }
     QCOMPARE(first.size(), second.size());
     QVERIFY(first == second);
@@ -475,8 +475,8 @@ void FrameExportTest::fortyThousandPixelsWideIsWholeAndRightAtItsEdges()
     const QString path = folder.filePath(QStringLiteral("wide.png"));
     const auto picture = pictureOf(QStringLiteral("gradient"));
     const QSize size(40000, 1200);
-    const ExportResult result = exportPattern(jobOf(picture, pixelFrame(size, 300), ExportFormat::Png, path));
-    QVERIFY2(result.ok, qPrintable(result.reason));
+    const OutputResult result = runOutputJob(jobOf(picture, pixelFrame(size, 300), ExportFormat::Png, path));
+    QVERIFY(result.ok());
 
     QImageReader reader(path);
     QImageReader::setAllocationLimit(0);
@@ -520,9 +520,9 @@ void FrameExportTest::pdfPageIsTheSheet()
     QFETCH(QSizeF, points);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("pattern.pdf"));
-    const ExportJob job = jobOf(pictureOf(QStringLiteral("gradient")), frame, ExportFormat::Pdf, path);
-    const ExportResult result = exportPattern(job);
-    QVERIFY2(result.ok, qPrintable(result.reason));
+    const OutputJob job = jobOf(pictureOf(QStringLiteral("gradient")), frame, ExportFormat::Pdf, path);
+    const OutputResult result = runOutputJob(job);
+    QVERIFY(result.ok());
     const QByteArray pdf = readAll(path);
     QVERIFY(pdf.startsWith("%PDF-"));
     static const QRegularExpression mediaBox(QStringLiteral(R"(/MediaBox \[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])"));
@@ -531,7 +531,7 @@ void FrameExportTest::pdfPageIsTheSheet()
     QVERIFY2(std::fabs(match.captured(1).toDouble() - points.width()) < 0.02, qPrintable(match.captured(0)));
     QVERIFY2(std::fabs(match.captured(2).toDouble() - points.height()) < 0.02, qPrintable(match.captured(0)));
     // The code in the metadata, and the pattern as vectors (no picture of pixels).
-    QVERIFY(pdf.contains(job.fullCode.toLatin1()));
+    QVERIFY(pdf.contains(job.pattern.fullCode.toLatin1()));
     QVERIFY(!pdf.contains("/Subtype /Image"));
 }
 
@@ -540,15 +540,15 @@ void FrameExportTest::svgSizeInMillimetresForPaper()
     QTemporaryDir folder;
     const auto picture = pictureOf(QStringLiteral("plain"));
     const QString paperPath = folder.filePath(QStringLiteral("paper.svg"));
-    const ExportJob paper = jobOf(picture, paperFrame(PaperSize::A4, false), ExportFormat::Svg, paperPath);
-    QVERIFY(exportPattern(paper).ok);
+    const OutputJob paper = jobOf(picture, paperFrame(PaperSize::A4, false), ExportFormat::Svg, paperPath);
+    QVERIFY(runOutputJob(paper).ok());
     const QByteArray sheet = readAll(paperPath);
     QVERIFY2(sheet.contains(R"(<svg width="210.00mm" height="297.00mm")"), sheet.left(300).constData());
     QVERIFY(sheet.contains(R"(viewBox="0 0 2480 3508")"));
-    QCOMPARE(readPatternCodeFromBytes(sheet).code, paper.fullCode);
+    QCOMPARE(readPatternCodeFromBytes(sheet).code, paper.pattern.fullCode);
 
     const QString screenPath = folder.filePath(QStringLiteral("screen.svg"));
-    QVERIFY(exportPattern(jobOf(picture, pixelFrame(QSize(1920, 1080)), ExportFormat::Svg, screenPath)).ok);
+    QVERIFY(runOutputJob(jobOf(picture, pixelFrame(QSize(1920, 1080)), ExportFormat::Svg, screenPath)).ok());
     const QByteArray screen = readAll(screenPath);
     QVERIFY2(screen.contains(R"(<svg width="1920" height="1080")"), screen.left(300).constData());
     // An ordinary renderer sees the whole frame: background at the corners, pattern centred.
@@ -565,10 +565,10 @@ void FrameExportTest::namesOfOtherFormatsAreWrittenInThem()
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("pattern.jpg"));
-    ExportJob job = jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(640, 360)), ExportFormat::Png, path);
-    job.pictureFormat = pictureTargetFor(path).format;
-    QCOMPARE(job.pictureFormat, QByteArray("jpeg"));
-    QVERIFY(exportPattern(job).ok);
+    OutputJob job = jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(640, 360)), ExportFormat::Png, path);
+    job.format = pictureTargetFor(path).format;
+    QCOMPARE(job.format, ExportFormat::Jpeg);
+    QVERIFY(runOutputJob(job).ok());
     QImageReader reader(path);
     QCOMPARE(reader.format(), QByteArray("jpeg"));
     QCOMPARE(reader.size(), QSize(640, 360));
@@ -583,11 +583,10 @@ void FrameExportTest::cancelLeavesNothing()
     old.write("older file");
     old.close();
     CancelAtFirstReport progress;
-    const ExportResult result =
-        exportPattern(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), ExportFormat::Png, path),
+    const OutputResult result =
+        runOutputJob(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), ExportFormat::Png, path),
                       &progress);
-    QVERIFY(!result.ok);
-    QVERIFY(result.cancelled);
+    QCOMPARE(result.error, OutputError::Cancelled);
     QCOMPARE(progress.reports.size(), 1);
     QVERIFY(progress.reports.front() < 100);
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pattern.png")});
@@ -603,15 +602,13 @@ void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write("older file");
         old.close();
-        ExportResult result;
+        OutputResult result;
         {
             const FileSizeLimit limit(16 * 1024);
-            result = exportPattern(
+            result = runOutputJob(
                 jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(3000, 3000)), format, path));
         }
-        QVERIFY2(!result.ok, qPrintable(suffixOf(format)));
-        QVERIFY(!result.cancelled);
-        QCOMPARE(result.reason, QStringLiteral("磁盘已满或文件没能写完。"));
+        QVERIFY2(result.error == OutputError::WriteFailed, qPrintable(suffixOf(format)));
         QCOMPARE(readAll(path), QByteArray("older file"));
     }
     QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
@@ -621,13 +618,12 @@ void FrameExportTest::refusedTargetsAndInvalidFrames()
 {
     QTemporaryDir folder;
     const auto picture = pictureOf(QStringLiteral("plain"));
-    const ExportResult intoFolder = exportPattern(jobOf(picture, pixelFrame(QSize(100, 100)), ExportFormat::Png, folder.path()));
-    QVERIFY(!intoFolder.ok);
-    QVERIFY(intoFolder.reason.contains(QStringLiteral("文件夹")));
+    const OutputResult intoFolder = runOutputJob(jobOf(picture, pixelFrame(QSize(100, 100)), ExportFormat::Png, folder.path()));
+    QCOMPARE(intoFolder.error, OutputError::TargetIsFolder);
     for (const QSize size : {QSize(0, 10), QSize(65536, 10), QSize(10, -1)}) {
         const QString path = folder.filePath(QStringLiteral("bad.png"));
-        const ExportResult result = exportPattern(jobOf(picture, pixelFrame(size), ExportFormat::Png, path));
-        QVERIFY(!result.ok);
+        const OutputResult result = runOutputJob(jobOf(picture, pixelFrame(size), ExportFormat::Png, path));
+        QCOMPARE(result.error, OutputError::InvalidSize);
         QVERIFY(!QFile::exists(path));
     }
     QVERIFY(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());

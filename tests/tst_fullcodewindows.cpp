@@ -19,7 +19,7 @@
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/PictureBox.h"
 #include "draw/base/Random.h"
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/PictureSource.h"
@@ -39,6 +39,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 using integration::processDeferredDeletes;
@@ -356,7 +357,9 @@ void TestFullCodeWindows::savedFilesOpenAgain()
     menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
+    QSignalSpy written(menu, &CanvasMenu::patternWritten);
     menu->menu()->findChild<QAction*>(action)->trigger();
+    QVERIFY(written.wait(20000));
     QVERIFY(QFileInfo::exists(path));
 
     tick();
@@ -376,7 +379,9 @@ void TestFullCodeWindows::droppedFileShowsItsSlide()
     menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
+    QSignalSpy written(menu, &CanvasMenu::patternWritten);
     menu->saveShownPattern(ExportKind::Png);
+    QVERIFY(written.wait(20000));
     main->Timer1_Timer();
 
     QMimeData mime;

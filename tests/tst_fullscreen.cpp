@@ -9,7 +9,7 @@
 #include "app/fullscreen/FullScreenShow.h"
 #include "app/fullscreen/FullScreenSource.h"
 #include "app/widgets/PictureBox.h"
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/SlideReplay.h"
 #include "draw/surface/PictureSource.h"
 

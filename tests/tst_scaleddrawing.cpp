@@ -3,7 +3,8 @@
 // from coordinates this test scaled itself.
 #include "PixelCount.h"
 
-#include "draw/export/PatternExport.h"
+#include "OutputFixture.h"
+
 #include "draw/gradient/GradientRenderer.h"
 #include "draw/surface/DrawingHandles.h"
 #include "draw/surface/PictureSource.h"
@@ -301,7 +302,7 @@ void TestScaledDrawing::farDotsAreDroppedAlikeByEveryOutput()
     surface.setDrawWidth(3);
     surface.PSet(x, 5, ink);
     QCOMPARE(countColour(surface.Image(), ink.toQRgb()) > 0, x == 5.0f);
-    const QByteArray svg = encodeSvg(*surface.snapshot(), QStringLiteral("code"));
+    const QByteArray svg = savedBytes(surface.snapshot(), ExportFormat::Svg, 1.0, QStringLiteral("code"));
     QCOMPARE(int(svg.count("<ellipse") + svg.count("<circle")), drawn);
 }
 

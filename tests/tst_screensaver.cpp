@@ -4,7 +4,7 @@
 
 #include "XvfbSession.h"
 
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/WindowlessShow.h"
 
 #include <QDir>

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <functional>
@@ -264,7 +265,9 @@ void TestSlideHistory::savedPngIsTheCanvasWithoutItsLabels()
     auto* menuObject = window->canvas()->findChild<CanvasMenu*>(QStringLiteral("canvasMenu"));
     QVERIFY(menuObject);
     menuObject->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
+    QSignalSpy written(menuObject, &CanvasMenu::patternWritten);
     choose(*window, "actSavePng");
+    QVERIFY(written.wait(20000));
     const QImage saved = QImage(path).convertToFormat(QImage::Format_RGB32);
     const QImage canvasImage = window->canvas()->Image().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(saved.size(), window->canvas()->size());
@@ -480,7 +483,9 @@ void TestSlideHistory::copyAndSaveActOnTheSlideShown()
     menuObject->setFileChooser([path](QWidget*, const SaveRequest& request) {
         return request.fileName.isEmpty() ? QString() : path;
     });
+    QSignalSpy written(menuObject, &CanvasMenu::patternWritten);
     choose(*window, "actSavePng");
+    QVERIFY(written.wait(20000));
     QImage saved(path);
     QCOMPARE(saved.text(QStringLiteral("Title")), first.code);
     QCOMPARE(saved.text(QStringLiteral("PatternCode")), first.fullCode);

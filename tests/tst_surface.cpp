@@ -1,10 +1,11 @@
 #include "CurveFixture.h"
+#include "OutputFixture.h"
+
 #include "draw/base/Random.h"
 #include "draw/raster/CoverageMask.h"
 #include "draw/raster/DotStamp.h"
 #include "draw/curves/CurvePlotter.h"
 #include "draw/curves/SlideShow.h"
-#include "draw/export/PatternExport.h"
 #include "draw/gradient/AngleArrow.h"
 #include "draw/gradient/GradientRenderer.h"
 #include "draw/gradient/GradientSweep.h"
@@ -323,7 +324,7 @@ void TestSurface::vectorSlideIsSmallAndValid()
     slideShowTick(controls);
     const auto snapshot = controls.canvas.snapshot();
 
-    const QByteArray svg = encodeSvg(*snapshot, controls.patternCodeShown);
+    const QByteArray svg = savedBytes(snapshot, ExportFormat::Svg, 1.0, controls.patternCodeShown);
     QVERIFY2(svg.size() < 2 * 1024 * 1024, qPrintable(QString::number(svg.size())));
     QVERIFY(svg.count("<ellipse") + svg.count("<circle") >= 10000);
 

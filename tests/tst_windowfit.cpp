@@ -2,7 +2,7 @@
 #include "XvfbSession.h"
 
 #include "draw/base/Twips.h"
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 

@@ -1,16 +1,19 @@
 #include "app/canvas/CanvasMenu.h"
 
 #include "app/canvas/ExportDialog.h"
-#include "app/canvas/ExportRunner.h"
 #include "app/canvas/SaveDialog.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
-#include "app/widgets/Dialogs.h"
-#include "draw/export/PatternExport.h"
+#include "app/output/OutputMessages.h"
+#include "app/output/OutputRunner.h"
+#include "app/output/PatternClipboard.h"
+#include "app/widgets/StatusNote.h"
 #include "draw/surface/PictureSource.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
@@ -20,20 +23,6 @@
 #include <optional>
 
 namespace {
-
-ExportResult writePattern(ExportKind kind, const PictureSource& picture, const QString& code, const QString& fullCode,
-                          const QString& path)
-{
-    switch (kind) {
-    case ExportKind::Png:
-        return savePicture(picture, 1.0, code, pictureTargetFor(path), fullCode);
-    case ExportKind::Png4x:
-        return savePicture(picture, 4.0, code, pictureTargetFor(path), fullCode);
-    case ExportKind::Svg:
-        break;
-    }
-    return saveSvg(picture, code, path, fullCode);
-}
 
 // The local file a drag brings, if it brings exactly one.
 QString droppedFile(const QMimeData* mime)
@@ -96,7 +85,7 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
             &CanvasMenu::copyShownPattern);
     connect(addMenuAction("actPatternCode", QStringLiteral("图案代码…")), &QAction::triggered, this, [this] {
         const ShowHold hold(this);
-        emit patternCodeRequested(m_shownFullCode);
+        emit patternCodeRequested(m_shown.fullCode);
     });
     connect(addMenuAction("actSavePng", QStringLiteral("保存图案 (PNG)…")), &QAction::triggered, this,
             [this] { saveShownPattern(ExportKind::Png); });
@@ -113,8 +102,8 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     m_menu->addSeparator();
     m_addFavourite = addMenuAction("actAddFavourite", QStringLiteral("收藏图案"));
     connect(m_addFavourite, &QAction::triggered, this, [this] {
-        if (!m_shownFullCode.isEmpty())
-            emit addFavouriteRequested(m_shownFullCode);
+        if (!m_shown.fullCode.isEmpty())
+            emit addFavouriteRequested(m_shown.fullCode);
     });
     connect(addMenuAction("actShowFavourites", QStringLiteral("收藏夹…")), &QAction::triggered, this,
             &CanvasMenu::favouritesRequested);
@@ -129,6 +118,8 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     canvas->setAcceptDrops(true);
     canvas->setToolTip(canvasHint);
     canvas->installEventFilter(this);
+    // Keyboard requests for a context menu reach whichever box has the focus.
+    qApp->installEventFilter(this);
     // The keyboard's way to the menu, whichever box has the focus: keys that type no character.
     if (QWidget* window = canvas->window()) {
         for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
@@ -142,6 +133,17 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     }
 }
 
+// The menu key pressed while a box of the window has the focus: the window system turns it into
+// a context menu request for that box, which would open the box's own edit menu.
+bool CanvasMenu::isKeyboardMenuInWindow(QObject* watched, const QEvent& event) const
+{
+    if (static_cast<const QContextMenuEvent&>(event).reason() != QContextMenuEvent::Keyboard)
+        return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && m_canvas && m_canvas->isVisible() && !widget->isWindow()
+           && widget->window() == m_canvas->window();
+}
+
 QAction* CanvasMenu::addMenuAction(const char* name, const QString& text)
 {
     QAction* action = m_menu->addAction(text);
@@ -151,9 +153,14 @@ QAction* CanvasMenu::addMenuAction(const char* name, const QString& text)
 
 bool CanvasMenu::eventFilter(QObject* watched, QEvent* event)
 {
-    // Requests from the labels inside the canvas arrive here too, passed on by the labels.
-    if (watched != m_canvas)
+    if (watched != m_canvas) {
+        if (event->type() == QEvent::ContextMenu && isKeyboardMenuInWindow(watched, *event)) {
+            openAt(m_canvas->mapToGlobal(m_canvas->rect().center()));
+            return true;
+        }
         return QObject::eventFilter(watched, event);
+    }
+    // Requests from the labels inside the canvas arrive here too, passed on by the labels.
     switch (event->type()) {
     case QEvent::ContextMenu:
         openAt(static_cast<QContextMenuEvent*>(event)->globalPos());
@@ -202,9 +209,9 @@ void CanvasMenu::setNavigator(SlideNavigator* navigator)
 
 void CanvasMenu::openAt(const QPoint& globalPos)
 {
-    m_shownPicture = m_snapshot ? m_snapshot() : nullptr;
-    m_shownCode = m_code ? m_code() : QString();
-    m_shownFullCode = m_fullCode && m_shownPicture ? m_fullCode() : QString();
+    m_shown.picture = m_snapshot ? m_snapshot() : nullptr;
+    m_shown.code = m_code ? m_code() : QString();
+    m_shown.fullCode = m_fullCode && m_shown.picture ? m_fullCode() : QString();
     enableItems();
     if (!m_menu->isVisible())
         holdShow();
@@ -214,12 +221,12 @@ void CanvasMenu::openAt(const QPoint& globalPos)
 void CanvasMenu::enableItems()
 {
     // Nothing to copy or save before the window's first slide: its canvas is still empty.
-    const bool slide = m_shownPicture != nullptr && (!m_navigator || m_navigator->hasSlides());
+    const bool slide = m_shown.picture != nullptr && (!m_navigator || m_navigator->hasSlides());
     for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg", "actExportPattern"}) {
         if (QAction* action = m_menu->findChild<QAction*>(QLatin1String(name)))
             action->setEnabled(slide);
     }
-    m_addFavourite->setEnabled(!m_shownFullCode.isEmpty());
+    m_addFavourite->setEnabled(!m_shown.fullCode.isEmpty());
     if (m_navigator) {
         m_previous->setEnabled(m_navigator->hasPrevious());
         m_next->setEnabled(m_navigator->hasNext());
@@ -228,49 +235,51 @@ void CanvasMenu::enableItems()
 
 void CanvasMenu::copyShownPattern()
 {
-    if (m_shownPicture)
-        copyPattern(*m_shownPicture, m_shownCode, m_shownFullCode);
+    if (!m_shown.picture)
+        return;
+    copyPattern(m_shown);
+    showStatusNote(m_canvas, QStringLiteral("已复制"));
 }
 
 void CanvasMenu::saveShownPattern(ExportKind kind)
 {
-    // Local copies: the dialog below runs an event loop in which the menu may open again.
-    const std::shared_ptr<const PictureSource> picture = m_shownPicture;
-    const QString code = m_shownCode;
-    const QString fullCode = m_shownFullCode;
+    // A local copy: the dialog below runs an event loop in which the menu may open again.
+    const PatternPicture pattern = m_shown;
     QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
-    if (!picture)
+    if (!pattern.picture)
         return;
-    const ShowHold hold(this);
-    SaveRequest request = saveRequestFor(kind, code);
+    std::optional<ShowHold> hold(std::in_place, this);
+    SaveRequest request = saveRequestFor(kind, pattern.code);
     request.folder = rememberedSaveFolder();
     const QString path = m_chooseFile(owner, request);
     if (path.isEmpty())
         return;
-    const QString written = kind == ExportKind::Svg ? path : pictureTargetFor(path).path;
-    // The file dialog asked about the name typed, not about the one with ".png" added.
-    if (written != path && !confirmReplacing(owner, written))
-        return;
-    const ExportResult result = writePattern(kind, *picture, code, fullCode, path);
-    if (result.ok)
-        rememberSaveFolder(written);
-    else
-        m_reportError(owner, saveFailureMessage(written, result.reason));
+    OutputJob job;
+    if (kind == ExportKind::Svg) {
+        job = asShownJob(pattern, 1.0, ExportFormat::Svg, path);
+    } else {
+        const PictureTarget target = pictureTargetFor(path);
+        // The file dialog asked about the name typed, not about the one with ".png" added.
+        if (target.path != path && !confirmReplacing(owner, target.path))
+            return;
+        job = asShownJob(pattern, kind == ExportKind::Png4x ? 4.0 : 1.0, target.format, target.path);
+    }
+    // The name is chosen: the show goes on while the file is written.
+    hold.reset();
+    runJob(std::move(job), ProgressShown::WhenSlow);
 }
 
 void CanvasMenu::exportShownPattern()
 {
-    // Local copies, as for saving: the dialogs run event loops in which the menu may open again.
-    const std::shared_ptr<const PictureSource> picture = m_shownPicture;
-    const QString code = m_shownCode;
-    const QString fullCode = m_shownFullCode;
+    // A local copy, as for saving: the dialogs run event loops in which the menu may open again.
+    const PatternPicture pattern = m_shown;
     QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
-    if (!picture)
+    if (!pattern.picture)
         return;
     // On the heap and watched: a window closed meanwhile takes the dialog and this menu with it.
     const QPointer<CanvasMenu> self(this);
     std::optional<ShowHold> hold(std::in_place, this);
-    const QPointer<ExportDialog> dialog = new ExportDialog(picture, owner);
+    const QPointer<ExportDialog> dialog = new ExportDialog(pattern.picture, owner);
     const bool accepted = dialog->exec() == QDialog::Accepted;
     if (!dialog || !self)
         return;
@@ -279,44 +288,44 @@ void CanvasMenu::exportShownPattern()
     delete dialog;
     if (!accepted || !frame)
         return;
-    const QString path = m_chooseFile(owner, exportRequestFor(format, code, rememberedSaveFolder()));
+    const QString path = m_chooseFile(owner, exportRequestFor(format, pattern.code, rememberedSaveFolder()));
     if (path.isEmpty() || !self)
         return;
 
-    ExportJob job;
-    job.picture = picture;
-    job.code = code;
-    job.fullCode = fullCode;
+    OutputJob job;
+    job.pattern = pattern;
     job.frame = *frame;
     job.format = format;
     job.path = path;
     if (format == ExportFormat::Png) {
         const PictureTarget target = pictureTargetFor(path);
         job.path = target.path;
-        job.pictureFormat = target.format;
+        job.format = target.format;
         if (job.path != path && !confirmReplacing(owner, job.path))
             return;
     }
     // The choices are made: the show goes on while the file is written.
     hold.reset();
+    runJob(std::move(job), ProgressShown::AtOnce);
+}
+
+void CanvasMenu::runJob(OutputJob job, ProgressShown shown)
+{
+    QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
+    const QString path = job.path;
     // Watched: the window may go between the worker's end and the report.
-    QPointer<QWidget> reportTo(owner);
-    runExportWithProgress(owner, job, [report = m_reportError, reportTo, written = job.path](const ExportResult& result) {
-        if (result.ok)
-            rememberSaveFolder(written);
-        else if (!result.cancelled)
-            report(reportTo, saveFailureMessage(written, result.reason));
-    });
-}
-
-QString saveFailureMessage(const QString& path, const QString& reason)
-{
-    return QStringLiteral("图案没有保存。\n文件：%1\n原因：%2").arg(path, reason);
-}
-
-void showSaveFailure(QWidget* owner, const QString& message)
-{
-    showWarningBox(owner, "saveFailureBox", QStringLiteral("保存图案"), message);
+    const QPointer<CanvasMenu> self(this);
+    runJobWithProgress(owner, std::move(job), [self, path](const OutputResult& result) {
+        if (!self)
+            return;
+        if (result.ok()) {
+            rememberSaveFolder(path);
+            showStatusNote(self->m_canvas, QStringLiteral("已保存到 %1").arg(QFileInfo(path).absolutePath()));
+        } else if (!result.cancelled()) {
+            self->m_reportError(self->m_canvas ? self->m_canvas->window() : nullptr, saveFailureMessage(path, result.error));
+        }
+        emit self->patternWritten(path, result);
+    }, shown);
 }
 
 CanvasMenu* attachCanvasMenu(QWidget* canvas, CanvasMenu::Snapshot snapshot, CanvasMenu::CodeSource code)

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "draw/export/ExportNames.h"
+#include "app/output/OutputRunner.h"
+#include "draw/output/ExportNames.h"
+#include "draw/output/OutputJob.h"
 
 #include <QObject>
 #include <QPointer>
@@ -18,8 +20,8 @@ class QWidget;
 class SlideNavigator;
 
 // The right-click menu of a pattern canvas: copy the pattern, its full code, save it as PNG, as PNG
-// at four times the size, or as SVG, export it at a chosen size (PNG, SVG or PDF, written by a
-// worker thread), open a pattern file, keep the pattern as a favourite. The
+// at four times the size, or as SVG, export it at a chosen size (PNG, SVG or PDF); every file is
+// an output job written by a worker thread. Open a pattern file, keep the pattern as a favourite. The
 // picture and its codes are taken when the menu opens, so a slide that follows while a dialog is
 // open changes nothing in what is copied, saved or kept. What reaches beyond the window (the code
 // dialog, files, favourites) is asked for by signals. PNG and SVG files dropped on the canvas are
@@ -57,7 +59,7 @@ public:
     void saveShownPattern(ExportKind kind);
     // "导出图案…": the export dialog, the file dialog, then the export behind a progress dialog.
     void exportShownPattern();
-    QString shownFullCode() const { return m_shownFullCode; }
+    QString shownFullCode() const { return m_shown.fullCode; }
 
 signals:
     // "全屏放映"
@@ -72,15 +74,20 @@ signals:
     void addFavouriteRequested(const QString& fullCode);
     // "收藏夹…"
     void favouritesRequested();
+    // A save or export has ended (written, failed or cancelled), after the user was told.
+    void patternWritten(const QString& path, const OutputResult& result);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QAction* addMenuAction(const char* name, const QString& text);
+    bool isKeyboardMenuInWindow(QObject* watched, const QEvent& event) const;
     void enableItems();
     void holdShow();
     void releaseShow();
+    // Runs the job off the user-interface thread; tells the user how it ended.
+    void runJob(OutputJob job, ProgressShown shown);
     // Holds the show for as long as it lives.
     struct ShowHold;
 
@@ -97,15 +104,8 @@ private:
     QAction* m_previous = nullptr;
     QAction* m_next = nullptr;
     QAction* m_addFavourite = nullptr;
-    std::shared_ptr<const PictureSource> m_shownPicture;
-    QString m_shownCode;
-    QString m_shownFullCode;
+    // The picture and codes taken when the menu opened.
+    PatternPicture m_shown;
 };
-
-// The message for a failed save: the file and the reason, in Chinese.
-QString saveFailureMessage(const QString& path, const QString& reason);
-
-// Shows the failure as a warning box owned by the canvas's window.
-void showSaveFailure(QWidget* owner, const QString& message);
 
 CanvasMenu* attachCanvasMenu(QWidget* canvas, CanvasMenu::Snapshot snapshot, CanvasMenu::CodeSource code);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "draw/export/ExportFrame.h"
-#include "draw/export/ExportNames.h"
+#include "draw/output/ExportFrame.h"
+#include "draw/output/ExportNames.h"
 
 #include <QList>
 #include <QSize>

@@ -1,6 +1,6 @@
 #include "app/canvas/ExportDialog.h"
 
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/surface/PictureSource.h"
 
 #include <QButtonGroup>

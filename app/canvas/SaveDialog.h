@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/export/ExportNames.h"
+#include "draw/output/ExportNames.h"
 
 #include <QString>
 

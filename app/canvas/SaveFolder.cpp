@@ -1,6 +1,6 @@
 #include "app/canvas/SaveFolder.h"
 
-#include "draw/export/ExportNames.h"
+#include "draw/output/ExportNames.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "app/canvas/CanvasMenu.h"
 #include "app/fullscreen/FullScreenSource.h"
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/surface/PictureSource.h"
 
 #include <QContextMenuEvent>

@@ -1,6 +1,6 @@
 #include "app/screensaver/XWindowShow.h"
 
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 #include "draw/pattern/WindowlessShow.h"
 
 #include <QElapsedTimer>

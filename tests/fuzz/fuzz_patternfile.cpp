@@ -1,6 +1,6 @@
 // libFuzzer target for reading the pattern code back from a file's bytes: whatever the bytes, the
 // reader returns a trimmed code of bounded length or names a problem, and never both.
-#include "draw/export/PatternFileReader.h"
+#include "draw/pattern/PatternFileReader.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "draw/output/ExportFrame.h"
+
 #include <QString>
 
 // The three kinds of file the canvas menu writes.
@@ -31,6 +33,8 @@ SaveRequest saveRequestFor(ExportKind kind, const QString& code);
 struct PictureTarget
 {
     QString path;
-    QByteArray format; // "png", "jpeg", "bmp", "webp"
+    ExportFormat format = ExportFormat::Png;
 };
 PictureTarget pictureTargetFor(const QString& chosenPath);
+// The name Qt's image writer knows a raster format by ("jpeg", "bmp", ...).
+QByteArray qtImageFormat(ExportFormat format);

@@ -1,4 +1,4 @@
-#include "draw/export/ExportFrame.h"
+#include "draw/output/ExportFrame.h"
 
 #include "draw/surface/RasterPainter.h"
 
@@ -140,10 +140,18 @@ QString suffixOf(ExportFormat format)
     case ExportFormat::Svg:
         return QStringLiteral("svg");
     case ExportFormat::Pdf:
+        return QStringLiteral("pdf");
+    case ExportFormat::Jpeg:
+        return QStringLiteral("jpg");
+    case ExportFormat::Bmp:
+        return QStringLiteral("bmp");
+    case ExportFormat::Webp:
         break;
     }
-    return QStringLiteral("pdf");
+    return QStringLiteral("webp");
 }
+
+bool isRasterFormat(ExportFormat format) { return format != ExportFormat::Svg && format != ExportFormat::Pdf; }
 
 PatternPlacement placePattern(QSize pattern, QSize frame)
 {

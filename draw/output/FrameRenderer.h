@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/export/ExportFrame.h"
+#include "draw/output/ExportFrame.h"
 #include "draw/gradient/GradientRenderer.h"
 #include "draw/raster/PixelBuffer.h"
 #include "draw/surface/PictureSource.h"
@@ -13,14 +13,24 @@
 
 class QPainter;
 
-// A pattern in a frame of any size: the picture scaled to fit and centred, its background (the
-// canvas colour, or the gradient under the slide swept afresh at the frame's size) covering the
-// whole frame. Drawn strip by strip for pictures beyond what one image holds, or with vector
-// primitives. Immutable, so worker threads may draw it.
+// How a picture fills its frame.
+enum class FrameContent {
+    // Scaled to fit and centred; the background (the canvas colour, or the gradient under the
+    // slide swept afresh at the frame's size) covers the whole frame.
+    Fitted,
+    // The picture as its canvas shows it, at the frame's scale: its own background too, a gradient
+    // area smaller than the canvas included. The frame has the picture's proportions.
+    AsShown,
+};
+
+// A pattern in a frame of any size: the replay of a picture at the frame's scale. Drawn strip by
+// strip for pictures beyond what one image holds, or with vector primitives. Immutable, so worker
+// threads may draw it.
 class FrameRenderer
 {
 public:
-    FrameRenderer(std::shared_ptr<const PictureSource> picture, QSize frame);
+    FrameRenderer(std::shared_ptr<const PictureSource> picture, QSize frame,
+                  FrameContent content = FrameContent::Fitted);
 
     QSize frameSize() const { return m_frame; }
     const PatternPlacement& placement() const { return m_placement; }
@@ -46,4 +56,5 @@ private:
     // The picture draws its own background: its pixels at its own size, or a picture of unknown
     // kind that must not be replaced.
     bool m_wholePicture = false;
+    bool m_asShown = false;
 };

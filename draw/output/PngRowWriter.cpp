@@ -1,6 +1,6 @@
-#include "draw/export/PngRowWriter.h"
+#include "draw/output/PngRowWriter.h"
 
-#include "draw/export/ExportFrame.h"
+#include "draw/output/ExportFrame.h"
 
 #include <QIODevice>
 

@@ -1,4 +1,4 @@
-#include "draw/export/ExportNames.h"
+#include "draw/output/ExportNames.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,6 +16,21 @@ bool isSafeFileNameChar(QChar c)
 }
 
 } // namespace
+
+QByteArray qtImageFormat(ExportFormat format)
+{
+    switch (format) {
+    case ExportFormat::Jpeg:
+        return "jpeg";
+    case ExportFormat::Bmp:
+        return "bmp";
+    case ExportFormat::Webp:
+        return "webp";
+    default:
+        break;
+    }
+    return "png";
+}
 
 QString sanitizedBaseName(const QString& code)
 {
@@ -64,16 +79,16 @@ PictureTarget pictureTargetFor(const QString& chosenPath)
 {
     const QString suffix = QFileInfo(chosenPath).suffix().toLower();
     if (suffix == QStringLiteral("png"))
-        return {chosenPath, "png"};
+        return {chosenPath, ExportFormat::Png};
     static const struct
     {
         const char* suffix;
-        const char* format;
-    } others[] = {{"jpg", "jpeg"}, {"jpeg", "jpeg"}, {"bmp", "bmp"}, {"webp", "webp"}};
-    const QList<QByteArray> writable = QImageWriter::supportedImageFormats();
+        ExportFormat format;
+    } others[] = {{"jpg", ExportFormat::Jpeg}, {"jpeg", ExportFormat::Jpeg}, {"bmp", ExportFormat::Bmp},
+                  {"webp", ExportFormat::Webp}};
     for (const auto& other : others) {
-        if (suffix == QLatin1String(other.suffix) && writable.contains(QByteArray(other.format)))
+        if (suffix == QLatin1String(other.suffix) && QImageWriter::supportedImageFormats().contains(qtImageFormat(other.format)))
             return {chosenPath, other.format};
     }
-    return {chosenPath + QStringLiteral(".png"), "png"};
+    return {chosenPath + QStringLiteral(".png"), ExportFormat::Png};
 }

@@ -1,6 +1,6 @@
-#include "draw/frame/FrameRenderer.h"
+#include "draw/output/FrameRenderer.h"
 
-#include "draw/export/PngRowWriter.h"
+#include "draw/output/PngRowWriter.h"
 #include "draw/gradient/GradientPicture.h"
 #include "draw/gradient/GradientSweep.h"
 
@@ -18,7 +18,7 @@ constexpr int columnsAtATime = 16384;
 
 } // namespace
 
-FrameRenderer::FrameRenderer(std::shared_ptr<const PictureSource> picture, QSize frame)
+FrameRenderer::FrameRenderer(std::shared_ptr<const PictureSource> picture, QSize frame, FrameContent content)
     : m_picture(std::move(picture)), m_frame(frame)
 {
     if (!m_picture)
@@ -28,7 +28,10 @@ FrameRenderer::FrameRenderer(std::shared_ptr<const PictureSource> picture, QSize
     m_colour = background.colour | 0xFF000000u;
     const auto* gradient = dynamic_cast<const GradientPicture*>(background.source.get());
     const bool ownSize = frame == m_picture->size();
-    if (!background.picture.isNull() && (!gradient || ownSize)) {
+    if (content == FrameContent::AsShown) {
+        m_wholePicture = true;
+        m_asShown = true;
+    } else if (!background.picture.isNull() && (!gradient || ownSize)) {
         // At its own size the picture's background stays pixel for pixel as the canvas shows it.
         m_wholePicture = true;
     } else if (gradient) {
@@ -74,6 +77,19 @@ QImage FrameRenderer::render() const
 
 void FrameRenderer::paintVector(QPainter& painter) const
 {
+    if (m_asShown && m_picture) {
+        // The picture paints its own background, exactly its own size: nothing around it, and at
+        // its own size not even a change of state.
+        if (m_placement.scale == 1.0) {
+            m_picture->paintVectorLayers(painter, PictureLayers::Whole);
+            return;
+        }
+        painter.save();
+        painter.scale(m_placement.scale, m_placement.scale);
+        m_picture->paintVectorLayers(painter, PictureLayers::Whole);
+        painter.restore();
+        return;
+    }
     painter.save();
     const QRectF frame(QPointF(0, 0), QSizeF(m_frame));
     // A little past the edges: a page in whole points may reach a fraction beyond the frame.
@@ -104,7 +120,12 @@ void FrameRenderer::paintVector(QPainter& painter) const
 
 std::vector<QRgb> FrameRenderer::expectedColours() const
 {
-    if (m_gradient || m_wholePicture || !m_picture)
+    if (m_gradient || !m_picture)
+        return {};
+    // A background picture of its own keeps its colours only at its own size.
+    const SurfaceBackground background = m_picture->canvasBackground();
+    const bool pictureBackground = !background.picture.isNull() || background.source;
+    if (m_wholePicture && pictureBackground && m_frame != m_picture->size())
         return {};
     // Drawing at a larger scale makes no colour that the picture's own size lacks (nothing is
     // smoothed), so its own pixels name them; a dot hidden there but not here is rare and is

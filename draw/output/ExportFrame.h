@@ -12,7 +12,9 @@
 // The size and medium of an exported pattern: pixels, the resolution written into the file, and
 // the sheet of paper it was chosen for, if any.
 
-enum class ExportFormat { Png, Svg, Pdf };
+// The file formats a pattern is written in. The export dialog offers the first three; a picture
+// saved under a name ending in .jpg, .bmp or .webp is written in that format where Qt can.
+enum class ExportFormat { Png, Svg, Pdf, Jpeg, Bmp, Webp };
 enum class PaperSize { A4, A3, A2 };
 enum class LengthUnit { Pixels, Millimetres, Centimetres, Inches };
 
@@ -59,6 +61,8 @@ const QList<ScreenPreset>& screenPresets();
 std::optional<ExportFormat> formatFromName(const QString& name);
 std::optional<ExportFormat> formatFromSuffix(const QString& path);
 QString suffixOf(ExportFormat format); // without the dot
+// Whether the format holds pixels (the others hold vectors).
+bool isRasterFormat(ExportFormat format);
 
 // Where a pattern sits in a frame: scaled to fit (for a square pattern, the frame's shorter side)
 // and centred, in device pixels of the frame.

@@ -1,4 +1,4 @@
-#include "draw/export/PatternFileReader.h"
+#include "draw/pattern/PatternFileReader.h"
 
 #include <QDir>
 #include <QFile>

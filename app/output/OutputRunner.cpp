@@ -1,4 +1,4 @@
-#include "app/canvas/ExportRunner.h"
+#include "app/output/OutputRunner.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -13,59 +13,61 @@ namespace {
 
 // Often enough for a bar that moves smoothly, rarely enough to cost nothing.
 constexpr int pollMilliseconds = 50;
+// A job that ends sooner shows no progress dialog when asked to show it only when slow.
+constexpr int slowMilliseconds = 400;
 
 } // namespace
 
 // What the worker and the runner share: the job it reads, the flags both sides touch, and the
 // result the worker leaves before it ends. Kept alive by the worker too.
-struct ExportRunner::Shared : ExportProgress
+struct OutputRunner::Shared : OutputProgress
 {
-    explicit Shared(ExportJob exportJob) : job(std::move(exportJob)) {}
+    explicit Shared(OutputJob exportJob) : job(std::move(exportJob)) {}
 
     void advanced(int value) override { percent.store(value, std::memory_order_relaxed); }
     bool cancelled() const override { return stop.load(std::memory_order_relaxed); }
 
-    const ExportJob job;
+    const OutputJob job;
     std::atomic<int> percent{0};
     std::atomic<bool> stop{false};
-    ExportResult result; // written by the worker, read once it has ended
+    OutputResult result; // written by the worker, read once it has ended
 };
 
-ExportRunner::ExportRunner(ExportJob job, QObject* parent)
+OutputRunner::OutputRunner(OutputJob job, QObject* parent)
     : QObject(parent), m_shared(std::make_shared<Shared>(std::move(job)))
 {
     setObjectName(QStringLiteral("exportRunner"));
     m_poll.setInterval(pollMilliseconds);
-    connect(&m_poll, &QTimer::timeout, this, &ExportRunner::poll);
+    connect(&m_poll, &QTimer::timeout, this, &OutputRunner::poll);
     // The program must not end with a worker still drawing.
     if (QCoreApplication* application = QCoreApplication::instance())
-        connect(application, &QCoreApplication::aboutToQuit, this, &ExportRunner::stopAndWait);
+        connect(application, &QCoreApplication::aboutToQuit, this, &OutputRunner::stopAndWait);
 }
 
-ExportRunner::~ExportRunner() { stopAndWait(); }
+OutputRunner::~OutputRunner() { stopAndWait(); }
 
-const ExportJob& ExportRunner::job() const { return m_shared->job; }
+const OutputJob& OutputRunner::job() const { return m_shared->job; }
 
-const ExportResult& ExportRunner::result() const { return m_shared->result; }
+const OutputResult& OutputRunner::result() const { return m_shared->result; }
 
-bool ExportRunner::isRunning() const { return m_thread && !m_finished; }
+bool OutputRunner::isRunning() const { return m_thread && !m_finished; }
 
-void ExportRunner::start()
+void OutputRunner::start()
 {
     if (m_thread)
         return;
     std::shared_ptr<Shared> shared = m_shared;
-    m_thread.reset(QThread::create([shared] { shared->result = exportPattern(shared->job, shared.get()); }));
+    m_thread.reset(QThread::create([shared] { shared->result = runOutputJob(shared->job, shared.get()); }));
     m_thread->setObjectName(QStringLiteral("patternExport"));
     // Emitted by the worker's thread: queued to this one.
-    connect(m_thread.get(), &QThread::finished, this, &ExportRunner::workerEnded);
+    connect(m_thread.get(), &QThread::finished, this, &OutputRunner::workerEnded);
     m_thread->start(QThread::LowPriority);
     m_poll.start();
 }
 
-void ExportRunner::cancel() { m_shared->stop.store(true, std::memory_order_relaxed); }
+void OutputRunner::cancel() { m_shared->stop.store(true, std::memory_order_relaxed); }
 
-void ExportRunner::poll()
+void OutputRunner::poll()
 {
     const int percent = m_shared->percent.load(std::memory_order_relaxed);
     if (percent == m_percent)
@@ -74,7 +76,7 @@ void ExportRunner::poll()
     emit progressed(percent);
 }
 
-void ExportRunner::workerEnded()
+void OutputRunner::workerEnded()
 {
     if (m_finished || !m_thread)
         return;
@@ -85,7 +87,7 @@ void ExportRunner::workerEnded()
     emit finished(m_shared->result);
 }
 
-void ExportRunner::stopAndWait()
+void OutputRunner::stopAndWait()
 {
     if (!m_thread || m_finished)
         return;
@@ -94,13 +96,14 @@ void ExportRunner::stopAndWait()
     m_poll.stop();
 }
 
-ExportRunner* runExportWithProgress(QWidget* owner, ExportJob job, ExportDone done)
+OutputRunner* runJobWithProgress(QWidget* owner, OutputJob job, OutputDone done, ProgressShown shown)
 {
-    auto* runner = new ExportRunner(std::move(job), owner);
+    auto* runner = new OutputRunner(std::move(job), owner);
     auto* progress = new QProgressDialog(owner);
     progress->setObjectName(QStringLiteral("dlgExportProgress"));
-    progress->setWindowTitle(QStringLiteral("导出图案"));
-    progress->setLabelText(QStringLiteral("正在导出…"));
+    const bool save = shown == ProgressShown::WhenSlow;
+    progress->setWindowTitle(save ? QStringLiteral("保存图案") : QStringLiteral("导出图案"));
+    progress->setLabelText(save ? QStringLiteral("正在保存…") : QStringLiteral("正在导出…"));
     progress->setCancelButtonText(QStringLiteral("取消"));
     progress->setWindowModality(owner ? Qt::WindowModal : Qt::ApplicationModal);
     progress->setAutoReset(false);
@@ -112,13 +115,13 @@ ExportRunner* runExportWithProgress(QWidget* owner, ExportJob job, ExportDone do
     bar->setValue(0);
     progress->setBar(bar);
 
-    QObject::connect(progress, &QProgressDialog::canceled, runner, &ExportRunner::cancel);
-    QObject::connect(runner, &ExportRunner::progressed, bar, &QProgressBar::setValue);
-    QPointer<QProgressDialog> shown(progress);
-    QObject::connect(runner, &ExportRunner::finished, runner, [runner, shown, done](const ExportResult& result) {
-        if (shown) {
-            shown->hide();
-            shown->deleteLater();
+    QObject::connect(progress, &QProgressDialog::canceled, runner, &OutputRunner::cancel);
+    QObject::connect(runner, &OutputRunner::progressed, bar, &QProgressBar::setValue);
+    QPointer<QProgressDialog> dialog(progress);
+    QObject::connect(runner, &OutputRunner::finished, runner, [runner, dialog, done](const OutputResult& result) {
+        if (dialog) {
+            dialog->hide();
+            dialog->deleteLater();
         }
         runner->deleteLater();
         // Once the runner's own call is over: the report may run a dialog of its own.
@@ -126,6 +129,13 @@ ExportRunner* runExportWithProgress(QWidget* owner, ExportJob job, ExportDone do
             QCoreApplication::instance(), [done, result] { done(result); }, Qt::QueuedConnection);
     });
     runner->start();
-    progress->show();
+    if (shown == ProgressShown::AtOnce) {
+        progress->show();
+    } else {
+        QTimer::singleShot(slowMilliseconds, progress, [runner = QPointer<OutputRunner>(runner), dialog] {
+            if (dialog && runner && runner->isRunning())
+                dialog->show();
+        });
+    }
     return runner;
 }
