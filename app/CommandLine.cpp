@@ -38,19 +38,35 @@ const QCommandLineOption geometricOption(QStringLiteral("geometric"),
 const QCommandLineOption formatOption(QStringLiteral("format"), QStringLiteral("文件格式：png、svg 或 pdf（默认按 OUT 的扩展名）。"),
                                       QStringLiteral("png|svg|pdf"));
 
+// Our own help and version options, so that the whole help is in the program's language.
+const QCommandLineOption helpOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("显示这份帮助，然后退出。"));
+const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                       QStringLiteral("显示程序的版本，然后退出。"));
+
 void setUpParser(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(applicationTitle());
-    parser.addHelpOption();
-    parser.addOptions({codeOption, exportOption, sizeOption, paperOption, landscapeOption, dpiOption, formatOption,
-                       windowIdOption, rootOption, geometricOption});
+    parser.addOptions({helpOption, versionOption, codeOption, exportOption, sizeOption, paperOption, landscapeOption,
+                       dpiOption, formatOption, windowIdOption, rootOption, geometricOption});
     parser.addPositionalArgument(QStringLiteral("文件"), QStringLiteral("启动时显示这个图案文件（本程序保存的 PNG 或 SVG）的图案，放映暂停。"),
                                  QStringLiteral("[文件]"));
 }
 
-[[noreturn]] void usageError(const QCommandLineParser& parser, const QString& reason)
+// Qt's help with its few English headings put into the program's language.
+QString helpText(const QCommandLineParser& parser)
 {
-    std::fprintf(stderr, "pattern-designer: %s\n\n%s", qPrintable(reason), qPrintable(parser.helpText()));
+    QString text = parser.helpText();
+    text.replace(QStringLiteral("Usage: "), QStringLiteral("用法："));
+    text.replace(QStringLiteral("[options]"), QStringLiteral("[选项]"));
+    text.replace(QStringLiteral("\nOptions:\n"), QStringLiteral("\n选项：\n"));
+    text.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\n参数：\n"));
+    return text;
+}
+
+// One line on standard error, and status 2: a mistake in what was given.
+[[noreturn]] void usageError(const QCommandLineParser&, const QString& reason)
+{
+    std::fprintf(stderr, "pattern-designer: %s（用 --help 查看用法）\n", qPrintable(QString(reason).replace(u'\n', u' ')));
     std::exit(2);
 }
 
@@ -59,8 +75,14 @@ void parseOrExit(QCommandLineParser& parser, const QStringList& arguments)
     setUpParser(parser);
     if (!parser.parse(arguments))
         usageError(parser, parser.errorText());
-    if (parser.isSet(QStringLiteral("help")))
-        parser.showHelp(0);
+    if (parser.isSet(helpOption)) {
+        std::fputs(qPrintable(helpText(parser)), stdout);
+        std::exit(0);
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("pattern-designer %s\n", qPrintable(QCoreApplication::applicationVersion()));
+        std::exit(0);
+    }
 }
 
 // "3840x2160", also with "X", "*" or "×" and blanks around the numbers.
@@ -89,8 +111,10 @@ bool runsWithoutDisplay(int argc, char* argv[])
             if (argument == option || argument.startsWith(QByteArray(option) + '='))
                 return true;
         }
-        if (argument == "--root" || argument == "--help" || argument == "-h" || argument == "-?" || argument == "--help-all")
-            return true;
+        for (const char* option : {"--root", "--help", "-h", "--version", "-v"}) {
+            if (argument == option)
+                return true;
+        }
     }
     return false;
 }

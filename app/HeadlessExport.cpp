@@ -62,8 +62,12 @@ int runExportCommand(const ExportCommand& command)
         text = found.code;
     }
     const PatternCode::Reading reading = PatternCode::decode(text);
-    if (!reading.recipe)
-        return fail(PatternCode::problemText(reading.problem));
+    // A code given on the command line that names no slide is a mistake in what was given, like
+    // a wrong option; a file's code is the file's problem.
+    if (!reading.recipe) {
+        fail(PatternCode::problemText(reading.problem));
+        return command.file.isEmpty() ? 2 : 1;
+    }
 
     OutputJob job;
     job.pattern.picture = slidePicture(*reading.recipe, &job.pattern.code);

@@ -26,6 +26,7 @@ bool loadChineseQtTranslation(QApplication& app)
 void setUpApplication(QApplication& app)
 {
     QApplication::setApplicationName(QStringLiteral("pattern-designer"));
+    QApplication::setApplicationVersion(programVersion());
     // The installed entry is org.chenglan.patterndesigner.desktop, named after the program's id.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.chenglan.patterndesigner"));
     QApplication::setWindowIcon(programIcon());
@@ -35,3 +36,5 @@ void setUpApplication(QApplication& app)
     // A screen too small for a window shows it whole, scaled down.
     setWindowsFitScreen(true);
 }
+
+QString programVersion() { return QStringLiteral(DESIGNER_VERSION); }

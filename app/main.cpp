@@ -58,6 +58,7 @@ int runWithoutDisplay(int argc, char* argv[])
     qInstallMessageHandler(keepToolkitRemarksQuiet);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("pattern-designer"));
+    QGuiApplication::setApplicationVersion(programVersion());
     const WindowlessCommand command = parseWindowlessCommand(QGuiApplication::arguments());
     if (command.screensaver)
         return runXWindowShow(command.screensaver->window, XWindowTarget{command.screensaver->windowId});

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <QRegularExpression>
 #include <QtTest>
 
 #include <csignal>
@@ -87,6 +88,8 @@ private slots:
     void mistakesGetOneLineAndAStatus_data();
     void mistakesGetOneLineAndAStatus();
     void helpListsTheExportOptions();
+    void versionIsOneLine_data();
+    void versionIsOneLine();
     void fullDiskLeavesNoFileAndTheOldOneWhole();
     void interruptedExportLeavesNothing();
 };
@@ -179,9 +182,12 @@ void ExportCommandTest::mistakesGetOneLineAndAStatus_data()
                                         << 2 << QStringLiteral("65535");
     QTest::newRow("format unknown") << QStringList{"--export", "x.png", "--code", code, "--format", "tiff"} << 2
                                     << QStringLiteral("未知的格式");
-    QTest::newRow("damaged code") << QStringList{"--export", "x.png", "--code", code.left(code.size() - 1) + "Z"} << 1
+    // A code given on the command line is part of what was given: a mistake in it is status 2.
+    QTest::newRow("damaged code") << QStringList{"--export", "x.png", "--code", code.left(code.size() - 1) + "Z"} << 2
                                   << QStringLiteral("代码");
-    QTest::newRow("not a code") << QStringList{"--export", "x.png", "--code", "<&>\n'\""} << 1 << QStringLiteral("代码");
+    QTest::newRow("not a code") << QStringList{"--export", "x.png", "--code", "<&>\n'\""} << 2 << QStringLiteral("代码");
+    QTest::newRow("unknown option") << QStringList{"--export", "x.png", "--colour", "red"} << 2
+                                    << QStringLiteral("colour");
     QTest::newRow("missing file") << QStringList{"--export", "x.png", "/nonexistent/pattern.png"} << 1
                                   << QStringLiteral("pattern.png");
 }
@@ -198,6 +204,8 @@ void ExportCommandTest::mistakesGetOneLineAndAStatus()
     QCOMPARE(run.status, status);
     const QString first = run.errors.section(QLatin1Char('\n'), 0, 0);
     QVERIFY2(first.startsWith(QStringLiteral("pattern-designer: ")) && first.contains(reason), qPrintable(run.errors));
+    // One line and nothing after it: no page of help under the reason.
+    QVERIFY2(run.errors.count(QLatin1Char('\n')) == 1 && run.errors.endsWith(QLatin1Char('\n')), qPrintable(run.errors));
     QVERIFY(filesIn(folder).isEmpty());
 }
 
@@ -210,8 +218,33 @@ void ExportCommandTest::helpListsTheExportOptions()
     QCOMPARE(process.exitCode(), 0);
     const QString help = QString::fromUtf8(process.readAllStandardOutput());
     for (const char* option : {"--export <OUT>", "--code <CODE>", "--size <WxH>", "--paper <A4|A3|A2>", "--landscape",
-                               "--dpi <N>", "--format <png|svg|pdf>"})
+                               "--dpi <N>", "--format <png|svg|pdf>", "-v, --version", "-h, --help"})
         QVERIFY2(help.contains(QLatin1String(option)), option);
+    // Wholly in the program's language: none of the toolkit's English headings or descriptions.
+    for (const char* english : {"Usage", "Options", "Arguments", "Displays", "[options]"})
+        QVERIFY2(!help.contains(QLatin1String(english)), english);
+    QVERIFY(help.startsWith(QStringLiteral("用法：")));
+}
+
+void ExportCommandTest::versionIsOneLine_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::newRow("long") << "--version";
+    QTest::newRow("short") << "-v";
+}
+
+void ExportCommandTest::versionIsOneLine()
+{
+    QFETCH(QString, option);
+    QProcess process;
+    process.setProcessEnvironment(withoutDisplay());
+    process.start(qEnvironmentVariable("DESIGNER_BINARY"), {option});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QVERIFY2(QRegularExpression(QStringLiteral(R"(^pattern-designer \d+\.\d+(\.\d+)?\n$)")).match(out).hasMatch(),
+             qPrintable(out));
+    QVERIFY(process.readAllStandardError().isEmpty());
 }
 
 // A file size limit stops the writes half-way, as a full disk does.
