@@ -2,6 +2,7 @@
 
 #include "app/PatternService.h"
 #include "app/canvas/PatternCodeDialog.h"
+#include "app/messages/PatternMessages.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/screensaver/XWindowShow.h"
 #include "draw/base/ProgramTitle.h"
@@ -252,7 +253,7 @@ void showStartRequest(const StartRequest& request)
     if (!request.code.isEmpty()) {
         const PatternCode::Problem problem = service.showCode(request.code);
         if (problem != PatternCode::Problem::None) {
-            std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(PatternCode::problemText(problem)));
+            std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(patternCodeProblemText(problem)));
             showPatternCodeProblem(main, problem);
         }
     } else if (!request.file.isEmpty()) {

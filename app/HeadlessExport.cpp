@@ -1,6 +1,7 @@
 #include "app/HeadlessExport.h"
 
-#include "app/output/OutputMessages.h"
+#include "app/messages/OutputMessages.h"
+#include "app/messages/PatternMessages.h"
 #include "draw/output/OutputJob.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/PatternFileReader.h"
@@ -65,7 +66,7 @@ int runExportCommand(const ExportCommand& command)
     // A code given on the command line that names no slide is a mistake in what was given, like
     // a wrong option; a file's code is the file's problem.
     if (!reading.recipe) {
-        fail(PatternCode::problemText(reading.problem));
+        fail(patternCodeProblemText(reading.problem));
         return command.file.isEmpty() ? 2 : 1;
     }
 

@@ -5,12 +5,13 @@
 #include "app/canvas/PatternHost.h"
 #include "app/canvas/SaveDialog.h"
 #include "app/canvas/SaveFolder.h"
-#include "app/output/OutputMessages.h"
-#include "app/output/OutputRunner.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
+#include "app/messages/OutputMessages.h"
+#include "app/messages/PatternMessages.h"
+#include "app/output/OutputRunner.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
 #include "app/widgets/StatusNote.h"
@@ -39,9 +40,7 @@ void exportCode(QWidget* owner, const QString& code)
     PatternPicture pattern;
     pattern.picture = slidePicture(*reading.recipe, &pattern.code);
     pattern.fullCode = reading.code;
-    SaveRequest request = saveRequestFor(ExportKind::Png, pattern.code);
-    request.folder = rememberedSaveFolder();
-    const QString path = askSaveFileName(owner, request);
+    const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, pattern.code));
     if (path.isEmpty())
         return;
     const PictureTarget target = pictureTargetFor(path);
@@ -149,7 +148,7 @@ bool PatternService::openFile(QWidget* owner, const QString& path)
     const PatternCode::Reading reading = PatternCode::decode(file.code);
     if (!reading.recipe) {
         showWarningBox(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"),
-             QStringLiteral("%1\n文件：%2").arg(PatternCode::problemText(reading.problem), path));
+             QStringLiteral("%1\n文件：%2").arg(patternCodeProblemText(reading.problem), path));
         return false;
     }
     showRecipe(*reading.recipe);

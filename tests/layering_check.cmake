@@ -8,7 +8,7 @@ set(floors
   "draw/pattern=3"
   "draw/output=4"
   "app/widgets=5"
-  "app/output=6"
+  "app/output=6" "app/messages=6"
   "app/registry=7" "app/canvas=7" "app/favourites=7" "app/screensaver=7" "app/fullscreen=8"
   "app/mainwindow=9" "app/geometric=9" "app/picker=9"
   "app=10")

@@ -3,7 +3,7 @@
 #include "FakePicture.h"
 #include "ModalDialog.h"
 
-#include "app/output/OutputMessages.h"
+#include "app/messages/OutputMessages.h"
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"

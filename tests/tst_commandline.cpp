@@ -4,6 +4,7 @@
 #include "PatternCodeFixtures.h"
 #include "XvfbSession.h"
 
+#include "app/messages/PatternMessages.h"
 #include "draw/output/OutputJob.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
@@ -109,7 +110,7 @@ void TestCommandLine::damagedCodeIsExplained()
     // The message box, titled as the code dialog, over the running program.
     QVERIFY2(!session.waitForWindow(QStringLiteral("图案代码")).isEmpty(), "no message about the damaged code");
     QVERIFY(session.programRunning());
-    QVERIFY(QString::fromUtf8(session.programErrors()).contains(PatternCode::problemText(PatternCode::Problem::Damaged)));
+    QVERIFY(QString::fromUtf8(session.programErrors()).contains(patternCodeProblemText(PatternCode::Problem::Damaged)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -4,7 +4,9 @@
 #include "FakePicture.h"
 #include "FileSizeLimit.h"
 
-#include "app/output/OutputMessages.h"
+#include "app/canvas/SaveDialog.h"
+#include "app/canvas/SaveFolder.h"
+#include "app/messages/OutputMessages.h"
 #include "app/output/PatternClipboard.h"
 #include "draw/output/ExportNames.h"
 #include "draw/output/OutputJob.h"

@@ -6,7 +6,7 @@
 
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/ExportDialog.h"
-#include "app/output/OutputMessages.h"
+#include "app/messages/OutputMessages.h"
 #include "app/output/OutputRunner.h"
 #include "app/canvas/SaveFolder.h"
 #include "draw/pattern/PatternFileReader.h"

@@ -5,6 +5,7 @@
 #include "IntegrationSupport.h"
 #include "ModalDialog.h"
 
+#include "app/messages/PatternMessages.h"
 #include "app/CommandLine.h"
 #include "app/PatternService.h"
 #include "app/ProgramWindows.h"
@@ -299,7 +300,7 @@ void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
     });
     PatternService::instance().askForCode(main, main->shownFullCode());
     QCOMPARE(answer.answered(), 1);
-    QCOMPARE(message, PatternCode::problemText(problem));
+    QCOMPARE(message, patternCodeProblemText(problem));
     QVERIFY(stayedOpen);
     QCOMPARE(canvasImage(main->picOutput), before);
     QCOMPARE(main->slides().history().size(), std::size_t(1));

@@ -4,6 +4,7 @@
 #include "CurveFixture.h"
 #include "PatternCodeFixtures.h"
 
+#include "app/messages/PatternMessages.h"
 #include "draw/base/Numbers.h"
 #include "draw/base/Random.h"
 #include "draw/curves/SlideShow.h"
@@ -234,7 +235,7 @@ void TestPatternCode::textsThatAreNoCode()
     const PatternCode::Reading reading = PatternCode::find(text);
     QVERIFY(!reading.recipe);
     QCOMPARE(reading.problem, problem);
-    QVERIFY(!PatternCode::problemText(problem).isEmpty());
+    QVERIFY(!patternCodeProblemText(problem).isEmpty());
 }
 
 void TestPatternCode::findsCodeInPastedText_data()

@@ -1,5 +1,6 @@
 // Reading the pattern code back from a file: the code from every kind of text chunk and from SVG
 // metadata, a named problem for every file that holds none, and never more than the read limit.
+#include "app/messages/PatternMessages.h"
 #include "draw/pattern/PatternFileReader.h"
 
 #include <QBuffer>

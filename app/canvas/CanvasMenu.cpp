@@ -4,7 +4,7 @@
 #include "app/canvas/SaveDialog.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
-#include "app/output/OutputMessages.h"
+#include "app/messages/OutputMessages.h"
 #include "app/output/OutputRunner.h"
 #include "app/output/PatternClipboard.h"
 #include "app/widgets/StatusNote.h"
@@ -249,9 +249,7 @@ void CanvasMenu::saveShownPattern(ExportKind kind)
     if (!pattern.picture)
         return;
     std::optional<ShowHold> hold(std::in_place, this);
-    SaveRequest request = saveRequestFor(kind, pattern.code);
-    request.folder = rememberedSaveFolder();
-    const QString path = m_chooseFile(owner, request);
+    const QString path = m_chooseFile(owner, saveRequestFor(kind, pattern.code));
     if (path.isEmpty())
         return;
     OutputJob job;

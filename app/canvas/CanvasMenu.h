@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/canvas/SaveDialog.h"
 #include "app/output/OutputRunner.h"
 #include "draw/output/ExportNames.h"
 #include "draw/output/OutputJob.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "draw/output/ExportFrame.h"
+#include "app/canvas/SaveDialog.h"
 #include "draw/output/ExportNames.h"
 
 #include <QList>

@@ -1,5 +1,6 @@
 #include "app/canvas/PatternCodeDialog.h"
 
+#include "app/messages/PatternMessages.h"
 #include "app/widgets/Dialogs.h"
 
 #include <QClipboard>
@@ -98,5 +99,5 @@ std::optional<SlideRecipe> PatternCodeDialog::ask(const QString& shownCode, QWid
 
 void showPatternCodeProblem(QWidget* owner, PatternCode::Problem problem)
 {
-    showWarningBox(owner, "patternCodeProblemBox", QStringLiteral("图案代码"), PatternCode::problemText(problem));
+    showWarningBox(owner, "patternCodeProblemBox", QStringLiteral("图案代码"), patternCodeProblemText(problem));
 }

@@ -1,10 +1,35 @@
 #include "app/canvas/SaveDialog.h"
 
+#include "app/canvas/SaveFolder.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+
+SaveRequest saveRequestFor(ExportKind kind, const QString& code)
+{
+    SaveRequest request;
+    request.title = QStringLiteral("保存图案");
+    request.folder = rememberedSaveFolder();
+    const QString base = sanitizedBaseName(code);
+    switch (kind) {
+    case ExportKind::Png:
+        request.fileName = base + QStringLiteral(".png");
+        break;
+    case ExportKind::Png4x:
+        request.fileName = base + QStringLiteral("-4x.png");
+        break;
+    case ExportKind::Svg:
+        request.fileName = base + QStringLiteral(".svg");
+        break;
+    }
+    const bool svg = kind == ExportKind::Svg;
+    request.suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
+    request.nameFilter = svg ? QStringLiteral("SVG 矢量图 (*.svg)") : QStringLiteral("PNG 图片 (*.png)");
+    return request;
+}
 
 QFileDialog* makeSaveDialog(QWidget* owner, const SaveRequest& request)
 {

@@ -7,6 +7,23 @@
 class QFileDialog;
 class QWidget;
 
+// The three kinds of file the canvas menu writes.
+enum class ExportKind { Png, Png4x, Svg };
+
+// What the save dialog is asked: where to start, which name to offer and which files to list.
+struct SaveRequest
+{
+    QString title;
+    QString folder;
+    QString fileName;
+    QString nameFilter;
+    QString suffix; // without the dot
+};
+
+// The dialog request for saving the pattern with this code as this kind of file, in the folder
+// of the last save.
+SaveRequest saveRequestFor(ExportKind kind, const QString& code);
+
 // Qt's own save dialog (not the desktop's), set up for the request: it opens in the request's
 // folder with its file name offered, adds the suffix to a name typed without one and asks before
 // replacing a file.

@@ -1,10 +1,10 @@
 #include "app/canvas/SaveFolder.h"
 
-#include "draw/output/ExportNames.h"
-
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 
@@ -18,6 +18,14 @@ std::unique_ptr<QSettings> programSettings()
     if (name.isEmpty())
         name = QStringLiteral("pattern-designer");
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, name, name);
+}
+
+QString defaultSaveFolder()
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists())
+        return pictures;
+    return QDir::homePath();
 }
 
 QString rememberedSaveFolder()

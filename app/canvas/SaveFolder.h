@@ -11,7 +11,10 @@ class QSettings;
 // Organization".
 std::unique_ptr<QSettings> programSettings();
 
-// The folder save and export dialogs open in: where the last file was saved, across runs; the
+// The user's Pictures folder, or the home folder where there is none.
+QString defaultSaveFolder();
+
+// The folder save, export and open dialogs open in: where the last file was saved, across runs; the
 // Pictures folder (or home) the first time, or once the remembered folder has gone.
 QString rememberedSaveFolder();
 

@@ -5,6 +5,20 @@
 
 #include <QTimer>
 
+namespace {
+
+// The text a message box shows for an error of the gradient code.
+QString gradientErrorText(ErrorCode code)
+{
+    if (code == ErrorCode::Overflow)
+        return QStringLiteral("溢出");
+    if (code == OutOfMemoryError)
+        return QStringLiteral("内存溢出");
+    return QStringLiteral("应用程序定义的错误或对象定义的错误");
+}
+
+} // namespace
+
 void reportGradientError(ErrorCode code)
 {
     if (code != ErrorCode::None)

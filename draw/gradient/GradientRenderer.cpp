@@ -30,15 +30,6 @@ int quadrantOf(float angle)
 
 } // namespace
 
-QString gradientErrorText(ErrorCode code)
-{
-    if (code == ErrorCode::Overflow)
-        return QStringLiteral("溢出");
-    if (code == OutOfMemoryError)
-        return QStringLiteral("内存溢出");
-    return QStringLiteral("应用程序定义的错误或对象定义的错误");
-}
-
 // The sweep line at its start: its two ends, the offset that moves it to the trailing side of
 // the area, and the one-pixel step towards the far side.
 struct GradientRenderer::Sweep

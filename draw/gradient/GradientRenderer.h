@@ -15,9 +15,6 @@ class Surface;
 // The platform's "out of memory" error, for a colour table or line list too large to hold.
 constexpr ErrorCode OutOfMemoryError = static_cast<ErrorCode>(7);
 
-// The text a message box shows for an error of the gradient code.
-QString gradientErrorText(ErrorCode code);
-
 // What a paint did: whether lines were drawn, and the error that stopped it, if any.
 struct GradientPaint
 {

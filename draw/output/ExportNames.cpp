@@ -44,37 +44,6 @@ QString sanitizedBaseName(const QString& code)
     return name.isEmpty() ? QStringLiteral("图案") : name;
 }
 
-QString defaultSaveFolder()
-{
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QDir(pictures).exists())
-        return pictures;
-    return QDir::homePath();
-}
-
-SaveRequest saveRequestFor(ExportKind kind, const QString& code)
-{
-    SaveRequest request;
-    request.title = QStringLiteral("保存图案");
-    request.folder = defaultSaveFolder();
-    const QString base = sanitizedBaseName(code);
-    switch (kind) {
-    case ExportKind::Png:
-        request.fileName = base + QStringLiteral(".png");
-        break;
-    case ExportKind::Png4x:
-        request.fileName = base + QStringLiteral("-4x.png");
-        break;
-    case ExportKind::Svg:
-        request.fileName = base + QStringLiteral(".svg");
-        break;
-    }
-    const bool svg = kind == ExportKind::Svg;
-    request.suffix = svg ? QStringLiteral("svg") : QStringLiteral("png");
-    request.nameFilter = svg ? QStringLiteral("SVG 矢量图 (*.svg)") : QStringLiteral("PNG 图片 (*.png)");
-    return request;
-}
-
 PictureTarget pictureTargetFor(const QString& chosenPath)
 {
     const QString suffix = QFileInfo(chosenPath).suffix().toLower();

@@ -233,19 +233,4 @@ Reading find(QStringView text)
     return best;
 }
 
-QString problemText(Problem problem)
-{
-    switch (problem) {
-    case Problem::None:
-        return QString();
-    case Problem::NotACode:
-        return QStringLiteral("这不是图案代码。图案代码以 TN 开头，例如在“图案代码”窗口里复制的那一串。");
-    case Problem::Damaged:
-        return QStringLiteral("图案代码已损坏：有字符缺失、多余或抄错。请重新复制完整的代码。");
-    case Problem::NewerVersion:
-        return QStringLiteral("这个图案代码来自更新版本的程序，本版本无法显示。请更新程序后再试。");
-    }
-    return QString();
-}
-
 } // namespace PatternCode

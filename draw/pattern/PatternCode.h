@@ -45,7 +45,4 @@ Reading decode(QStringView text);
 // punctuation around it do not matter.
 Reading find(QStringView text);
 
-// What the user is told, in Chinese.
-QString problemText(Problem problem);
-
 } // namespace PatternCode

@@ -189,23 +189,3 @@ PatternFileCode readPatternFileCode(const QString& path)
         return problem(PatternFileProblem::Unreadable);
     return readPatternCodeFromDevice(file);
 }
-
-QString patternFileProblemText(PatternFileProblem problem, const QString& path)
-{
-    const QString name = QDir::toNativeSeparators(path);
-    switch (problem) {
-    case PatternFileProblem::None:
-        return QString();
-    case PatternFileProblem::Unreadable:
-        return QStringLiteral("无法读取文件：%1").arg(name);
-    case PatternFileProblem::Empty:
-        return QStringLiteral("文件是空的：%1").arg(name);
-    case PatternFileProblem::NotPatternFile:
-        return QStringLiteral("不是图案文件（只能打开本程序保存的 PNG 或 SVG）：%1").arg(name);
-    case PatternFileProblem::Damaged:
-        return QStringLiteral("文件已损坏：%1").arg(name);
-    case PatternFileProblem::NoCode:
-        return QStringLiteral("文件里没有图案代码：%1").arg(name);
-    }
-    return QString();
-}

@@ -31,6 +31,3 @@ PatternFileCode readPatternFileCode(const QString& path);
 PatternFileCode readPatternCodeFromDevice(QIODevice& device);
 // The same from bytes in memory; only the first patternFileReadLimit bytes are looked at.
 PatternFileCode readPatternCodeFromBytes(QByteArrayView bytes);
-
-// The problem in a short sentence for the user, naming the file; empty for None.
-QString patternFileProblemText(PatternFileProblem problem, const QString& path);

@@ -1,4 +1,4 @@
-#include "app/output/OutputMessages.h"
+#include "app/messages/OutputMessages.h"
 
 #include "app/widgets/Dialogs.h"
 #include "draw/output/ExportFrame.h"
