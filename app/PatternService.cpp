@@ -2,7 +2,7 @@
 
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/PatternCodeDialog.h"
-#include "app/canvas/PatternHost.h"
+#include "app/canvas/SlideShowWindow.h"
 #include "app/canvas/SaveDialog.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
@@ -59,7 +59,7 @@ PatternService& PatternService::instance()
 
 void PatternService::attachWindow(QWidget* window)
 {
-    auto* host = dynamic_cast<PatternHost*>(window);
+    auto* host = dynamic_cast<SlideShowWindow*>(window);
     if (!host)
         return;
     CanvasMenu* menu = host->patternMenu();
@@ -86,7 +86,7 @@ void PatternService::showRecipe(const SlideRecipe& recipe)
     QWidget* window = registry.show(id);
     if (id == WindowId::Geometric && !wasOpen)
         registry.placeGeometricDesigner(registry.window(WindowId::Main));
-    if (auto* host = dynamic_cast<PatternHost*>(window))
+    if (auto* host = dynamic_cast<SlideShowWindow*>(window))
         host->showRecipe(recipe);
 }
 

@@ -65,11 +65,11 @@ QImage canvasImage(PictureBox* canvas) { return canvas->Image().convertToFormat(
 // Enters the text in the code dialog and presses "确定", or Enter in the box.
 void enterCode(PatternCodeDialog* dialog, const QString& text, bool byEnterKey = false)
 {
-    dialog->txtEnteredCode->setPlainText(text);
+    dialog->enteredCodeBox->setPlainText(text);
     if (byEnterKey)
-        QTest::keyClick(dialog->txtEnteredCode, Qt::Key_Return);
+        QTest::keyClick(dialog->enteredCodeBox, Qt::Key_Return);
     else
-        dialog->cmdOk->click();
+        dialog->okButton->click();
 }
 
 } // namespace
@@ -123,7 +123,7 @@ void TestFullCodeWindows::init()
     WindowRegistry::instance().clear();
     startProgram();
     QVERIFY(mainWindow());
-    mainWindow()->Timer1.stop();
+    mainWindow()->showTimer.stop();
 }
 
 void TestFullCodeWindows::cleanup()
@@ -134,13 +134,13 @@ void TestFullCodeWindows::cleanup()
 
 void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
 {
-    mainWindow()->Command2->click();
+    mainWindow()->geometricButton->click();
     QVERIFY(designer());
     const QStringList expected{"actCopyPattern",     "actPatternCode",     "actSavePng",        "actSavePng4x",
                                "actSaveSvg",         "actExportPattern",   "actOpenPatternFile", "",
                                "actAddFavourite",    "actShowFavourites",  "",                  "actFullScreen",
                                "",                   "actPreviousPattern", "actNextPattern"};
-    for (PictureBox* canvas : {mainWindow()->picOutput, designer()->Picture1}) {
+    for (PictureBox* canvas : {mainWindow()->canvas, designer()->canvas}) {
         QStringList names;
         for (QAction* action : menuOf(canvas)->menu()->actions())
             names << action->objectName();
@@ -157,49 +157,49 @@ void TestFullCodeWindows::shownCodeNamesTheSlideOnTheCanvas()
 {
     MainWindow* main = mainWindow();
     QVERIFY(main->shownFullCode().isEmpty()); // no slide yet
-    main->Combo1->setEditText(QStringLiteral("0.3333"));
-    main->Combo2->setEditText(QStringLiteral("9"));
-    main->Timer1_Timer();
-    main->Timer1_Timer();
+    main->categoryBox->setEditText(QStringLiteral("0.3333"));
+    main->penWidthBox->setEditText(QStringLiteral("9"));
+    main->onShowTimer();
+    main->onShowTimer();
     const QString code = main->shownFullCode();
     QVERIFY(code.startsWith(QStringLiteral("TN1")));
-    QCOMPARE(pictureOf(code), canvasImage(main->picOutput));
+    QCOMPARE(pictureOf(code), canvasImage(main->canvas));
     // The short code stays as it was.
-    QVERIFY(main->Label7->text().startsWith(QStringLiteral("QRV0.33339")));
+    QVERIFY(main->codeLabel->text().startsWith(QStringLiteral("QRV0.33339")));
 
     // Anything drawn over the slide, or a cleared canvas, is no longer that slide.
-    main->cmdStyle2_Click();
+    main->onStyle2Clicked();
     QVERIFY(main->shownFullCode().isEmpty());
-    main->Timer1_Timer();
+    main->onShowTimer();
     QVERIFY(!main->shownFullCode().isEmpty());
-    main->cmdClear_Click();
+    main->onClearClicked();
     QVERIFY(main->shownFullCode().isEmpty());
     // Stepping back shows a kept slide again, and names it.
     main->slides().showPrevious();
     QCOMPARE(main->shownFullCode(), code);
-    menuOf(main->picOutput)->openAt(QPoint(10, 10));
-    QVERIFY(menuOf(main->picOutput)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
-    menuOf(main->picOutput)->menu()->close();
-    main->cmdClear_Click();
-    menuOf(main->picOutput)->openAt(QPoint(10, 10));
-    QVERIFY(!menuOf(main->picOutput)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
-    menuOf(main->picOutput)->menu()->close();
+    menuOf(main->canvas)->openAt(QPoint(10, 10));
+    QVERIFY(menuOf(main->canvas)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
+    menuOf(main->canvas)->menu()->close();
+    main->onClearClicked();
+    menuOf(main->canvas)->openAt(QPoint(10, 10));
+    QVERIFY(!menuOf(main->canvas)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
+    menuOf(main->canvas)->menu()->close();
 
-    main->Command2->click();
+    main->geometricButton->click();
     GeometricDesigner* geometric = designer();
-    geometric->Timer1->stop();
-    geometric->Combo1->setEditText(QStringLiteral("20"));
-    geometric->Timer1_Timer();
-    QCOMPARE(pictureOf(geometric->shownFullCode()), canvasImage(geometric->Picture1));
-    geometric->Command1_Click(0); // the one-off figure
+    geometric->showTimer->stop();
+    geometric->lineWidthBox->setEditText(QStringLiteral("20"));
+    geometric->onShowTimer();
+    QCOMPARE(pictureOf(geometric->shownFullCode()), canvasImage(geometric->canvas));
+    geometric->onFigureClicked(0); // the one-off figure
     QVERIFY(geometric->shownFullCode().isEmpty());
 }
 
 void TestFullCodeWindows::copyGivesTheFullCodeAsText()
 {
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    CanvasMenu* menu = menuOf(main->picOutput);
+    main->onShowTimer();
+    CanvasMenu* menu = menuOf(main->canvas);
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
     menu->menu()->findChild<QAction*>("actCopyPattern")->trigger();
@@ -228,42 +228,42 @@ void TestFullCodeWindows::codeDialogShowsTheSlidePausedInItsWindow()
     const QString code = PatternCode::encode(recipe);
 
     MainWindow* main = mainWindow();
-    main->Timer1.start();
-    main->Timer1_Timer();
+    main->showTimer.start();
+    main->onShowTimer();
     const QString shown = main->shownFullCode();
     ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("图案代码"));
-        QCOMPARE(dialog->txtShownCode->text(), shown);
-        QVERIFY(dialog->txtShownCode->isReadOnly());
-        dialog->cmdCopyCode->click();
+        QCOMPARE(dialog->shownCodeBox->text(), shown);
+        QVERIFY(dialog->shownCodeBox->isReadOnly());
+        dialog->copyButton->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), shown);
         enterCode(dialog, QStringLiteral("朋友发来的：\n%1\n。").arg(code.toLower()), geometric);
     });
-    menuOf(main->picOutput)->openAt(QPoint(10, 10));
-    menuOf(main->picOutput)->menu()->close();
-    menuOf(main->picOutput)->menu()->findChild<QAction*>("actPatternCode")->trigger();
+    menuOf(main->canvas)->openAt(QPoint(10, 10));
+    menuOf(main->canvas)->menu()->close();
+    menuOf(main->canvas)->menu()->findChild<QAction*>("actPatternCode")->trigger();
     QCOMPARE(answer.answered(), 1);
 
     if (!geometric) {
-        QVERIFY(!main->Timer1.isActive());
+        QVERIFY(!main->showTimer.isActive());
         QCOMPARE(main->slides().history().size(), std::size_t(2));
-        QCOMPARE(canvasImage(main->picOutput), pictureOf(code));
+        QCOMPARE(canvasImage(main->canvas), pictureOf(code));
         QCOMPARE(main->shownFullCode(), code);
-        QVERIFY(main->Label7->text().startsWith(QStringLiteral("QRV156")));
+        QVERIFY(main->codeLabel->text().startsWith(QStringLiteral("QRV156")));
         // Play: the show goes on with the live background.
-        main->Command5->click();
-        main->Timer1_Timer();
-        QCOMPARE(main->picOutput->BackColor(), RGB(255, 192, 255));
+        main->playButton->click();
+        main->onShowTimer();
+        QCOMPARE(main->canvas->BackColor(), RGB(255, 192, 255));
     } else {
         GeometricDesigner* shownIn = designer();
         QVERIFY(shownIn);
         QVERIFY(shownIn->isVisible());
-        QVERIFY(!shownIn->Timer1->isActive());
-        QVERIFY(!shownIn->Check2->isChecked());
-        QCOMPARE(canvasImage(shownIn->Picture1), pictureOf(code));
+        QVERIFY(!shownIn->showTimer->isActive());
+        QVERIFY(!shownIn->playingBox->isChecked());
+        QCOMPARE(canvasImage(shownIn->canvas), pictureOf(code));
         QCOMPARE(shownIn->slides().history().size(), std::size_t(1));
-        QVERIFY(shownIn->Label3->text().startsWith(QStringLiteral("QRV40600")));
-        QVERIFY(main->Timer1.isActive()); // the other window's show goes on
+        QVERIFY(shownIn->codeLabel->text().startsWith(QStringLiteral("QRV40600")));
+        QVERIFY(main->showTimer.isActive()); // the other window's show goes on
     }
 }
 
@@ -283,8 +283,8 @@ void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
     QFETCH(QString, text);
     QFETCH(PatternCode::Problem, problem);
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    const QImage before = canvasImage(main->picOutput);
+    main->onShowTimer();
+    const QImage before = canvasImage(main->canvas);
     QString message;
     bool stayedOpen = false;
     ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
@@ -294,33 +294,33 @@ void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
         });
         enterCode(dialog, text);
         stayedOpen = dialog->isVisible();
-        dialog->cmdCancel->click();
+        dialog->cancelButton->click();
     });
     PatternService::instance().askForCode(main, main->shownFullCode());
     QCOMPARE(answer.answered(), 1);
     QCOMPARE(message, PatternCode::problemText(problem));
     QVERIFY(stayedOpen);
-    QCOMPARE(canvasImage(main->picOutput), before);
+    QCOMPARE(canvasImage(main->canvas), before);
     QCOMPARE(main->slides().history().size(), std::size_t(1));
 }
 
 void TestFullCodeWindows::gradientBackgroundComesBackFromTheCode()
 {
     MainWindow* main = mainWindow();
-    main->Command1->click();
+    main->gradientButton->click();
     auto* picker = qobject_cast<GradientPicker*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
     QVERIFY(picker);
     const QImage preview = picker->findChild<PictureBox*>("picDraw")->Image();
     picker->findChild<QToolButton*>("Command1")->click();
     // The background the canvas got is the preview, pixel for pixel.
-    QCOMPARE(main->picOutput->Picture().convertToFormat(QImage::Format_RGB32), preview.convertToFormat(QImage::Format_RGB32));
-    main->Timer1_Timer();
+    QCOMPARE(main->canvas->Picture().convertToFormat(QImage::Format_RGB32), preview.convertToFormat(QImage::Format_RGB32));
+    main->onShowTimer();
     const QString code = main->shownFullCode();
     const auto recipe = PatternCode::decode(code).recipe;
     QVERIFY(recipe && recipe->gradient);
     QCOMPARE(recipe->gradient->angle, 315.0f);
     QVERIFY(code.size() <= 64);
-    QCOMPARE(pictureOf(code), canvasImage(main->picOutput));
+    QCOMPARE(pictureOf(code), canvasImage(main->canvas));
 }
 
 void TestFullCodeWindows::savedFilesOpenAgain_data()
@@ -341,13 +341,13 @@ void TestFullCodeWindows::savedFilesOpenAgain()
     QFETCH(QString, action);
     QTemporaryDir folder;
     const QString path = folder.filePath(action.endsWith(QStringLiteral("Svg")) ? "pattern.svg" : "pattern.png");
-    PictureBox* canvas = mainWindow()->picOutput;
-    std::function<void()> tick = [] { mainWindow()->Timer1_Timer(); };
+    PictureBox* canvas = mainWindow()->canvas;
+    std::function<void()> tick = [] { mainWindow()->onShowTimer(); };
     if (geometric) {
-        mainWindow()->Command2->click();
-        designer()->Timer1->stop();
-        canvas = designer()->Picture1;
-        tick = [] { designer()->Timer1_Timer(); };
+        mainWindow()->geometricButton->click();
+        designer()->showTimer->stop();
+        canvas = designer()->canvas;
+        tick = [] { designer()->onShowTimer(); };
     }
     tick();
     tick();
@@ -370,31 +370,31 @@ void TestFullCodeWindows::droppedFileShowsItsSlide()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("dropped.png"));
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    const QImage saved = canvasImage(main->picOutput);
-    CanvasMenu* menu = menuOf(main->picOutput);
+    main->onShowTimer();
+    const QImage saved = canvasImage(main->canvas);
+    CanvasMenu* menu = menuOf(main->canvas);
     menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
     menu->saveShownPattern(ExportKind::Png);
-    main->Timer1_Timer();
+    main->onShowTimer();
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main->picOutput, &enter);
+    QApplication::sendEvent(main->canvas, &enter);
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main->picOutput, &drop);
+    QApplication::sendEvent(main->canvas, &drop);
     QVERIFY(drop.isAccepted());
-    QTRY_COMPARE_WITH_TIMEOUT(canvasImage(main->picOutput), saved, 5000);
-    QVERIFY(!main->Timer1.isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(canvasImage(main->canvas), saved, 5000);
+    QVERIFY(!main->showTimer.isActive());
 
     // Text dragged in is not a file: refused.
     QMimeData text;
     text.setText(QStringLiteral("hello"));
     QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main->picOutput, &refused);
+    QApplication::sendEvent(main->canvas, &refused);
     QVERIFY(!refused.isAccepted());
 }
 
@@ -406,8 +406,8 @@ void TestFullCodeWindows::unusableFilesAreExplained()
     text.write("just some notes, not a picture\n");
     text.close();
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    const QImage before = canvasImage(main->picOutput);
+    main->onShowTimer();
+    const QImage before = canvasImage(main->canvas);
     QString message;
     ModalDialog<QMessageBox> box([&](QMessageBox* b) {
         message = b->text();
@@ -416,7 +416,7 @@ void TestFullCodeWindows::unusableFilesAreExplained()
     QVERIFY(!PatternService::instance().openFile(main, text.fileName()));
     QCOMPARE(box.answered(), 1);
     QVERIFY(message.contains(text.fileName()));
-    QCOMPARE(canvasImage(main->picOutput), before);
+    QCOMPARE(canvasImage(main->canvas), before);
 }
 
 void TestFullCodeWindows::commandLineShowsCodeOrFile()
@@ -430,8 +430,8 @@ void TestFullCodeWindows::commandLineShowsCodeOrFile()
     const StartRequest request = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("--code"), code});
     QCOMPARE(request.code, code);
     showStartRequest(request);
-    QCOMPARE(canvasImage(mainWindow()->picOutput), pictureOf(code));
-    QVERIFY(!mainWindow()->Timer1.isActive());
+    QCOMPARE(canvasImage(mainWindow()->canvas), pictureOf(code));
+    QVERIFY(!mainWindow()->showTimer.isActive());
 
     const StartRequest file = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("/tmp/a.png")});
     QCOMPARE(file.file, QStringLiteral("/tmp/a.png"));
@@ -465,15 +465,15 @@ void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
 {
     QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
+    main->onShowTimer();
     const QString curveCode = main->shownFullCode();
-    const QImage curvePicture = canvasImage(main->picOutput);
-    keepShownSlide(main->picOutput);
-    main->Command2->click();
-    designer()->Timer1->stop();
-    designer()->Timer1_Timer();
+    const QImage curvePicture = canvasImage(main->canvas);
+    keepShownSlide(main->canvas);
+    main->geometricButton->click();
+    designer()->showTimer->stop();
+    designer()->onShowTimer();
     const QString geometricCode = designer()->shownFullCode();
-    keepShownSlide(designer()->Picture1);
+    keepShownSlide(designer()->canvas);
 
     // Kept in the database of the data folder, newest first, with the window each belongs to.
     {
@@ -489,22 +489,22 @@ void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
     // After a restart of the favourites (as after a restart of the program) the gallery lists
     // them, and "显示" brings the curve slide back in the main window, paused.
     PatternService::instance().reset();
-    main->Command5->click();
-    main->Timer1_Timer();
-    FavouritesGallery* gallery = openGallery(main->picOutput);
+    main->playButton->click();
+    main->onShowTimer();
+    FavouritesGallery* gallery = openGallery(main->canvas);
     QVERIFY(gallery);
     QCOMPARE(gallery->windowTitle(), QStringLiteral("澄岚图案收藏夹"));
     auto* list = gallery->findChild<QListView*>(QStringLiteral("lstFavourites"));
     QCOMPARE(list->model()->rowCount(), 2);
     list->setCurrentIndex(list->model()->index(1, 0));
     gallery->findChild<QAction*>(QStringLiteral("actShowFavourite"))->trigger();
-    QCOMPARE(canvasImage(main->picOutput), curvePicture);
-    QVERIFY(!main->Timer1.isActive());
+    QCOMPARE(canvasImage(main->canvas), curvePicture);
+    QVERIFY(!main->showTimer.isActive());
     QCOMPARE(main->shownFullCode(), curveCode);
 
     // Keeping one more while the gallery is open shows it there at once.
-    main->Timer1_Timer();
-    keepShownSlide(main->picOutput);
+    main->onShowTimer();
+    keepShownSlide(main->canvas);
     QCOMPARE(list->model()->rowCount(), 3);
 }
 
@@ -514,26 +514,26 @@ void TestFullCodeWindows::favouritesShowStopsWhenPlayIsPressed()
     MainWindow* main = mainWindow();
     QStringList codes;
     for (int i = 0; i < 3; ++i) {
-        main->Timer1_Timer();
+        main->onShowTimer();
         codes.prepend(main->shownFullCode());
-        keepShownSlide(main->picOutput);
+        keepShownSlide(main->canvas);
     }
-    main->Timer1_Timer();
-    FavouritesGallery* gallery = openGallery(main->picOutput);
+    main->onShowTimer();
+    FavouritesGallery* gallery = openGallery(main->canvas);
     QVERIFY(gallery);
     auto* timer = gallery->findChild<QTimer*>(QStringLiteral("favouritesShowTimer"));
     gallery->findChild<QAbstractButton*>(QStringLiteral("cmdFavouritesShow"))->click();
     QVERIFY(gallery->isShowing());
     QCOMPARE(timer->interval(), 3000);
     QCOMPARE(main->shownFullCode(), codes[0]);
-    QVERIFY(!main->Timer1.isActive());
+    QVERIFY(!main->showTimer.isActive());
     QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
     QCOMPARE(main->shownFullCode(), codes[1]);
-    QCOMPARE(pictureOf(codes[1]), canvasImage(main->picOutput));
+    QCOMPARE(pictureOf(codes[1]), canvasImage(main->canvas));
 
-    main->Command5->click();
+    main->playButton->click();
     QVERIFY(!gallery->isShowing());
-    QVERIFY(main->Timer1.isActive());
+    QVERIFY(main->showTimer.isActive());
 }
 
 void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
@@ -545,23 +545,23 @@ void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", (blocker.fileName() + QStringLiteral("/data")).toUtf8());
     MainWindow* main = mainWindow();
-    main->Timer1.start();
-    main->Timer1_Timer();
+    main->showTimer.start();
+    main->onShowTimer();
     QString message;
     {
         ModalDialog<QMessageBox> box([&](QMessageBox* b) {
             message = b->text();
             b->accept();
         });
-        keepShownSlide(main->picOutput);
+        keepShownSlide(main->canvas);
         QCOMPARE(box.answered(), 1);
     }
     qputenv("XDG_DATA_HOME", dataHome);
     QVERIFY(!message.isEmpty());
     QVERIFY(!PatternService::instance().favourites().isAvailable());
-    QVERIFY(main->Timer1.isActive());
+    QVERIFY(main->showTimer.isActive());
     const std::size_t slides = main->slides().history().size();
-    main->Timer1_Timer();
+    main->onShowTimer();
     QCOMPARE(main->slides().history().size(), slides + 1);
 }
 
@@ -580,14 +580,14 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
     QFETCH(bool, geometric);
     QFETCH(bool, byKey);
     QWidget* window = mainWindow();
-    PictureBox* canvas = mainWindow()->picOutput;
-    QTimer* timer = &mainWindow()->Timer1;
+    PictureBox* canvas = mainWindow()->canvas;
+    QTimer* timer = &mainWindow()->showTimer;
     if (geometric) {
-        mainWindow()->Command2->click();
+        mainWindow()->geometricButton->click();
         QVERIFY(designer());
         window = designer();
-        canvas = designer()->Picture1;
-        timer = designer()->Timer1;
+        canvas = designer()->canvas;
+        timer = designer()->showTimer;
     }
     QMetaObject::invokeMethod(timer, "timeout"); // a slide on the canvas
     timer->start();
@@ -621,18 +621,18 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
 void TestFullCodeWindows::showWaitsWhileTheMenuIsUp()
 {
     MainWindow* window = mainWindow();
-    window->Timer1.start();
-    QMetaObject::invokeMethod(&window->Timer1, "timeout");
-    const QString before = window->Label7->text();
-    menuOf(window->picOutput)->openAt(window->picOutput->mapToGlobal(QPoint(100, 100)));
-    QTRY_VERIFY(menuOf(window->picOutput)->menu()->isVisible());
-    QMetaObject::invokeMethod(&window->Timer1, "timeout");
-    QCOMPARE(window->Label7->text(), before);
-    menuOf(window->picOutput)->menu()->hide();
-    QTRY_VERIFY(!menuOf(window->picOutput)->holdingShow());
-    QVERIFY(window->Timer1.isActive());
-    QMetaObject::invokeMethod(&window->Timer1, "timeout");
-    QVERIFY(window->Label7->text() != before);
+    window->showTimer.start();
+    QMetaObject::invokeMethod(&window->showTimer, "timeout");
+    const QString before = window->codeLabel->text();
+    menuOf(window->canvas)->openAt(window->canvas->mapToGlobal(QPoint(100, 100)));
+    QTRY_VERIFY(menuOf(window->canvas)->menu()->isVisible());
+    QMetaObject::invokeMethod(&window->showTimer, "timeout");
+    QCOMPARE(window->codeLabel->text(), before);
+    menuOf(window->canvas)->menu()->hide();
+    QTRY_VERIFY(!menuOf(window->canvas)->holdingShow());
+    QVERIFY(window->showTimer.isActive());
+    QMetaObject::invokeMethod(&window->showTimer, "timeout");
+    QVERIFY(window->codeLabel->text() != before);
 }
 
 QTEST_MAIN(TestFullCodeWindows)

@@ -117,7 +117,7 @@ void TestIntegration::cleanupTestCase() { QCOMPARE(liveGdiObjectCount(), 0); }
 // preview that was applied.
 QImage TestIntegration::applyCosmicGradient()
 {
-    main()->Command1->click();
+    main()->gradientButton->click();
     const QImage preview = pickerPreview();
     pickerButton("Command1")->click();
     return preview;
@@ -126,38 +126,38 @@ QImage TestIntegration::applyCosmicGradient()
 void TestIntegration::designerIsShownAndPlaced()
 {
     QCOMPARE(designer(), nullptr);
-    main()->Command2->click();
+    main()->geometricButton->click();
     GeometricDesigner* form = designer();
     QVERIFY(form);
     QVERIFY(form->isVisible());
     QCOMPARE(form->parentWidget(), nullptr); // shown without owner
     QCOMPARE(form->frameGeometry().topLeft(), designerPlace);
     QCOMPARE(form->frameGeometry().top(), 100);
-    QVERIFY(form->Timer1->isActive());
-    QCOMPARE(form->Combo1->count(), 20);
+    QVERIFY(form->showTimer->isActive());
+    QCOMPARE(form->lineWidthBox->count(), 20);
 }
 
 void TestIntegration::closedDesignerIsBuiltAfresh()
 {
-    main()->Command2->click();
+    main()->geometricButton->click();
     QPointer<GeometricDesigner> first = designer();
-    first->Check2->click(); // paused
-    first->Combo1->setEditText(QStringLiteral("30"));
-    QVERIFY(!first->Timer1->isActive());
+    first->playingBox->click(); // paused
+    first->lineWidthBox->setEditText(QStringLiteral("30"));
+    QVERIFY(!first->showTimer->isActive());
 
     first->close();
     processDeferredDeletes();
     QVERIFY(!first);
     QCOMPARE(WindowRegistry::instance().existing(WindowId::Geometric), nullptr);
 
-    main()->Command2->click();
+    main()->geometricButton->click();
     GeometricDesigner* again = designer();
     QVERIFY(again);
     QVERIFY(again->isVisible());
-    QCOMPARE(again->Combo1->count(), 20);
-    QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
-    QVERIFY(again->Timer1->isActive());
-    QVERIFY(again->Check2->isChecked());
+    QCOMPARE(again->lineWidthBox->count(), 20);
+    QCOMPARE(again->lineWidthBox->currentText(), QStringLiteral("9"));
+    QVERIFY(again->showTimer->isActive());
+    QVERIFY(again->playingBox->isChecked());
     QCOMPARE(again->frameGeometry().topLeft(), designerPlace);
 }
 
@@ -171,12 +171,12 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow_data()
 void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
 {
     QFETCH(bool, mainFirst);
-    main()->Command2->click();
+    main()->geometricButton->click();
     GeometricDesigner* form = designer();
     if (mainFirst)
-        main()->Command1->click();
+        main()->gradientButton->click();
     else
-        form->Command3->click();
+        form->gradientButton->click();
     QPointer<GradientPicker> first = picker();
     QVERIFY(first);
     QVERIFY(first->isVisible());
@@ -185,9 +185,9 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
     QVERIFY(!first->isModal());
 
     if (mainFirst)
-        form->Command3->click();
+        form->gradientButton->click();
     else
-        main()->Command1->click();
+        main()->gradientButton->click();
     QCOMPARE(picker(), first.data());
     QCOMPARE(main()->findChildren<GradientPicker*>().size(), 1);
     QCOMPARE(form->findChildren<GradientPicker*>().size(), 0);
@@ -195,15 +195,15 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
 
 void TestIntegration::closedPickerIsBuiltAfresh()
 {
-    main()->Command1->click();
+    main()->gradientButton->click();
     QPointer<GradientPicker> first = picker();
     first->close();
     processDeferredDeletes();
     QVERIFY(!first);
     QCOMPARE(WindowRegistry::instance().existing(WindowId::GradientPicker), nullptr);
 
-    main()->Command2->click();
-    designer()->Command3->click();
+    main()->geometricButton->click();
+    designer()->gradientButton->click();
     GradientPicker* again = picker();
     QVERIFY(again);
     QVERIFY(again->isVisible());
@@ -218,7 +218,7 @@ void TestIntegration::closedPickerIsBuiltAfresh()
 void TestIntegration::cosmicGradientBecomesTheMainBackground()
 {
     const QImage preview = applyCosmicGradient();
-    PictureBox* canvas = main()->picOutput;
+    PictureBox* canvas = main()->canvas;
     QCOMPARE(canvas->Picture(), preview);
     QVERIFY(!picker()->isVisible());
     QVERIFY(main()->isVisible());
@@ -226,16 +226,16 @@ void TestIntegration::cosmicGradientBecomesTheMainBackground()
     // The preview is larger than the canvas and lies at its top-left corner.
     QVERIFY(preview.width() >= 800 && preview.height() >= 800);
     const QImage gradient = preview.copy(0, 0, 800, 800);
-    main()->Timer1_Timer();
+    main()->onShowTimer();
     const QImage slide = canvas->Image();
     QCOMPARE(strayPixels(slide, gradient), 0);
     QVERIFY(shareMatching(slide, gradient) > 0.5);
     QCOMPARE(shareOfColour(slide, plainPink), 0.0);
 
-    main()->cmdClear->click();
+    main()->clearButton->click();
     QCOMPARE(canvas->Image(), gradient);
     // The gradient stays under the next slide as well.
-    main()->Timer1_Timer();
+    main()->onShowTimer();
     QCOMPARE(strayPixels(canvas->Image(), gradient), 0);
 }
 
@@ -251,7 +251,7 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
 {
     QFETCH(DesignerState, state);
     if (state != DesignerState::NeverOpened) {
-        main()->Command2->click();
+        main()->geometricButton->click();
         designer()->move(20, 30);
     }
     if (state == DesignerState::Closed) {
@@ -259,7 +259,7 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
         processDeferredDeletes();
         QCOMPARE(designer(), nullptr);
     }
-    main()->Command1->click();
+    main()->gradientButton->click();
     const QImage preview = pickerPreview();
     pickerButton("Command2")->click();
 
@@ -268,24 +268,24 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
     QVERIFY(form->isVisible());
     QVERIFY(!picker()->isVisible());
     QCOMPARE(form->frameGeometry().topLeft(), designerPlace);
-    QCOMPARE(form->Picture1->Picture(), preview);
-    QVERIFY(main()->picOutput->Picture().isNull());
+    QCOMPARE(form->canvas->Picture(), preview);
+    QVERIFY(main()->canvas->Picture().isNull());
 
     // The same slide twice, over the gradient and after the picture is removed: the figures
     // stay, and wherever the gradient showed, the plain background shows.
-    const QImage gradient = preview.copy(QRect(QPoint(0, 0), form->Picture1->size()));
+    const QImage gradient = preview.copy(QRect(QPoint(0, 0), form->canvas->size()));
     RandomSource::reset();
-    form->Timer1_Timer();
-    const QImage overGradient = form->Picture1->Image();
+    form->onShowTimer();
+    const QImage overGradient = form->canvas->Image();
     QVERIFY(shareMatching(overGradient, gradient) > 0.3);
-    QCOMPARE(shareOfColour(overGradient, form->Picture1->BackColor().toQRgb()), 0.0);
+    QCOMPARE(shareOfColour(overGradient, form->canvas->BackColor().toQRgb()), 0.0);
 
-    form->Command4->click();
-    QVERIFY(form->Picture1->Picture().isNull());
+    form->removeGradientButton->click();
+    QVERIFY(form->canvas->Picture().isNull());
     RandomSource::reset();
-    form->Timer1_Timer();
-    const QImage plain = form->Picture1->Image();
-    QCOMPARE(plain, replaced(overGradient, gradient, form->Picture1->BackColor().toQRgb()));
+    form->onShowTimer();
+    const QImage plain = form->canvas->Image();
+    QCOMPARE(plain, replaced(overGradient, gradient, form->canvas->BackColor().toQRgb()));
     QCOMPARE(shareMatching(plain, gradient), 0.0);
 }
 
@@ -302,8 +302,8 @@ void TestIntegration::backgroundColourDropsTheGradient()
     QFETCH(bool, confirmed);
     QFETCH(QRgb, expectedBackground);
     applyCosmicGradient();
-    PictureBox* canvas = main()->picOutput;
-    main()->Timer1_Timer();
+    PictureBox* canvas = main()->canvas;
+    main()->onShowTimer();
     QVERIFY(!canvas->Picture().isNull());
 
     bool pictureGoneWhileOpen = false;
@@ -328,7 +328,7 @@ void TestIntegration::backgroundColourDropsTheGradient()
             dialog->reject();
         }
     });
-    main()->Command7->click();
+    main()->backgroundColourButton->click();
 
     QVERIFY(pictureGoneWhileOpen);
     QCOMPARE(dialogOwner, main());
@@ -340,7 +340,7 @@ void TestIntegration::backgroundColourDropsTheGradient()
     // The next slide is drawn on the plain colour; the gradient does not come back.
     QImage plain(canvas->Image().size(), QImage::Format_RGB32);
     plain.fill(expectedBackground);
-    main()->Timer1_Timer();
+    main()->onShowTimer();
     QCOMPARE(strayPixels(canvas->Image(), plain), 0);
     QVERIFY(shareOfColour(canvas->Image(), expectedBackground) > 0.5);
     // The hidden picker still holds its preview for the next apply.
@@ -351,11 +351,11 @@ void TestIntegration::backgroundColourDropsTheGradient()
 void TestIntegration::angleDialogChangesOnlyThePicker()
 {
     applyCosmicGradient();
-    PictureBox* canvas = main()->picOutput;
-    main()->Timer1_Timer();
+    PictureBox* canvas = main()->canvas;
+    main()->onShowTimer();
     const QImage mainPicture = canvas->Picture();
     const QImage mainImage = canvas->Image();
-    main()->Command1->click();
+    main()->gradientButton->click();
     QVERIFY(picker()->isVisible());
     const QImage previewBefore = pickerPreview();
     const QImage angleIconBefore = iconOf(pickerButton("cmdAngle"));
@@ -393,7 +393,7 @@ void TestIntegration::angleDialogChangesOnlyThePicker()
     // keeps it for the next showing.
     pickerButton("Command1")->click();
     QCOMPARE(canvas->Picture(), preview);
-    main()->Command1->click();
+    main()->gradientButton->click();
     QCOMPARE(picker()->angle(), 90.0f);
     QCOMPARE(pickerPreview(), preview);
 }
@@ -412,14 +412,14 @@ void TestIntegration::applyBringsTheTargetForward()
 {
     QFETCH(QString, applyButton);
     QFETCH(WindowId, target);
-    main()->Command2->click();
+    main()->geometricButton->click();
     QCoreApplication::processEvents();
     QCOMPARE(QApplication::activeWindow(), designer());
     if (target == WindowId::Main) {
-        designer()->Command3->click();
+        designer()->gradientButton->click();
     } else {
         main()->activateWindow();
-        main()->Command1->click();
+        main()->gradientButton->click();
     }
     QCoreApplication::processEvents();
     QCOMPARE(QApplication::activeWindow(), picker());
@@ -442,9 +442,9 @@ void TestIntegration::applyAfterTheMainWindowWasClosed_data()
 void TestIntegration::applyAfterTheMainWindowWasClosed()
 {
     QFETCH(QString, applyButton);
-    main()->Command2->click();
+    main()->geometricButton->click();
     const QPoint place = designer()->frameGeometry().topLeft();
-    main()->Command1->click();
+    main()->gradientButton->click();
     QPointer<GradientPicker> ownedPicker = picker();
     QPointer<MainWindow> closedMain = main();
     closedMain->close();
@@ -453,7 +453,7 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
     QVERIFY(!ownedPicker); // goes with its owner
     QVERIFY(designer()->isVisible());
 
-    designer()->Command3->click();
+    designer()->gradientButton->click();
     QVERIFY(picker());
     QVERIFY(picker()->isVisible());
     const QImage preview = pickerPreview();
@@ -462,10 +462,10 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
     if (applyButton == QLatin1String("Command1")) {
         QVERIFY(main());
         QVERIFY(main()->isVisible());
-        QCOMPARE(main()->picOutput->Picture(), preview);
-        QCOMPARE(main()->Combo1->count(), 23); // loaded afresh
+        QCOMPARE(main()->canvas->Picture(), preview);
+        QCOMPARE(main()->categoryBox->count(), 23); // loaded afresh
     } else {
-        QCOMPARE(designer()->Picture1->Picture(), preview);
+        QCOMPARE(designer()->canvas->Picture(), preview);
         QCOMPARE(designer()->frameGeometry().topLeft(), place);
     }
 }

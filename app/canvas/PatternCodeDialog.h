@@ -26,11 +26,11 @@ public:
     // Shows the dialog modally; the slide to show, or none when cancelled.
     static std::optional<SlideRecipe> ask(const QString& shownCode, QWidget* owner);
 
-    QLineEdit* txtShownCode = nullptr;
-    QPushButton* cmdCopyCode = nullptr;
-    QPlainTextEdit* txtEnteredCode = nullptr;
-    QPushButton* cmdOk = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QLineEdit* shownCodeBox = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPlainTextEdit* enteredCodeBox = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

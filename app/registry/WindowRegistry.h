@@ -10,7 +10,7 @@ class PictureBox;
 
 enum class WindowId { Main, Geometric, GradientPicker, Count };
 
-// A window that has one canvas other windows may paint into or hand pictures to.
+// A window whose one canvas the registry hands out, so that the picker can lay its gradient under it.
 class CanvasHost
 {
 public:
