@@ -102,6 +102,7 @@ private slots:
     void favouriteIsKeptAndShownAgain();
     void favouritesShowStopsWhenPlayIsPressed();
     void favouritesUnavailableLeaveTheShowsRunning();
+    void minimisedGalleryComesBack();
 
 private:
     QTemporaryDir m_home;
@@ -563,6 +564,22 @@ void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
     const std::size_t slides = main->slides().history().size();
     main->onShowTimer();
     QCOMPARE(main->slides().history().size(), slides + 1);
+}
+
+// "收藏夹…" brings back a gallery the user had minimised, in front and active.
+void TestFullCodeWindows::minimisedGalleryComesBack()
+{
+    MainWindow* main = mainWindow();
+    main->onShowTimer();
+    FavouritesGallery* gallery = openGallery(main->canvas);
+    QVERIFY(gallery);
+    gallery->setWindowState(gallery->windowState() | Qt::WindowMinimized);
+    QVERIFY(gallery->isMinimized());
+    main->activateWindow();
+    QCOMPARE(openGallery(main->canvas), gallery);
+    QCoreApplication::processEvents();
+    QVERIFY(!gallery->isMinimized());
+    QCOMPARE(QApplication::activeWindow(), gallery);
 }
 
 void TestFullCodeWindows::fullScreenFromTheMenuAndF11_data()

@@ -15,6 +15,7 @@
 #include "draw/base/Random.h"
 #include "draw/surface/DrawingHandles.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -64,6 +65,8 @@ private slots:
     void applyBringsTheTargetForward();
     void applyAfterTheMainWindowWasClosed_data();
     void applyAfterTheMainWindowWasClosed();
+    void minimisedWindowComesBack_data();
+    void minimisedWindowComesBack();
 
 private:
     MainWindow* main() const { return qobject_cast<MainWindow*>(WindowRegistry::instance().existing(WindowId::Main)); }
@@ -468,6 +471,49 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
         QCOMPARE(designer()->canvas->Picture(), preview);
         QCOMPARE(designer()->frameGeometry().topLeft(), place);
     }
+}
+
+void TestIntegration::minimisedWindowComesBack_data()
+{
+    QTest::addColumn<WindowId>("minimised");
+    QTest::addColumn<WindowId>("from");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("designer, by 几何图案") << WindowId::Geometric << WindowId::Main << "Command2";
+    QTest::newRow("designer, by 几何图案背景渐变色") << WindowId::Geometric << WindowId::GradientPicker << "Command2";
+    QTest::newRow("main window, by 宇宙图案背景渐变色") << WindowId::Main << WindowId::GradientPicker << "Command1";
+    QTest::newRow("picker, by 渐变背景色") << WindowId::GradientPicker << WindowId::Main << "Command1";
+    QTest::newRow("picker, by 背景颜色1") << WindowId::GradientPicker << WindowId::Geometric << "Command3";
+}
+
+// A command that shows a window the user has minimised brings it back, in front and active: left
+// minimised, it would seem to do nothing.
+void TestIntegration::minimisedWindowComesBack()
+{
+    QFETCH(WindowId, minimised);
+    QFETCH(WindowId, from);
+    QFETCH(QString, button);
+    WindowRegistry& registry = WindowRegistry::instance();
+    main()->geometricButton->click();
+    main()->gradientButton->click();
+    QWidget* window = registry.existing(minimised);
+    QVERIFY(window && window->isVisible());
+    window->setWindowState(window->windowState() | Qt::WindowMinimized);
+    QVERIFY(window->isMinimized());
+
+    QWidget* opener = registry.existing(from);
+    opener->activateWindow();
+    QAbstractButton* command = nullptr;
+    for (auto* candidate : opener->findChildren<QAbstractButton*>(button)) {
+        if (candidate->window() == opener)
+            command = candidate;
+    }
+    QVERIFY(command);
+    command->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(registry.existing(minimised), window);
+    QVERIFY(!window->isMinimized());
+    QVERIFY(window->isVisible());
+    QCOMPARE(QApplication::activeWindow(), window);
 }
 
 QTEST_MAIN(TestIntegration)

@@ -47,6 +47,13 @@ bool FavouritesGallery::isShowing() const
     return m_showTimer->isActive();
 }
 
+void FavouritesGallery::setVisible(bool visible)
+{
+    if (visible && isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    QWidget::setVisible(visible);
+}
+
 void FavouritesGallery::createLayout()
 {
     m_problem = new QLabel(this);

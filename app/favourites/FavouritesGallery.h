@@ -45,6 +45,8 @@ public:
     ~FavouritesGallery() override;
 
     bool isShowing() const;
+    // Shown while minimised, the gallery comes back: the favourites show would be out of sight.
+    void setVisible(bool visible) override;
 
 public slots:
     // Reads the store again, e.g. after a favourite was added from a canvas.

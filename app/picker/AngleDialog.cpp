@@ -1,6 +1,7 @@
 #include "app/picker/AngleDialog.h"
 
 #include "app/picker/GradientErrors.h"
+#include "app/widgets/BringToFront.h"
 #include "app/widgets/FramedPlacement.h"
 #include "app/widgets/GraphicalButton.h"
 #include "app/widgets/PictureBox.h"
@@ -203,10 +204,5 @@ void AngleDialog::changeEvent(QEvent* event)
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     // A hidden modal dialog would leave the program looking hung: bring it back at once.
-    QTimer::singleShot(0, this, [this] {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        raise();
-        activateWindow();
-    });
+    QTimer::singleShot(0, this, [this] { bringToFront(this); });
 }
