@@ -93,6 +93,8 @@ private slots:
     void codeDialogShowsTheSlidePausedInItsWindow();
     void codeDialogExplainsTextsThatNameNoSlide_data();
     void codeDialogExplainsTextsThatNameNoSlide();
+    void codeDialogClosesQuietlyWithNothingTyped_data();
+    void codeDialogClosesQuietlyWithNothingTyped();
     void gradientBackgroundComesBackFromTheCode();
     void savedFilesOpenAgain_data();
     void savedFilesOpenAgain();
@@ -303,6 +305,48 @@ void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
     QVERIFY(stayedOpen);
     QCOMPARE(canvasImage(main->canvas), before);
     QCOMPARE(main->slides().history().size(), std::size_t(1));
+}
+
+void TestFullCodeWindows::codeDialogClosesQuietlyWithNothingTyped_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("byEnterKey");
+    QTest::newRow("empty, 确定") << QString() << false;
+    QTest::newRow("empty, Enter") << QString() << true;
+    QTest::newRow("blanks and a line break") << QStringLiteral(" \t\n  ") << false;
+    QTest::newRow("full-width space") << QStringLiteral("\u3000\u3000") << true;
+}
+
+// "确定" with nothing typed is taken as "取消": the dialog closes with no warning, and the window
+// keeps its slide and its show.
+void TestFullCodeWindows::codeDialogClosesQuietlyWithNothingTyped()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, byEnterKey);
+    MainWindow* main = mainWindow();
+    main->showTimer.start();
+    main->onShowTimer();
+    const QImage before = canvasImage(main->canvas);
+    int warnings = 0;
+    bool closed = false;
+    int result = -1;
+    ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
+        ModalDialog<QMessageBox> box([&](QMessageBox* b) {
+            ++warnings;
+            b->accept();
+        });
+        enterCode(dialog, text, byEnterKey);
+        closed = !dialog->isVisible();
+        result = dialog->result();
+    });
+    PatternService::instance().askForCode(main, main->shownFullCode());
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(warnings, 0);
+    QVERIFY(closed);
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(canvasImage(main->canvas), before);
+    QCOMPARE(main->slides().history().size(), std::size_t(1));
+    QVERIFY(main->showTimer.isActive());
 }
 
 void TestFullCodeWindows::gradientBackgroundComesBackFromTheCode()

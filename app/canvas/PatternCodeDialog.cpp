@@ -78,6 +78,11 @@ bool PatternCodeDialog::eventFilter(QObject* watched, QEvent* event)
 
 void PatternCodeDialog::acceptEnteredCode()
 {
+    // Nothing typed: the user only looked at (or copied) the shown code.
+    if (enteredCodeBox->toPlainText().trimmed().isEmpty()) {
+        reject();
+        return;
+    }
     const PatternCode::Reading reading = PatternCode::find(enteredCodeBox->toPlainText());
     if (!reading.recipe) {
         showPatternCodeProblem(this, reading.problem);

@@ -11,8 +11,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The dialog "图案代码": the shown slide's full code to select or copy, and a box to type or
-// paste one. "确定" accepts only a text that holds a code; anything else is explained in a
-// message and the dialog stays open.
+// paste one. "确定" accepts a text that holds a code and closes the dialog with an empty box, as
+// "取消" does; any other text is explained in a message and the dialog stays open.
 class PatternCodeDialog : public QDialog
 {
     Q_OBJECT
