@@ -27,8 +27,8 @@ QString windowName(PatternWindow window)
     return window == PatternWindow::Curves ? QStringLiteral("curves") : QStringLiteral("geometric");
 }
 
-// Saves the code's picture as PNG, asking for the file as the canvas menu does.
-void exportCode(QWidget* owner, const QString& code)
+// Saves the code's picture as PNG, asking for the file as the canvas menu does, named after name.
+void exportCode(QWidget* owner, const QString& code, const QString& name)
 {
     const PatternCode::Reading reading = PatternCode::decode(code);
     if (!reading.recipe) {
@@ -37,7 +37,7 @@ void exportCode(QWidget* owner, const QString& code)
     }
     QString shortCode;
     const auto picture = slidePicture(*reading.recipe, &shortCode);
-    const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, shortCode));
+    const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, name));
     if (path.isEmpty())
         return;
     const PictureTarget target = pictureTargetFor(path);

@@ -29,6 +29,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -81,6 +83,8 @@ class TestFullCodeWindows : public QObject
 private slots:
     void fullScreenFromTheMenuAndF11_data();
     void fullScreenFromTheMenuAndF11();
+    void fullScreenItemIsCheckedWhileShown_data();
+    void fullScreenItemIsCheckedWhileShown();
     void showWaitsWhileTheMenuIsUp();
     void initTestCase();
     void init();
@@ -105,6 +109,8 @@ private slots:
     void favouritesShowStopsWhenPlayIsPressed();
     void favouritesUnavailableLeaveTheShowsRunning();
     void minimisedGalleryComesBack();
+    void favouriteIsExportedUnderItsName_data();
+    void favouriteIsExportedUnderItsName();
 
 private:
     QTemporaryDir m_home;
@@ -626,6 +632,44 @@ void TestFullCodeWindows::minimisedGalleryComesBack()
     QCOMPARE(QApplication::activeWindow(), gallery);
 }
 
+void TestFullCodeWindows::favouriteIsExportedUnderItsName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("Chinese name") << QStringLiteral("海边的花") << QStringLiteral("海边的花.png");
+    QTest::newRow("slash, colon and blanks") << QStringLiteral("花/叶: 春 2") << QStringLiteral("花_叶__春_2.png");
+    QTest::newRow("leading dots") << QStringLiteral("..隐藏") << QStringLiteral("隐藏.png");
+}
+
+// The gallery's "导出…" offers a file named after the favourite, as the user named it, not after
+// its code.
+void TestFullCodeWindows::favouriteIsExportedUnderItsName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, offered);
+    QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
+    MainWindow* main = mainWindow();
+    main->onShowTimer();
+    keepShownSlide(main->canvas);
+    FavouritesGallery* gallery = openGallery(main->canvas);
+    QVERIFY(gallery);
+    auto* list = gallery->findChild<QListView*>(QStringLiteral("lstFavourites"));
+    QCOMPARE(list->model()->rowCount(), 1);
+    const QModelIndex kept = list->model()->index(0, 0);
+    QVERIFY(list->model()->setData(kept, name)); // renamed in place
+    list->setCurrentIndex(kept);
+
+    QStringList files;
+    ModalDialog<QFileDialog> answer([&](QFileDialog* dialog) {
+        files = dialog->selectedFiles();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    gallery->findChild<QAction*>(QStringLiteral("actExportFavourite"))->trigger();
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(QFileInfo(files.constFirst()).fileName(), offered);
+}
+
 void TestFullCodeWindows::fullScreenFromTheMenuAndF11_data()
 {
     QTest::addColumn<bool>("geometric");
@@ -676,6 +720,53 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
     QTRY_VERIFY(!show);
     QVERIFY(window->isVisible());
     QVERIFY(!timer->isActive());
+}
+
+void TestFullCodeWindows::fullScreenItemIsCheckedWhileShown_data()
+{
+    QTest::addColumn<bool>("geometric");
+    QTest::addColumn<bool>("openByKey");
+    QTest::addColumn<QString>("leaveBy");
+    QTest::newRow("main window, menu, left by the menu") << false << false << "menu";
+    QTest::newRow("main window, F11, left by Escape") << false << true << "Escape";
+    QTest::newRow("geometric designer, F11, left by the menu") << true << true << "menu";
+    QTest::newRow("geometric designer, menu, left by F11") << true << false << "F11";
+}
+
+// "全屏放映" bears a check mark while the full-screen show is up, however it was opened, and
+// chosen again it leaves the show.
+void TestFullCodeWindows::fullScreenItemIsCheckedWhileShown()
+{
+    QFETCH(bool, geometric);
+    QFETCH(bool, openByKey);
+    QFETCH(QString, leaveBy);
+    QWidget* window = mainWindow();
+    PictureBox* canvas = mainWindow()->canvas;
+    if (geometric) {
+        mainWindow()->geometricButton->click();
+        window = designer();
+        canvas = designer()->canvas;
+    }
+    QAction* item = menuOf(canvas)->menu()->findChild<QAction*>(QStringLiteral("actFullScreen"));
+    QVERIFY(item->isCheckable());
+    QVERIFY(!item->isChecked());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (openByKey)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_F11);
+    else
+        item->trigger();
+    QPointer<FullScreenShow> show = FullScreenShow::of(window);
+    QVERIFY(show);
+    QVERIFY(item->isChecked());
+
+    if (leaveBy == QLatin1String("menu"))
+        item->trigger();
+    else
+        QTest::keyClick(show, leaveBy == QLatin1String("F11") ? Qt::Key_F11 : Qt::Key_Escape);
+    QVERIFY(!FullScreenShow::of(window));
+    QVERIFY(!item->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(!show, 5000);
 }
 
 // Over the real window: its timer's ticks wait while the canvas menu is up.

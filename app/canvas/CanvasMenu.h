@@ -49,6 +49,8 @@ public:
     // what is saved is what was seen, and goes on afterwards if it was running.
     void setShowTimer(QTimer* timer) { m_showTimer = timer; }
     bool holdingShow() const { return m_holds > 0; }
+    // "全屏放映" is checked while the window's full-screen show is up.
+    void setFullScreenShown(bool shown);
 
     // Takes the picture and code now and shows the menu at globalPos without waiting.
     void openAt(const QPoint& globalPos);
@@ -97,6 +99,7 @@ private:
     QAction* m_previous = nullptr;
     QAction* m_next = nullptr;
     QAction* m_addFavourite = nullptr;
+    QAction* m_fullScreen = nullptr;
     std::shared_ptr<const PictureSource> m_shownPicture;
     QString m_shownCode;
     QString m_shownFullCode;
