@@ -2,7 +2,7 @@
 
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/PatternCodeDialog.h"
-#include "app/canvas/PatternHost.h"
+#include "app/canvas/SlideShowWindow.h"
 #include "app/canvas/SaveDialog.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/favourites/FavouriteStore.h"
@@ -28,9 +28,9 @@ QString windowName(PatternWindow window)
     return window == PatternWindow::Curves ? QStringLiteral("curves") : QStringLiteral("geometric");
 }
 
-// Saves the code's picture as PNG, asking for the file as the canvas menu does; the slide is
-// replayed from its recipe and written off the user-interface thread.
-void exportCode(QWidget* owner, const QString& code)
+// Saves the code's picture as PNG, named after name, asking for the file as the canvas menu does;
+// the slide is replayed from its recipe and written off the user-interface thread.
+void exportCode(QWidget* owner, const QString& code, const QString& name)
 {
     const PatternCode::Reading reading = PatternCode::decode(code);
     if (!reading.recipe) {
@@ -40,7 +40,7 @@ void exportCode(QWidget* owner, const QString& code)
     PatternPicture pattern;
     pattern.picture = slidePicture(*reading.recipe, &pattern.code);
     pattern.fullCode = reading.code;
-    const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, pattern.code));
+    const QString path = askSaveFileName(owner, saveRequestFor(ExportKind::Png, name));
     if (path.isEmpty())
         return;
     const PictureTarget target = pictureTargetFor(path);
@@ -77,7 +77,7 @@ PatternService& PatternService::instance()
 
 void PatternService::attachWindow(QWidget* window)
 {
-    auto* host = dynamic_cast<PatternHost*>(window);
+    auto* host = dynamic_cast<SlideShowWindow*>(window);
     if (!host)
         return;
     CanvasMenu* menu = host->patternMenu();
@@ -104,7 +104,7 @@ void PatternService::showRecipe(const SlideRecipe& recipe)
     QWidget* window = registry.show(id);
     if (id == WindowId::Geometric && !wasOpen)
         registry.placeGeometricDesigner(registry.window(WindowId::Main));
-    if (auto* host = dynamic_cast<PatternHost*>(window))
+    if (auto* host = dynamic_cast<SlideShowWindow*>(window))
         host->showRecipe(recipe);
 }
 

@@ -59,7 +59,7 @@ double openSeconds(FavouriteStore& store)
         return patternThumbnail(code, size);
     };
     services.show = [](const QString&) {};
-    services.exportPng = [](QWidget*, const QString&) {};
+    services.exportPng = [](QWidget*, const QString&, const QString&) {};
     const auto start = std::chrono::steady_clock::now();
     double seconds = 0;
     {

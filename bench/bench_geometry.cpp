@@ -87,8 +87,8 @@ void BM_GeometricTickVsQPainter(benchmark::State& state)
 {
     const std::vector<Slide> slides = replaySlides();
     GeometricDesigner form;
-    form.Timer1->stop();
-    form.Combo1->setEditText(QStringLiteral("9"));
+    form.showTimer->stop();
+    form.lineWidthBox->setEditText(QStringLiteral("9"));
     QImage image(609, 609, QImage::Format_RGB32);
     std::vector<PixelPoint> vertices(99);
     RandomSource::reset();
@@ -99,7 +99,7 @@ void BM_GeometricTickVsQPainter(benchmark::State& state)
             RandomSource::reset();
             tick = 0;
         }
-        const double t = threadSecondsOf([&] { form.Timer1_Timer(); });
+        const double t = threadSecondsOf([&] { form.onShowTimer(); });
         baseline += threadSecondsOf([&] { drawWithQPainter(image, slides[tick], vertices); });
         benchmark::DoNotOptimize(image.constBits());
         ++tick;

@@ -32,10 +32,10 @@ void BM_ResidentAfter100Slides(benchmark::State& state)
     for (auto _ : state) {
         RandomSource::reset();
         auto form = std::make_unique<MainWindow>();
-        form->Timer1.stop();
+        form->showTimer.stop();
         form->show();
         for (int slide = 0; slide < 100; ++slide) {
-            form->Timer1_Timer();
+            form->onShowTimer();
             QCoreApplication::processEvents();
         }
         resident = residentBytes();

@@ -6,7 +6,7 @@
 // whatever is modal then is closed: a test fails within seconds instead of hanging.
 //
 //     ModalDialog<QColorDialog> answer([](QColorDialog* d) { d->setCurrentColor(Qt::red); d->accept(); });
-//     form.Command7->click();
+//     form.backgroundColourButton->click();
 //     QVERIFY(answer.answered());
 
 #include <QApplication>

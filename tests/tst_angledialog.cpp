@@ -127,7 +127,7 @@ void TestAngleDialog::opensOnTheAngle()
         arrowRight = arrowPoints(d.preview(), arrow.x(), arrow.y());
         d.click("cmdOK");
     }));
-    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(shownBar, bar);
     QCOMPARE(shownLabel, label);
@@ -164,7 +164,7 @@ void TestAngleDialog::barMovesRepaintLive()
         d.bar()->setSliderDown(false);
         d.click("cmdOK");
     }));
-    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(label, QStringLiteral("90度"));
     QVERIFY(repainted);
@@ -198,7 +198,7 @@ void TestAngleDialog::closing()
         else
             d.click(qPrintable(how));
     }));
-    QCOMPARE(AngleDialog::Display(picker, chosen, lightYellow, orange), accepted);
+    QCOMPARE(AngleDialog::ask(picker, chosen, lightYellow, orange), accepted);
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(chosen, angle);
 }
@@ -209,7 +209,7 @@ void TestAngleDialog::okGivesThePickerTheNewAngle()
         d.bar()->setValue(90);
         d.click("cmdOK");
     }));
-    picker->cmdAngle_Click();
+    picker->onAngleClicked();
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(picker->angle(), 90.0f);
     // 90 runs from the bottom up: the first colour along the bottom edge.
@@ -228,7 +228,7 @@ void TestAngleDialog::cancelKeepsThePickersAngle()
         d.bar()->setValue(90);
         d.click("cmdCancel");
     }));
-    picker->cmdAngle_Click();
+    picker->onAngleClicked();
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(picker->angle(), 315.0f);
     QCOMPARE(pickerPreview(), before);
@@ -249,7 +249,7 @@ void TestAngleDialog::mainCanvasIsNeverTouched()
         d.bar()->setValue(200);
         d.click("cmdOK");
     }));
-    picker->cmdAngle_Click();
+    picker->onAngleClicked();
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(picker->angle(), 200.0f);
     QCOMPARE(canvas->Picture(), background);
@@ -289,7 +289,7 @@ void TestAngleDialog::keysMoveTheBarWithALivePreview()
         repainted = d.preview() != before;
         QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Return);
     }));
-    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
     QVERIFY(barHasFocus);
     QCOMPARE(angle, float(expected));
     QCOMPARE(label, QString::number(expected) + QStringLiteral("度"));
@@ -315,7 +315,7 @@ void TestAngleDialog::enterPressesTheFocusedButtonElseOk()
         d.dialog->findChild<QWidget*>(focused)->setFocus();
         QTest::keyClick(d.dialog->focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
     }));
-    QCOMPARE(AngleDialog::Display(picker, angle, lightYellow, orange), accepted);
+    QCOMPARE(AngleDialog::ask(picker, angle, lightYellow, orange), accepted);
     QCOMPARE(angle, accepted ? 316.0f : 315.0f);
 }
 
@@ -329,7 +329,7 @@ void TestAngleDialog::clickGivesTheBarTheFocus()
         barHasFocus = d.dialog->focusWidget() == d.bar();
         d.click("cmdOK");
     }));
-    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
     QVERIFY(barHasFocus);
 }
 
@@ -348,7 +348,7 @@ void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
         cameBack = QTest::qWaitFor([&] { return !d.dialog->isMinimized() && d.dialog->isVisible(); }, 2000);
         d.click("cmdOK");
     }));
-    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
     QCOMPARE(owner, picker.data());
     QCOMPARE(modality, Qt::WindowModal);
     QVERIFY(!minimiseButton);
@@ -376,7 +376,7 @@ void TestAngleDialog::arrowFailureIsReportedOnceTheBarsSignalIsHandled()
         d.click("cmdOK");
     }));
     float angle = 315;
-    QVERIFY(AngleDialog::Display(picker, angle, lightYellow, orange));
+    QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
     QCOMPARE(dialog.answered(), 1);
     QCOMPARE(shownInsideTheSignal, 0);
     QCOMPARE(messages, QStringList{applicationTitle() + QStringLiteral("|溢出")});

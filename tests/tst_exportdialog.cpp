@@ -116,17 +116,17 @@ struct Entries
 
     void enterInto(ExportDialog* dialog) const
     {
-        dialog->cboExportFormat->setCurrentText(format);
-        dialog->cboExportSize->setCurrentText(size);
-        (landscape ? dialog->optLandscape : dialog->optPortrait)->setChecked(true);
+        dialog->formatBox->setCurrentText(format);
+        dialog->sizeBox->setCurrentText(size);
+        (landscape ? dialog->landscapeButton : dialog->portraitButton)->setChecked(true);
         if (!unit.isEmpty())
-            dialog->cboExportUnit->setCurrentText(unit);
+            dialog->unitBox->setCurrentText(unit);
         if (width)
-            dialog->txtExportWidth->setText(*width);
+            dialog->widthBox->setText(*width);
         if (height)
-            dialog->txtExportHeight->setText(*height);
+            dialog->heightBox->setText(*height);
         if (dpi)
-            dialog->txtExportDpi->setText(*dpi);
+            dialog->dpiBox->setText(*dpi);
     }
 };
 
@@ -147,8 +147,8 @@ bool exportThroughDialog(CanvasWindow& fixture, const Entries& entries)
     bool pressed = false;
     ModalDialog<ExportDialog> answer([&](ExportDialog* dialog) {
         entries.enterInto(dialog);
-        pressed = dialog->cmdExport->isEnabled();
-        dialog->cmdExport->click();
+        pressed = dialog->exportButton->isEnabled();
+        dialog->exportButton->click();
     });
     fixture.openMenu();
     fixture.action("actExportPattern")->trigger();
@@ -274,22 +274,22 @@ void TestExportDialog::dialogIsModalToItsWindowWithoutMinimising()
         QCOMPARE(dialog->parentWidget(), &fixture.window);
         QCOMPARE(dialog->windowModality(), Qt::WindowModal);
         QVERIFY(!(dialog->windowFlags() & Qt::WindowMinimizeButtonHint));
-        QVERIFY(dialog->cmdExport->isDefault());
-        QCOMPARE(dialog->cmdExport->text(), QStringLiteral("导出…"));
-        QCOMPARE(dialog->cmdCancel->text(), QStringLiteral("取消"));
+        QVERIFY(dialog->exportButton->isDefault());
+        QCOMPARE(dialog->exportButton->text(), QStringLiteral("导出…"));
+        QCOMPARE(dialog->cancelButton->text(), QStringLiteral("取消"));
         for (const char* name : {"cboExportFormat", "cboExportSize", "optPortrait", "optLandscape", "txtExportWidth",
                                  "txtExportHeight", "cboExportUnit", "txtExportDpi", "lblExportPixels",
                                  "picExportPreview", "cmdExport", "cmdCancel"})
             QVERIFY2(dialog->findChild<QWidget*>(QLatin1String(name)), name);
-        for (int i = 0; i < dialog->cboExportFormat->count(); ++i)
-            formats << dialog->cboExportFormat->itemText(i);
-        for (int i = 0; i < dialog->cboExportSize->count(); ++i)
-            sizes << dialog->cboExportSize->itemText(i);
-        for (int i = 0; i < dialog->cboExportUnit->count(); ++i)
-            units << dialog->cboExportUnit->itemText(i);
+        for (int i = 0; i < dialog->formatBox->count(); ++i)
+            formats << dialog->formatBox->itemText(i);
+        for (int i = 0; i < dialog->sizeBox->count(); ++i)
+            sizes << dialog->sizeBox->itemText(i);
+        for (int i = 0; i < dialog->unitBox->count(); ++i)
+            units << dialog->unitBox->itemText(i);
         // The first time: a full HD screen.
-        QCOMPARE(dialog->lblExportPixels->text(), QStringLiteral("1920 × 1080 像素，96 dpi"));
-        dialog->cmdCancel->click();
+        QCOMPARE(dialog->pixelsLabel->text(), QStringLiteral("1920 × 1080 像素，96 dpi"));
+        dialog->cancelButton->click();
     });
     int asked = 0;
     fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
@@ -367,8 +367,8 @@ void TestExportDialog::sizesComeToPixelsAndResolution()
     QCOMPARE(dialog.reading().frame->pixels, pixels);
     QCOMPARE(dialog.reading().frame->dpi, dpi);
     QCOMPARE(dialog.reading().frame->paper.has_value(), entries.size.startsWith(u'A'));
-    QVERIFY(dialog.cmdExport->isEnabled());
-    QCOMPARE(dialog.lblExportPixels->text(), QStringLiteral("%1 × %2 像素，%3 dpi")
+    QVERIFY(dialog.exportButton->isEnabled());
+    QCOMPARE(dialog.pixelsLabel->text(), QStringLiteral("%1 × %2 像素，%3 dpi")
                                                  .arg(pixels.width())
                                                  .arg(pixels.height())
                                                  .arg(QString::number(dpi)));
@@ -377,25 +377,25 @@ void TestExportDialog::sizesComeToPixelsAndResolution()
 void TestExportDialog::resolutionStartsAtTheSizesOwn()
 {
     ExportDialog dialog(slideOf(plainCode).picture, nullptr);
-    QCOMPARE(dialog.txtExportDpi->text(), QStringLiteral("96"));
-    dialog.cboExportSize->setCurrentText(QStringLiteral("A4"));
-    QCOMPARE(dialog.txtExportDpi->text(), QStringLiteral("300"));
+    QCOMPARE(dialog.dpiBox->text(), QStringLiteral("96"));
+    dialog.sizeBox->setCurrentText(QStringLiteral("A4"));
+    QCOMPARE(dialog.dpiBox->text(), QStringLiteral("300"));
     QCOMPARE(dialog.reading().frame->pixels, QSize(2480, 3508));
     // A resolution typed for paper stays while another sheet or a size of one's own is chosen.
-    dialog.txtExportDpi->setText(QStringLiteral("150"));
-    dialog.cboExportSize->setCurrentText(QStringLiteral("A3"));
-    QCOMPARE(dialog.txtExportDpi->text(), QStringLiteral("150"));
+    dialog.dpiBox->setText(QStringLiteral("150"));
+    dialog.sizeBox->setCurrentText(QStringLiteral("A3"));
+    QCOMPARE(dialog.dpiBox->text(), QStringLiteral("150"));
     QCOMPARE(dialog.reading().frame->pixels, QSize(1754, 2480));
-    dialog.cboExportSize->setCurrentText(QStringLiteral("自定义"));
-    QCOMPARE(dialog.txtExportDpi->text(), QStringLiteral("150"));
+    dialog.sizeBox->setCurrentText(QStringLiteral("自定义"));
+    QCOMPARE(dialog.dpiBox->text(), QStringLiteral("150"));
     // Orientation belongs to paper, width and height to a size of one's own.
-    QVERIFY(!dialog.optLandscape->isEnabled());
-    QVERIFY(dialog.txtExportWidth->isEnabled() && dialog.cboExportUnit->isEnabled());
-    dialog.cboExportSize->setCurrentText(QStringLiteral("3840 × 2160 (4K)"));
-    QCOMPARE(dialog.txtExportDpi->text(), QStringLiteral("96"));
-    QVERIFY(!dialog.txtExportWidth->isEnabled() && !dialog.optPortrait->isEnabled());
-    dialog.cboExportSize->setCurrentText(QStringLiteral("A2"));
-    QVERIFY(dialog.optLandscape->isEnabled());
+    QVERIFY(!dialog.landscapeButton->isEnabled());
+    QVERIFY(dialog.widthBox->isEnabled() && dialog.unitBox->isEnabled());
+    dialog.sizeBox->setCurrentText(QStringLiteral("3840 × 2160 (4K)"));
+    QCOMPARE(dialog.dpiBox->text(), QStringLiteral("96"));
+    QVERIFY(!dialog.widthBox->isEnabled() && !dialog.portraitButton->isEnabled());
+    dialog.sizeBox->setCurrentText(QStringLiteral("A2"));
+    QVERIFY(dialog.landscapeButton->isEnabled());
 }
 
 void TestExportDialog::unusableEntriesDisableExportAndSayWhy_data()
@@ -439,22 +439,22 @@ void TestExportDialog::unusableEntriesDisableExportAndSayWhy()
     ExportDialog dialog(slideOf(plainCode).picture, nullptr);
     entries.enterInto(&dialog);
     QVERIFY(!dialog.reading().frame);
-    QVERIFY(!dialog.cmdExport->isEnabled());
-    QVERIFY2(dialog.lblExportPixels->text().contains(reason), qPrintable(dialog.lblExportPixels->text()));
+    QVERIFY(!dialog.exportButton->isEnabled());
+    QVERIFY2(dialog.pixelsLabel->text().contains(reason), qPrintable(dialog.pixelsLabel->text()));
     // The explanation stands where the pixel size would.
-    QVERIFY(!dialog.lblExportPixels->text().contains(QRegularExpression(QStringLiteral("\\d+ × \\d+ 像素"))));
-    QVERIFY(dialog.picExportPreview->pixmap().isNull());
+    QVERIFY(!dialog.pixelsLabel->text().contains(QRegularExpression(QStringLiteral("\\d+ × \\d+ 像素"))));
+    QVERIFY(dialog.previewLabel->pixmap().isNull());
     // Pressed anyway (Enter on the default button): nothing is accepted.
-    dialog.cmdExport->click();
+    dialog.exportButton->click();
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
 
     // Put right, the entries can be exported again.
     if (entries.size == QStringLiteral("自定义"))
         custom("800", "600", QStringLiteral("像素"), "96").enterInto(&dialog);
     else
-        dialog.txtExportDpi->setText(QStringLiteral("96"));
-    QVERIFY(dialog.cmdExport->isEnabled());
-    QVERIFY(!dialog.picExportPreview->pixmap().isNull());
+        dialog.dpiBox->setText(QStringLiteral("96"));
+    QVERIFY(dialog.exportButton->isEnabled());
+    QVERIFY(!dialog.previewLabel->pixmap().isNull());
 }
 
 void TestExportDialog::previewKeepsTheFramesShape_data()
@@ -480,13 +480,13 @@ void TestExportDialog::previewKeepsTheFramesShape()
     ExportDialog dialog(slide.picture, nullptr);
     // Shown first at another shape, so the preview has to follow the change.
     custom("100", "1000", QStringLiteral("像素"), "96").enterInto(&dialog);
-    const qint64 before = dialog.picExportPreview->pixmap().cacheKey();
+    const qint64 before = dialog.previewLabel->pixmap().cacheKey();
     entries.enterInto(&dialog);
     QVERIFY(dialog.reading().frame);
     const QSize frame = dialog.reading().frame->pixels;
-    const QImage preview = dialog.picExportPreview->pixmap().toImage();
+    const QImage preview = dialog.previewLabel->pixmap().toImage();
     QVERIFY(!preview.isNull());
-    QVERIFY(dialog.picExportPreview->pixmap().cacheKey() != before);
+    QVERIFY(dialog.previewLabel->pixmap().cacheKey() != before);
 
     // Small, inside the box, touching it on one side, in the frame's proportions.
     const QSize box = ExportDialog::previewBox();
@@ -526,7 +526,7 @@ void TestExportDialog::choicesAreRememberedForTheNextTime()
         ModalDialog<ExportDialog> answer([&](ExportDialog* dialog) {
             shown = dialog->choice();
             reading = dialog->reading();
-            dialog->cmdCancel->click();
+            dialog->cancelButton->click();
         });
         fixture.openMenu();
         fixture.action("actExportPattern")->trigger();

@@ -43,6 +43,7 @@ struct FakeServices
     std::shared_ptr<std::atomic<bool>> hold = std::make_shared<std::atomic<bool>>(false);
     QStringList shown;
     QStringList exported;
+    QStringList exportedNames;
     QWidget* exportOwner = nullptr;
 
     GalleryServices services()
@@ -59,9 +60,10 @@ struct FakeServices
             return image;
         };
         services.show = [this](const QString& code) { shown << code; };
-        services.exportPng = [this](QWidget* owner, const QString& code) {
+        services.exportPng = [this](QWidget* owner, const QString& code, const QString& name) {
             exportOwner = owner;
             exported << code;
+            exportedNames << name;
         };
         return services;
     }
@@ -401,6 +403,7 @@ void TestFavouritesGallery::itemActionsReachTheServices()
     QCOMPARE(QGuiApplication::clipboard()->text(), codes[2]);
     trigger("actExportFavourite");
     QCOMPARE(fake.exported, QStringList{codes[2]});
+    QCOMPARE(fake.exportedNames, QStringList{QStringLiteral("2026-12-11 08:30:05")}); // the time it was kept
     QCOMPARE(fake.exportOwner, &gallery);
 
     const QPoint at = list->visualRect(list->model()->index(1, 0)).center();
@@ -436,6 +439,7 @@ void TestFavouritesGallery::showCyclesNewestFirstUntilStopped()
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(fake.shown, QStringList{codes[0]}); // the newest at once
     QVERIFY(gallery.isShowing());
+    QCOMPARE(button->text(), QStringLiteral("停止放映"));
     QTRY_VERIFY_WITH_TIMEOUT(fake.shown.size() >= 5, 5000);
     QCOMPARE(fake.shown.mid(0, 5), (QStringList{codes[0], codes[1], codes[2], codes[0], codes[1]}));
 
@@ -448,6 +452,7 @@ void TestFavouritesGallery::showCyclesNewestFirstUntilStopped()
     QVERIFY(!gallery.isShowing());
     QVERIFY(!timer->isActive());
     QVERIFY(!button->isChecked());
+    QCOMPARE(button->text(), QStringLiteral("放映收藏"));
 }
 
 void TestFavouritesGallery::storeProblemIsShown_data()

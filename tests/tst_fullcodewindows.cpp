@@ -30,6 +30,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -67,11 +69,11 @@ QImage canvasImage(PictureBox* canvas) { return canvas->Image().convertToFormat(
 // Enters the text in the code dialog and presses "确定", or Enter in the box.
 void enterCode(PatternCodeDialog* dialog, const QString& text, bool byEnterKey = false)
 {
-    dialog->txtEnteredCode->setPlainText(text);
+    dialog->enteredCodeBox->setPlainText(text);
     if (byEnterKey)
-        QTest::keyClick(dialog->txtEnteredCode, Qt::Key_Return);
+        QTest::keyClick(dialog->enteredCodeBox, Qt::Key_Return);
     else
-        dialog->cmdOk->click();
+        dialog->okButton->click();
 }
 
 } // namespace
@@ -83,6 +85,8 @@ class TestFullCodeWindows : public QObject
 private slots:
     void fullScreenFromTheMenuAndF11_data();
     void fullScreenFromTheMenuAndF11();
+    void fullScreenItemIsCheckedWhileShown_data();
+    void fullScreenItemIsCheckedWhileShown();
     void showWaitsWhileTheMenuIsUp();
     void initTestCase();
     void init();
@@ -95,6 +99,8 @@ private slots:
     void codeDialogShowsTheSlidePausedInItsWindow();
     void codeDialogExplainsTextsThatNameNoSlide_data();
     void codeDialogExplainsTextsThatNameNoSlide();
+    void codeDialogClosesQuietlyWithNothingTyped_data();
+    void codeDialogClosesQuietlyWithNothingTyped();
     void gradientBackgroundComesBackFromTheCode();
     void savedFilesOpenAgain_data();
     void savedFilesOpenAgain();
@@ -104,6 +110,9 @@ private slots:
     void favouriteIsKeptAndShownAgain();
     void favouritesShowStopsWhenPlayIsPressed();
     void favouritesUnavailableLeaveTheShowsRunning();
+    void minimisedGalleryComesBack();
+    void favouriteIsExportedUnderItsName_data();
+    void favouriteIsExportedUnderItsName();
 
 private:
     QTemporaryDir m_home;
@@ -125,7 +134,7 @@ void TestFullCodeWindows::init()
     WindowRegistry::instance().clear();
     startProgram();
     QVERIFY(mainWindow());
-    mainWindow()->Timer1.stop();
+    mainWindow()->showTimer.stop();
 }
 
 void TestFullCodeWindows::cleanup()
@@ -136,13 +145,13 @@ void TestFullCodeWindows::cleanup()
 
 void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
 {
-    mainWindow()->Command2->click();
+    mainWindow()->geometricButton->click();
     QVERIFY(designer());
     const QStringList expected{"actCopyPattern",     "actPatternCode",     "actSavePng",        "actSavePng4x",
                                "actSaveSvg",         "actExportPattern",   "actOpenPatternFile", "",
                                "actAddFavourite",    "actShowFavourites",  "",                  "actFullScreen",
                                "",                   "actPreviousPattern", "actNextPattern"};
-    for (PictureBox* canvas : {mainWindow()->picOutput, designer()->Picture1}) {
+    for (PictureBox* canvas : {mainWindow()->canvas, designer()->canvas}) {
         QStringList names;
         for (QAction* action : menuOf(canvas)->menu()->actions())
             names << action->objectName();
@@ -159,49 +168,49 @@ void TestFullCodeWindows::shownCodeNamesTheSlideOnTheCanvas()
 {
     MainWindow* main = mainWindow();
     QVERIFY(main->shownFullCode().isEmpty()); // no slide yet
-    main->Combo1->setEditText(QStringLiteral("0.3333"));
-    main->Combo2->setEditText(QStringLiteral("9"));
-    main->Timer1_Timer();
-    main->Timer1_Timer();
+    main->categoryBox->setEditText(QStringLiteral("0.3333"));
+    main->penWidthBox->setEditText(QStringLiteral("9"));
+    main->onShowTimer();
+    main->onShowTimer();
     const QString code = main->shownFullCode();
     QVERIFY(code.startsWith(QStringLiteral("TN1")));
-    QCOMPARE(pictureOf(code), canvasImage(main->picOutput));
+    QCOMPARE(pictureOf(code), canvasImage(main->canvas));
     // The short code stays as it was.
-    QVERIFY(main->Label7->text().startsWith(QStringLiteral("QRV0.33339")));
+    QVERIFY(main->codeLabel->text().startsWith(QStringLiteral("QRV0.33339")));
 
     // Anything drawn over the slide, or a cleared canvas, is no longer that slide.
-    main->cmdStyle2_Click();
+    main->onStyle2Clicked();
     QVERIFY(main->shownFullCode().isEmpty());
-    main->Timer1_Timer();
+    main->onShowTimer();
     QVERIFY(!main->shownFullCode().isEmpty());
-    main->cmdClear_Click();
+    main->onClearClicked();
     QVERIFY(main->shownFullCode().isEmpty());
     // Stepping back shows a kept slide again, and names it.
     main->slides().showPrevious();
     QCOMPARE(main->shownFullCode(), code);
-    menuOf(main->picOutput)->openAt(QPoint(10, 10));
-    QVERIFY(menuOf(main->picOutput)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
-    menuOf(main->picOutput)->menu()->close();
-    main->cmdClear_Click();
-    menuOf(main->picOutput)->openAt(QPoint(10, 10));
-    QVERIFY(!menuOf(main->picOutput)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
-    menuOf(main->picOutput)->menu()->close();
+    menuOf(main->canvas)->openAt(QPoint(10, 10));
+    QVERIFY(menuOf(main->canvas)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
+    menuOf(main->canvas)->menu()->close();
+    main->onClearClicked();
+    menuOf(main->canvas)->openAt(QPoint(10, 10));
+    QVERIFY(!menuOf(main->canvas)->menu()->findChild<QAction*>("actAddFavourite")->isEnabled());
+    menuOf(main->canvas)->menu()->close();
 
-    main->Command2->click();
+    main->geometricButton->click();
     GeometricDesigner* geometric = designer();
-    geometric->Timer1->stop();
-    geometric->Combo1->setEditText(QStringLiteral("20"));
-    geometric->Timer1_Timer();
-    QCOMPARE(pictureOf(geometric->shownFullCode()), canvasImage(geometric->Picture1));
-    geometric->Command1_Click(0); // the one-off figure
+    geometric->showTimer->stop();
+    geometric->lineWidthBox->setEditText(QStringLiteral("20"));
+    geometric->onShowTimer();
+    QCOMPARE(pictureOf(geometric->shownFullCode()), canvasImage(geometric->canvas));
+    geometric->onFigureClicked(0); // the one-off figure
     QVERIFY(geometric->shownFullCode().isEmpty());
 }
 
 void TestFullCodeWindows::copyGivesTheFullCodeAsText()
 {
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    CanvasMenu* menu = menuOf(main->picOutput);
+    main->onShowTimer();
+    CanvasMenu* menu = menuOf(main->canvas);
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
     menu->menu()->findChild<QAction*>("actCopyPattern")->trigger();
@@ -230,42 +239,42 @@ void TestFullCodeWindows::codeDialogShowsTheSlidePausedInItsWindow()
     const QString code = PatternCode::encode(recipe);
 
     MainWindow* main = mainWindow();
-    main->Timer1.start();
-    main->Timer1_Timer();
+    main->showTimer.start();
+    main->onShowTimer();
     const QString shown = main->shownFullCode();
     ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
         QCOMPARE(dialog->windowTitle(), QStringLiteral("图案代码"));
-        QCOMPARE(dialog->txtShownCode->text(), shown);
-        QVERIFY(dialog->txtShownCode->isReadOnly());
-        dialog->cmdCopyCode->click();
+        QCOMPARE(dialog->shownCodeBox->text(), shown);
+        QVERIFY(dialog->shownCodeBox->isReadOnly());
+        dialog->copyButton->click();
         QCOMPARE(QGuiApplication::clipboard()->text(), shown);
         enterCode(dialog, QStringLiteral("朋友发来的：\n%1\n。").arg(code.toLower()), geometric);
     });
-    menuOf(main->picOutput)->openAt(QPoint(10, 10));
-    menuOf(main->picOutput)->menu()->close();
-    menuOf(main->picOutput)->menu()->findChild<QAction*>("actPatternCode")->trigger();
+    menuOf(main->canvas)->openAt(QPoint(10, 10));
+    menuOf(main->canvas)->menu()->close();
+    menuOf(main->canvas)->menu()->findChild<QAction*>("actPatternCode")->trigger();
     QCOMPARE(answer.answered(), 1);
 
     if (!geometric) {
-        QVERIFY(!main->Timer1.isActive());
+        QVERIFY(!main->showTimer.isActive());
         QCOMPARE(main->slides().history().size(), std::size_t(2));
-        QCOMPARE(canvasImage(main->picOutput), pictureOf(code));
+        QCOMPARE(canvasImage(main->canvas), pictureOf(code));
         QCOMPARE(main->shownFullCode(), code);
-        QVERIFY(main->Label7->text().startsWith(QStringLiteral("QRV156")));
+        QVERIFY(main->codeLabel->text().startsWith(QStringLiteral("QRV156")));
         // Play: the show goes on with the live background.
-        main->Command5->click();
-        main->Timer1_Timer();
-        QCOMPARE(main->picOutput->BackColor(), RGB(255, 192, 255));
+        main->playButton->click();
+        main->onShowTimer();
+        QCOMPARE(main->canvas->BackColor(), RGB(255, 192, 255));
     } else {
         GeometricDesigner* shownIn = designer();
         QVERIFY(shownIn);
         QVERIFY(shownIn->isVisible());
-        QVERIFY(!shownIn->Timer1->isActive());
-        QVERIFY(!shownIn->Check2->isChecked());
-        QCOMPARE(canvasImage(shownIn->Picture1), pictureOf(code));
+        QVERIFY(!shownIn->showTimer->isActive());
+        QVERIFY(!shownIn->playingBox->isChecked());
+        QCOMPARE(canvasImage(shownIn->canvas), pictureOf(code));
         QCOMPARE(shownIn->slides().history().size(), std::size_t(1));
-        QVERIFY(shownIn->Label3->text().startsWith(QStringLiteral("QRV40600")));
-        QVERIFY(main->Timer1.isActive()); // the other window's show goes on
+        QVERIFY(shownIn->codeLabel->text().startsWith(QStringLiteral("QRV40600")));
+        QVERIFY(main->showTimer.isActive()); // the other window's show goes on
     }
 }
 
@@ -285,8 +294,8 @@ void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
     QFETCH(QString, text);
     QFETCH(PatternCode::Problem, problem);
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    const QImage before = canvasImage(main->picOutput);
+    main->onShowTimer();
+    const QImage before = canvasImage(main->canvas);
     QString message;
     bool stayedOpen = false;
     ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
@@ -296,33 +305,75 @@ void TestFullCodeWindows::codeDialogExplainsTextsThatNameNoSlide()
         });
         enterCode(dialog, text);
         stayedOpen = dialog->isVisible();
-        dialog->cmdCancel->click();
+        dialog->cancelButton->click();
     });
     PatternService::instance().askForCode(main, main->shownFullCode());
     QCOMPARE(answer.answered(), 1);
     QCOMPARE(message, patternCodeProblemText(problem));
     QVERIFY(stayedOpen);
-    QCOMPARE(canvasImage(main->picOutput), before);
+    QCOMPARE(canvasImage(main->canvas), before);
     QCOMPARE(main->slides().history().size(), std::size_t(1));
+}
+
+void TestFullCodeWindows::codeDialogClosesQuietlyWithNothingTyped_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("byEnterKey");
+    QTest::newRow("empty, 确定") << QString() << false;
+    QTest::newRow("empty, Enter") << QString() << true;
+    QTest::newRow("blanks and a line break") << QStringLiteral(" \t\n  ") << false;
+    QTest::newRow("full-width space") << QStringLiteral("\u3000\u3000") << true;
+}
+
+// "确定" with nothing typed is taken as "取消": the dialog closes with no warning, and the window
+// keeps its slide and its show.
+void TestFullCodeWindows::codeDialogClosesQuietlyWithNothingTyped()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, byEnterKey);
+    MainWindow* main = mainWindow();
+    main->showTimer.start();
+    main->onShowTimer();
+    const QImage before = canvasImage(main->canvas);
+    int warnings = 0;
+    bool closed = false;
+    int result = -1;
+    ModalDialog<PatternCodeDialog> answer([&](PatternCodeDialog* dialog) {
+        ModalDialog<QMessageBox> box([&](QMessageBox* b) {
+            ++warnings;
+            b->accept();
+        });
+        enterCode(dialog, text, byEnterKey);
+        closed = !dialog->isVisible();
+        result = dialog->result();
+    });
+    PatternService::instance().askForCode(main, main->shownFullCode());
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(warnings, 0);
+    QVERIFY(closed);
+    QCOMPARE(result, int(QDialog::Rejected));
+    QCOMPARE(canvasImage(main->canvas), before);
+    QCOMPARE(main->slides().history().size(), std::size_t(1));
+    QVERIFY(main->showTimer.isActive());
 }
 
 void TestFullCodeWindows::gradientBackgroundComesBackFromTheCode()
 {
     MainWindow* main = mainWindow();
-    main->Command1->click();
+    main->gradientButton->click();
     auto* picker = qobject_cast<GradientPicker*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
     QVERIFY(picker);
     const QImage preview = picker->findChild<PictureBox*>("picDraw")->Image();
     picker->findChild<QToolButton*>("Command1")->click();
     // The background the canvas got is the preview, pixel for pixel.
-    QCOMPARE(main->picOutput->Picture().convertToFormat(QImage::Format_RGB32), preview.convertToFormat(QImage::Format_RGB32));
-    main->Timer1_Timer();
+    QCOMPARE(main->canvas->Picture().convertToFormat(QImage::Format_RGB32), preview.convertToFormat(QImage::Format_RGB32));
+    main->onShowTimer();
     const QString code = main->shownFullCode();
     const auto recipe = PatternCode::decode(code).recipe;
     QVERIFY(recipe && recipe->gradient);
     QCOMPARE(recipe->gradient->angle, 315.0f);
     QVERIFY(code.size() <= 64);
-    QCOMPARE(pictureOf(code), canvasImage(main->picOutput));
+    QCOMPARE(pictureOf(code), canvasImage(main->canvas));
 }
 
 void TestFullCodeWindows::savedFilesOpenAgain_data()
@@ -343,13 +394,13 @@ void TestFullCodeWindows::savedFilesOpenAgain()
     QFETCH(QString, action);
     QTemporaryDir folder;
     const QString path = folder.filePath(action.endsWith(QStringLiteral("Svg")) ? "pattern.svg" : "pattern.png");
-    PictureBox* canvas = mainWindow()->picOutput;
-    std::function<void()> tick = [] { mainWindow()->Timer1_Timer(); };
+    PictureBox* canvas = mainWindow()->canvas;
+    std::function<void()> tick = [] { mainWindow()->onShowTimer(); };
     if (geometric) {
-        mainWindow()->Command2->click();
-        designer()->Timer1->stop();
-        canvas = designer()->Picture1;
-        tick = [] { designer()->Timer1_Timer(); };
+        mainWindow()->geometricButton->click();
+        designer()->showTimer->stop();
+        canvas = designer()->canvas;
+        tick = [] { designer()->onShowTimer(); };
     }
     tick();
     tick();
@@ -374,33 +425,33 @@ void TestFullCodeWindows::droppedFileShowsItsSlide()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("dropped.png"));
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    const QImage saved = canvasImage(main->picOutput);
-    CanvasMenu* menu = menuOf(main->picOutput);
+    main->onShowTimer();
+    const QImage saved = canvasImage(main->canvas);
+    CanvasMenu* menu = menuOf(main->canvas);
     menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
     QSignalSpy written(menu, &CanvasMenu::patternWritten);
     menu->saveShownPattern(ExportKind::Png);
     QVERIFY(written.wait(20000));
-    main->Timer1_Timer();
+    main->onShowTimer();
 
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main->picOutput, &enter);
+    QApplication::sendEvent(main->canvas, &enter);
     QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main->picOutput, &drop);
+    QApplication::sendEvent(main->canvas, &drop);
     QVERIFY(drop.isAccepted());
-    QTRY_COMPARE_WITH_TIMEOUT(canvasImage(main->picOutput), saved, 5000);
-    QVERIFY(!main->Timer1.isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(canvasImage(main->canvas), saved, 5000);
+    QVERIFY(!main->showTimer.isActive());
 
     // Text dragged in is not a file: refused.
     QMimeData text;
     text.setText(QStringLiteral("hello"));
     QDragEnterEvent refused(QPoint(50, 50), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(main->picOutput, &refused);
+    QApplication::sendEvent(main->canvas, &refused);
     QVERIFY(!refused.isAccepted());
 }
 
@@ -412,8 +463,8 @@ void TestFullCodeWindows::unusableFilesAreExplained()
     text.write("just some notes, not a picture\n");
     text.close();
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
-    const QImage before = canvasImage(main->picOutput);
+    main->onShowTimer();
+    const QImage before = canvasImage(main->canvas);
     QString message;
     ModalDialog<QMessageBox> box([&](QMessageBox* b) {
         message = b->text();
@@ -422,7 +473,7 @@ void TestFullCodeWindows::unusableFilesAreExplained()
     QVERIFY(!PatternService::instance().openFile(main, text.fileName()));
     QCOMPARE(box.answered(), 1);
     QVERIFY(message.contains(text.fileName()));
-    QCOMPARE(canvasImage(main->picOutput), before);
+    QCOMPARE(canvasImage(main->canvas), before);
 }
 
 void TestFullCodeWindows::commandLineShowsCodeOrFile()
@@ -436,8 +487,8 @@ void TestFullCodeWindows::commandLineShowsCodeOrFile()
     const StartRequest request = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("--code"), code});
     QCOMPARE(request.code, code);
     showStartRequest(request);
-    QCOMPARE(canvasImage(mainWindow()->picOutput), pictureOf(code));
-    QVERIFY(!mainWindow()->Timer1.isActive());
+    QCOMPARE(canvasImage(mainWindow()->canvas), pictureOf(code));
+    QVERIFY(!mainWindow()->showTimer.isActive());
 
     const StartRequest file = parseCommandLine({QStringLiteral("pattern-designer"), QStringLiteral("/tmp/a.png")});
     QCOMPARE(file.file, QStringLiteral("/tmp/a.png"));
@@ -471,15 +522,15 @@ void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
 {
     QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
     MainWindow* main = mainWindow();
-    main->Timer1_Timer();
+    main->onShowTimer();
     const QString curveCode = main->shownFullCode();
-    const QImage curvePicture = canvasImage(main->picOutput);
-    keepShownSlide(main->picOutput);
-    main->Command2->click();
-    designer()->Timer1->stop();
-    designer()->Timer1_Timer();
+    const QImage curvePicture = canvasImage(main->canvas);
+    keepShownSlide(main->canvas);
+    main->geometricButton->click();
+    designer()->showTimer->stop();
+    designer()->onShowTimer();
     const QString geometricCode = designer()->shownFullCode();
-    keepShownSlide(designer()->Picture1);
+    keepShownSlide(designer()->canvas);
 
     // Kept in the database of the data folder, newest first, with the window each belongs to.
     {
@@ -495,22 +546,22 @@ void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
     // After a restart of the favourites (as after a restart of the program) the gallery lists
     // them, and "显示" brings the curve slide back in the main window, paused.
     PatternService::instance().reset();
-    main->Command5->click();
-    main->Timer1_Timer();
-    FavouritesGallery* gallery = openGallery(main->picOutput);
+    main->playButton->click();
+    main->onShowTimer();
+    FavouritesGallery* gallery = openGallery(main->canvas);
     QVERIFY(gallery);
     QCOMPARE(gallery->windowTitle(), QStringLiteral("澄岚图案收藏夹"));
     auto* list = gallery->findChild<QListView*>(QStringLiteral("lstFavourites"));
     QCOMPARE(list->model()->rowCount(), 2);
     list->setCurrentIndex(list->model()->index(1, 0));
     gallery->findChild<QAction*>(QStringLiteral("actShowFavourite"))->trigger();
-    QCOMPARE(canvasImage(main->picOutput), curvePicture);
-    QVERIFY(!main->Timer1.isActive());
+    QCOMPARE(canvasImage(main->canvas), curvePicture);
+    QVERIFY(!main->showTimer.isActive());
     QCOMPARE(main->shownFullCode(), curveCode);
 
     // Keeping one more while the gallery is open shows it there at once.
-    main->Timer1_Timer();
-    keepShownSlide(main->picOutput);
+    main->onShowTimer();
+    keepShownSlide(main->canvas);
     QCOMPARE(list->model()->rowCount(), 3);
 }
 
@@ -520,26 +571,26 @@ void TestFullCodeWindows::favouritesShowStopsWhenPlayIsPressed()
     MainWindow* main = mainWindow();
     QStringList codes;
     for (int i = 0; i < 3; ++i) {
-        main->Timer1_Timer();
+        main->onShowTimer();
         codes.prepend(main->shownFullCode());
-        keepShownSlide(main->picOutput);
+        keepShownSlide(main->canvas);
     }
-    main->Timer1_Timer();
-    FavouritesGallery* gallery = openGallery(main->picOutput);
+    main->onShowTimer();
+    FavouritesGallery* gallery = openGallery(main->canvas);
     QVERIFY(gallery);
     auto* timer = gallery->findChild<QTimer*>(QStringLiteral("favouritesShowTimer"));
     gallery->findChild<QAbstractButton*>(QStringLiteral("cmdFavouritesShow"))->click();
     QVERIFY(gallery->isShowing());
     QCOMPARE(timer->interval(), 3000);
     QCOMPARE(main->shownFullCode(), codes[0]);
-    QVERIFY(!main->Timer1.isActive());
+    QVERIFY(!main->showTimer.isActive());
     QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
     QCOMPARE(main->shownFullCode(), codes[1]);
-    QCOMPARE(pictureOf(codes[1]), canvasImage(main->picOutput));
+    QCOMPARE(pictureOf(codes[1]), canvasImage(main->canvas));
 
-    main->Command5->click();
+    main->playButton->click();
     QVERIFY(!gallery->isShowing());
-    QVERIFY(main->Timer1.isActive());
+    QVERIFY(main->showTimer.isActive());
 }
 
 void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
@@ -551,24 +602,78 @@ void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", (blocker.fileName() + QStringLiteral("/data")).toUtf8());
     MainWindow* main = mainWindow();
-    main->Timer1.start();
-    main->Timer1_Timer();
+    main->showTimer.start();
+    main->onShowTimer();
     QString message;
     {
         ModalDialog<QMessageBox> box([&](QMessageBox* b) {
             message = b->text();
             b->accept();
         });
-        keepShownSlide(main->picOutput);
+        keepShownSlide(main->canvas);
         QCOMPARE(box.answered(), 1);
     }
     qputenv("XDG_DATA_HOME", dataHome);
     QVERIFY(!message.isEmpty());
     QVERIFY(!PatternService::instance().favourites().isAvailable());
-    QVERIFY(main->Timer1.isActive());
+    QVERIFY(main->showTimer.isActive());
     const std::size_t slides = main->slides().history().size();
-    main->Timer1_Timer();
+    main->onShowTimer();
     QCOMPARE(main->slides().history().size(), slides + 1);
+}
+
+// "收藏夹…" brings back a gallery the user had minimised, in front and active.
+void TestFullCodeWindows::minimisedGalleryComesBack()
+{
+    MainWindow* main = mainWindow();
+    main->onShowTimer();
+    FavouritesGallery* gallery = openGallery(main->canvas);
+    QVERIFY(gallery);
+    gallery->setWindowState(gallery->windowState() | Qt::WindowMinimized);
+    QVERIFY(gallery->isMinimized());
+    main->activateWindow();
+    QCOMPARE(openGallery(main->canvas), gallery);
+    QCoreApplication::processEvents();
+    QVERIFY(!gallery->isMinimized());
+    QCOMPARE(QApplication::activeWindow(), gallery);
+}
+
+void TestFullCodeWindows::favouriteIsExportedUnderItsName_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("offered");
+    QTest::newRow("Chinese name") << QStringLiteral("海边的花") << QStringLiteral("海边的花.png");
+    QTest::newRow("slash, colon and blanks") << QStringLiteral("花/叶: 春 2") << QStringLiteral("花_叶__春_2.png");
+    QTest::newRow("leading dots") << QStringLiteral("..隐藏") << QStringLiteral("隐藏.png");
+}
+
+// The gallery's "导出…" offers a file named after the favourite, as the user named it, not after
+// its code.
+void TestFullCodeWindows::favouriteIsExportedUnderItsName()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, offered);
+    QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
+    MainWindow* main = mainWindow();
+    main->onShowTimer();
+    keepShownSlide(main->canvas);
+    FavouritesGallery* gallery = openGallery(main->canvas);
+    QVERIFY(gallery);
+    auto* list = gallery->findChild<QListView*>(QStringLiteral("lstFavourites"));
+    QCOMPARE(list->model()->rowCount(), 1);
+    const QModelIndex kept = list->model()->index(0, 0);
+    QVERIFY(list->model()->setData(kept, name)); // renamed in place
+    list->setCurrentIndex(kept);
+
+    QStringList files;
+    ModalDialog<QFileDialog> answer([&](QFileDialog* dialog) {
+        files = dialog->selectedFiles();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    gallery->findChild<QAction*>(QStringLiteral("actExportFavourite"))->trigger();
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(QFileInfo(files.constFirst()).fileName(), offered);
 }
 
 void TestFullCodeWindows::fullScreenFromTheMenuAndF11_data()
@@ -586,14 +691,14 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
     QFETCH(bool, geometric);
     QFETCH(bool, byKey);
     QWidget* window = mainWindow();
-    PictureBox* canvas = mainWindow()->picOutput;
-    QTimer* timer = &mainWindow()->Timer1;
+    PictureBox* canvas = mainWindow()->canvas;
+    QTimer* timer = &mainWindow()->showTimer;
     if (geometric) {
-        mainWindow()->Command2->click();
+        mainWindow()->geometricButton->click();
         QVERIFY(designer());
         window = designer();
-        canvas = designer()->Picture1;
-        timer = designer()->Timer1;
+        canvas = designer()->canvas;
+        timer = designer()->showTimer;
     }
     QMetaObject::invokeMethod(timer, "timeout"); // a slide on the canvas
     timer->start();
@@ -623,22 +728,69 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
     QVERIFY(!timer->isActive());
 }
 
+void TestFullCodeWindows::fullScreenItemIsCheckedWhileShown_data()
+{
+    QTest::addColumn<bool>("geometric");
+    QTest::addColumn<bool>("openByKey");
+    QTest::addColumn<QString>("leaveBy");
+    QTest::newRow("main window, menu, left by the menu") << false << false << "menu";
+    QTest::newRow("main window, F11, left by Escape") << false << true << "Escape";
+    QTest::newRow("geometric designer, F11, left by the menu") << true << true << "menu";
+    QTest::newRow("geometric designer, menu, left by F11") << true << false << "F11";
+}
+
+// "全屏放映" bears a check mark while the full-screen show is up, however it was opened, and
+// chosen again it leaves the show.
+void TestFullCodeWindows::fullScreenItemIsCheckedWhileShown()
+{
+    QFETCH(bool, geometric);
+    QFETCH(bool, openByKey);
+    QFETCH(QString, leaveBy);
+    QWidget* window = mainWindow();
+    PictureBox* canvas = mainWindow()->canvas;
+    if (geometric) {
+        mainWindow()->geometricButton->click();
+        window = designer();
+        canvas = designer()->canvas;
+    }
+    QAction* item = menuOf(canvas)->menu()->findChild<QAction*>(QStringLiteral("actFullScreen"));
+    QVERIFY(item->isCheckable());
+    QVERIFY(!item->isChecked());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    if (openByKey)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_F11);
+    else
+        item->trigger();
+    QPointer<FullScreenShow> show = FullScreenShow::of(window);
+    QVERIFY(show);
+    QVERIFY(item->isChecked());
+
+    if (leaveBy == QLatin1String("menu"))
+        item->trigger();
+    else
+        QTest::keyClick(show, leaveBy == QLatin1String("F11") ? Qt::Key_F11 : Qt::Key_Escape);
+    QVERIFY(!FullScreenShow::of(window));
+    QVERIFY(!item->isChecked());
+    QTRY_VERIFY_WITH_TIMEOUT(!show, 5000);
+}
+
 // Over the real window: its timer's ticks wait while the canvas menu is up.
 void TestFullCodeWindows::showWaitsWhileTheMenuIsUp()
 {
     MainWindow* window = mainWindow();
-    window->Timer1.start();
-    QMetaObject::invokeMethod(&window->Timer1, "timeout");
-    const QString before = window->Label7->text();
-    menuOf(window->picOutput)->openAt(window->picOutput->mapToGlobal(QPoint(100, 100)));
-    QTRY_VERIFY(menuOf(window->picOutput)->menu()->isVisible());
-    QMetaObject::invokeMethod(&window->Timer1, "timeout");
-    QCOMPARE(window->Label7->text(), before);
-    menuOf(window->picOutput)->menu()->hide();
-    QTRY_VERIFY(!menuOf(window->picOutput)->holdingShow());
-    QVERIFY(window->Timer1.isActive());
-    QMetaObject::invokeMethod(&window->Timer1, "timeout");
-    QVERIFY(window->Label7->text() != before);
+    window->showTimer.start();
+    QMetaObject::invokeMethod(&window->showTimer, "timeout");
+    const QString before = window->codeLabel->text();
+    menuOf(window->canvas)->openAt(window->canvas->mapToGlobal(QPoint(100, 100)));
+    QTRY_VERIFY(menuOf(window->canvas)->menu()->isVisible());
+    QMetaObject::invokeMethod(&window->showTimer, "timeout");
+    QCOMPARE(window->codeLabel->text(), before);
+    menuOf(window->canvas)->menu()->hide();
+    QTRY_VERIFY(!menuOf(window->canvas)->holdingShow());
+    QVERIFY(window->showTimer.isActive());
+    QMetaObject::invokeMethod(&window->showTimer, "timeout");
+    QVERIFY(window->codeLabel->text() != before);
 }
 
 QTEST_MAIN(TestFullCodeWindows)

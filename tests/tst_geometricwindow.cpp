@@ -156,7 +156,7 @@ void TestGeometricWindow::windowAndCanvas()
     QVERIFY(m_form->isWindow());
 
     PictureBox* canvas = m_form->hostedCanvas();
-    QCOMPARE(canvas, m_form->Picture1);
+    QCOMPARE(canvas, m_form->canvas);
     QCOMPARE(canvas->BackColor(), RGB(255, 192, 255));
     QCOMPARE(canvas->scaleMode(), ScaleMode::Twips);
     QCOMPARE(canvas->DrawWidth(), 12);
@@ -166,88 +166,88 @@ void TestGeometricWindow::windowAndCanvas()
 
 void TestGeometricWindow::captionsAndStates()
 {
-    QCOMPARE(m_form->Label1->text(), QStringLiteral("Star Points"));
-    QCOMPARE(m_form->Label2->text(), QStringLiteral("T NO:"));
-    QCOMPARE(m_form->Label3->text(), QString());
-    QCOMPARE(m_form->Label4->text(), QStringLiteral("线宽选择"));
-    QCOMPARE(m_form->Text1->text(), QStringLiteral("5"));
-    QCOMPARE(m_form->Command1[0]->text(), QStringLiteral("Color"));
-    QCOMPARE(m_form->Command1[1]->text(), QStringLiteral("Polygon Star"));
-    QCOMPARE(m_form->Command1[2]->text(), QStringLiteral("Polygon"));
-    QCOMPARE(m_form->Command3->text(), QStringLiteral("背景颜色1"));
-    QCOMPARE(m_form->Command4->text(), QStringLiteral("背景颜色2"));
-    QVERIFY(m_form->Check1->isChecked());
-    QCOMPARE(m_form->Check1->text(), QStringLiteral("Fill"));
-    QVERIFY(m_form->Check2->isChecked());
-    QCOMPARE(m_form->Check2->text(), QStringLiteral("暂停"));
-    QCOMPARE(m_form->Label3->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QVERIFY(m_form->Label3->font().bold() && m_form->Label3->font().italic());
+    QCOMPARE(m_form->starPointsLabel->text(), QStringLiteral("Star Points"));
+    QCOMPARE(m_form->codeCaption->text(), QStringLiteral("T NO:"));
+    QCOMPARE(m_form->codeLabel->text(), QString());
+    QCOMPARE(m_form->lineWidthLabel->text(), QStringLiteral("线宽选择"));
+    QCOMPARE(m_form->starPointsBox->text(), QStringLiteral("5"));
+    QCOMPARE(m_form->figureButtons[0]->text(), QStringLiteral("Color"));
+    QCOMPARE(m_form->figureButtons[1]->text(), QStringLiteral("Polygon Star"));
+    QCOMPARE(m_form->figureButtons[2]->text(), QStringLiteral("Polygon"));
+    QCOMPARE(m_form->gradientButton->text(), QStringLiteral("背景颜色1"));
+    QCOMPARE(m_form->removeGradientButton->text(), QStringLiteral("背景颜色2"));
+    QVERIFY(m_form->fillBox->isChecked());
+    QCOMPARE(m_form->fillBox->text(), QStringLiteral("Fill"));
+    QVERIFY(m_form->playingBox->isChecked());
+    QCOMPARE(m_form->playingBox->text(), QStringLiteral("暂停"));
+    QCOMPARE(m_form->codeLabel->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(m_form->codeLabel->font().bold() && m_form->codeLabel->font().italic());
 
-    QVERIFY(m_form->Timer1->isActive());
-    for (QTimer* timer : {m_form->Timer1, m_form->Timer2, m_form->Timer3, m_form->Timer4})
+    QVERIFY(m_form->showTimer->isActive());
+    for (QTimer* timer : {m_form->showTimer, m_form->idleTimers[0], m_form->idleTimers[1], m_form->idleTimers[2]})
         QCOMPARE(timer->interval(), 3000);
-    QCOMPARE(m_form->Timer4->objectName(), QStringLiteral("Timer4"));
+    QCOMPARE(m_form->idleTimers[2]->objectName(), QStringLiteral("Timer4"));
 }
 
 void TestGeometricWindow::topRowIsCoveredAndHoldsFocus()
 {
-    for (QWidget* covered : std::initializer_list<QWidget*>{m_form->Label1, m_form->Text1, m_form->Command1[0],
-                                                           m_form->Command1[1], m_form->Command1[2], m_form->Check1}) {
+    for (QWidget* covered : std::initializer_list<QWidget*>{m_form->starPointsLabel, m_form->starPointsBox, m_form->figureButtons[0],
+                                                           m_form->figureButtons[1], m_form->figureButtons[2], m_form->fillBox}) {
         QWidget* top = m_form->childAt(covered->geometry().center());
-        QVERIFY2(top == m_form->Picture1 || top->parentWidget() == m_form->Picture1, qPrintable(covered->objectName()));
+        QVERIFY2(top == m_form->canvas || top->parentWidget() == m_form->canvas, qPrintable(covered->objectName()));
         QVERIFY(covered->isEnabled());
     }
-    QCOMPARE(m_form->childAt(m_form->Command3->geometry().center()), m_form->Command3);
+    QCOMPARE(m_form->childAt(m_form->gradientButton->geometry().center()), m_form->gradientButton);
 
-    QCOMPARE(m_form->focusWidget(), m_form->Command1[1]);
-    QCOMPARE(m_form->Command1[1]->nextInFocusChain(), m_form->Text1);
+    QCOMPARE(m_form->focusWidget(), m_form->figureButtons[1]);
+    QCOMPARE(m_form->figureButtons[1]->nextInFocusChain(), m_form->starPointsBox);
 }
 
 void TestGeometricWindow::comboListAndText()
 {
     QStringList items;
-    for (int i = 0; i < m_form->Combo1->count(); ++i)
-        items << m_form->Combo1->itemText(i);
+    for (int i = 0; i < m_form->lineWidthBox->count(); ++i)
+        items << m_form->lineWidthBox->itemText(i);
     QCOMPARE(items, QStringList({"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16",
                                  "20", "30", "40", "50", "60"}));
-    QVERIFY(m_form->Combo1->isEditable());
-    QCOMPARE(m_form->Combo1->currentIndex(), -1);
-    QCOMPARE(m_form->Combo1->currentText(), QStringLiteral("9"));
+    QVERIFY(m_form->lineWidthBox->isEditable());
+    QCOMPARE(m_form->lineWidthBox->currentIndex(), -1);
+    QCOMPARE(m_form->lineWidthBox->currentText(), QStringLiteral("9"));
 }
 
 void TestGeometricWindow::tickDrawsReplayedPattern()
 {
-    m_form->Timer1_Timer();
+    m_form->onShowTimer();
 
     RandomSource::reset();
     const TickDraws draws = replayTick();
-    QCOMPARE(m_form->Picture1->BackColor(), draws.background);
+    QCOMPARE(m_form->canvas->BackColor(), draws.background);
     QVERIFY(draws.background.red() <= 230 && draws.background.green() <= 230 && draws.background.blue() <= 230);
-    QCOMPARE(m_form->Picture1->DrawWidth(), 9);
-    QCOMPARE(m_form->Label3->text(), QStringLiteral("QRV9600") + numberToText(draws.product));
-    QVERIFY(QRegularExpression("^QRV9600\\d+(\\.\\d+)?$").match(m_form->Label3->text()).hasMatch());
+    QCOMPARE(m_form->canvas->DrawWidth(), 9);
+    QCOMPARE(m_form->codeLabel->text(), QStringLiteral("QRV9600") + numberToText(draws.product));
+    QVERIFY(QRegularExpression("^QRV9600\\d+(\\.\\d+)?$").match(m_form->codeLabel->text()).hasMatch());
 
     // The same five figures drawn from the outside in on a twin canvas give the same picture.
     auto twin = twinCanvas(draws.background, 9);
     for (int i = 0; i < 5; ++i)
         DrawStarPolygon(*twin, 200 + 1000 * i, 200 + 1000 * i, 8600 - 2000 * i, 8600 - 2000 * i, draws.points[i], 0,
                         draws.colours[i]);
-    QCOMPARE(m_form->Picture1->Image(), twin->Image());
-    QCOMPARE(m_form->Picture1->ForeColor(), RGB(0, 0, 0));
+    QCOMPARE(m_form->canvas->Image(), twin->Image());
+    QCOMPARE(m_form->canvas->ForeColor(), RGB(0, 0, 0));
 }
 
 void TestGeometricWindow::tickReplaysFromReset()
 {
-    m_form->Timer1_Timer();
-    const QImage first = m_form->Picture1->Image();
-    const QString code = m_form->Label3->text();
-    m_form->Timer1_Timer();
-    QVERIFY(m_form->Label3->text() != code); // the second tick takes the next 24 draws
+    m_form->onShowTimer();
+    const QImage first = m_form->canvas->Image();
+    const QString code = m_form->codeLabel->text();
+    m_form->onShowTimer();
+    QVERIFY(m_form->codeLabel->text() != code); // the second tick takes the next 24 draws
 
     RandomSource::reset();
-    m_form->Timer1_Timer();
-    QCOMPARE(m_form->Picture1->Image(), first);
-    QCOMPARE(m_form->Label3->text(), code);
+    m_form->onShowTimer();
+    QCOMPARE(m_form->canvas->Image(), first);
+    QCOMPARE(m_form->codeLabel->text(), code);
 }
 
 void TestGeometricWindow::unusableWidthKeepsWidth_data()
@@ -267,15 +267,15 @@ void TestGeometricWindow::unusableWidthKeepsWidth()
 {
     QFETCH(QString, text);
     QFETCH(int, width);
-    m_form->Combo1->setEditText(text);
-    m_form->Timer1_Timer();
+    m_form->lineWidthBox->setEditText(text);
+    m_form->onShowTimer();
 
     RandomSource::reset();
     const TickDraws draws = replayTick();
-    QCOMPARE(m_form->Picture1->DrawWidth(), width);
-    QCOMPARE(m_form->Label3->text(), "QRV" + text + "600" + numberToText(draws.product));
+    QCOMPARE(m_form->canvas->DrawWidth(), width);
+    QCOMPARE(m_form->codeLabel->text(), "QRV" + text + "600" + numberToText(draws.product));
     // The figures are drawn whatever became of the width.
-    QVERIFY(!uniform(m_form->Picture1->Image(), draws.background.toQRgb()));
+    QVERIFY(!uniform(m_form->canvas->Image(), draws.background.toQRgb()));
 }
 
 void TestGeometricWindow::oneOffFigure_data()
@@ -295,72 +295,72 @@ void TestGeometricWindow::oneOffFigure()
 {
     QFETCH(QString, text);
     QFETCH(int, points);
-    m_form->Timer1_Timer(); // leaves a pattern and width 9 behind
-    const Colour background = m_form->Picture1->BackColor();
-    m_form->Text1->setText(text);
+    m_form->onShowTimer(); // leaves a pattern and width 9 behind
+    const Colour background = m_form->canvas->BackColor();
+    m_form->starPointsBox->setText(text);
 
     auto expected = twinCanvas(background, 9);
     if (points != 0)
         DrawStarPolygon(*expected, 1200, 1200, 3600, 3600, std::int16_t(points), 0, RGB(0, 250, 0));
-    for (QPushButton* button : m_form->Command1) {
+    for (QPushButton* button : m_form->figureButtons) {
         button->click();
-        QCOMPARE(m_form->Picture1->Image(), expected->Image());
+        QCOMPARE(m_form->canvas->Image(), expected->Image());
     }
     if (points == 0)
-        QVERIFY(uniform(m_form->Picture1->Image(), background.toQRgb()));
+        QVERIFY(uniform(m_form->canvas->Image(), background.toQRgb()));
     else
-        QCOMPARE(m_form->Picture1->Image().pixel(200, 80), RGB(0, 250, 0).toQRgb()); // top point (3000, 1200)
+        QCOMPARE(m_form->canvas->Image().pixel(200, 80), RGB(0, 250, 0).toQRgb()); // top point (3000, 1200)
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
 }
 
 void TestGeometricWindow::check2PausesAndResumes()
 {
-    m_form->Check2->click();
-    QVERIFY(!m_form->Check2->isChecked());
-    QVERIFY(!m_form->Timer1->isActive());
-    QCOMPARE(m_form->Check2->text(), QStringLiteral("播放"));
+    m_form->playingBox->click();
+    QVERIFY(!m_form->playingBox->isChecked());
+    QVERIFY(!m_form->showTimer->isActive());
+    QCOMPARE(m_form->playingBox->text(), QStringLiteral("播放"));
 
-    m_form->Check2->click();
-    QVERIFY(m_form->Timer1->isActive());
-    QCOMPARE(m_form->Check2->text(), QStringLiteral("暂停"));
+    m_form->playingBox->click();
+    QVERIFY(m_form->showTimer->isActive());
+    QCOMPARE(m_form->playingBox->text(), QStringLiteral("暂停"));
 }
 
 void TestGeometricWindow::check1ChangesNothing()
 {
-    m_form->Timer1_Timer();
-    const QImage before = m_form->Picture1->Image();
-    m_form->Check1->click();
-    QVERIFY(!m_form->Check1->isChecked());
-    QCOMPARE(m_form->Picture1->Image(), before);
-    QVERIFY(m_form->Timer1->isActive());
+    m_form->onShowTimer();
+    const QImage before = m_form->canvas->Image();
+    m_form->fillBox->click();
+    QVERIFY(!m_form->fillBox->isChecked());
+    QCOMPARE(m_form->canvas->Image(), before);
+    QVERIFY(m_form->showTimer->isActive());
 
     // Filling stays off: the next tick looks as it would with the box checked.
-    m_form->Timer1_Timer();
-    const QImage unchecked = m_form->Picture1->Image();
+    m_form->onShowTimer();
+    const QImage unchecked = m_form->canvas->Image();
     RandomSource::reset();
-    m_form->Timer1_Timer();
-    m_form->Check1->click();
-    m_form->Timer1_Timer();
-    QCOMPARE(m_form->Picture1->Image(), unchecked);
+    m_form->onShowTimer();
+    m_form->fillBox->click();
+    m_form->onShowTimer();
+    QCOMPARE(m_form->canvas->Image(), unchecked);
 }
 
 void TestGeometricWindow::command4RemovesPicture()
 {
     QImage gradient(609, 609, QImage::Format_RGB32);
     gradient.fill(qRgb(10, 20, 30));
-    m_form->Picture1->setPicture(gradient);
-    m_form->Timer1_Timer();
-    QCOMPARE(m_form->Picture1->Image().pixel(1, 1), qRgb(10, 20, 30));
+    m_form->canvas->setPicture(gradient);
+    m_form->onShowTimer();
+    QCOMPARE(m_form->canvas->Image().pixel(1, 1), qRgb(10, 20, 30));
 
-    m_form->Command4->click();
-    QVERIFY(m_form->Picture1->Picture().isNull());
-    m_form->Timer1_Timer();
-    QCOMPARE(m_form->Picture1->Image().pixel(1, 1), m_form->Picture1->BackColor().toQRgb());
+    m_form->removeGradientButton->click();
+    QVERIFY(m_form->canvas->Picture().isNull());
+    m_form->onShowTimer();
+    QCOMPARE(m_form->canvas->Image().pixel(1, 1), m_form->canvas->BackColor().toQRgb());
 }
 
 void TestGeometricWindow::command3ShowsPickerWhenThere()
 {
-    m_form->Command3->click(); // no picker known: nothing happens
+    m_form->gradientButton->click(); // no picker known: nothing happens
 
     QPointer<QWidget> picker;
     WindowRegistry::instance().setFactory(WindowId::GradientPicker, [&picker] {
@@ -368,7 +368,7 @@ void TestGeometricWindow::command3ShowsPickerWhenThere()
         picker->setAttribute(Qt::WA_DeleteOnClose);
         return picker.data();
     });
-    m_form->Command3->click();
+    m_form->gradientButton->click();
     QVERIFY(picker);
     QVERIFY(picker->isVisible());
     QVERIFY(!picker->isModal());
@@ -381,10 +381,10 @@ void TestGeometricWindow::closingUnloadsWindow()
     QPointer<QWidget> first = WindowRegistry::instance().window(WindowId::Geometric);
     auto* form = qobject_cast<GeometricDesigner*>(first.data());
     QVERIFY(form);
-    QCOMPARE(WindowRegistry::instance().canvas(WindowId::Geometric), form->Picture1);
+    QCOMPARE(WindowRegistry::instance().canvas(WindowId::Geometric), form->canvas);
     form->show();
-    form->Combo1->setEditText(QStringLiteral("30"));
-    form->Check2->click();
+    form->lineWidthBox->setEditText(QStringLiteral("30"));
+    form->playingBox->click();
 
     form->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -393,10 +393,10 @@ void TestGeometricWindow::closingUnloadsWindow()
 
     auto* again = qobject_cast<GeometricDesigner*>(WindowRegistry::instance().window(WindowId::Geometric));
     QVERIFY(again);
-    QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
-    QCOMPARE(again->Combo1->count(), 20);
-    QVERIFY(again->Timer1->isActive());
-    QVERIFY(again->Check2->isChecked());
+    QCOMPARE(again->lineWidthBox->currentText(), QStringLiteral("9"));
+    QCOMPARE(again->lineWidthBox->count(), 20);
+    QVERIFY(again->showTimer->isActive());
+    QVERIFY(again->playingBox->isChecked());
     delete again;
 }
 

@@ -55,16 +55,16 @@ void TestHiDpi::curveSlide()
 {
     RandomSource::reset();
     MainWindow form;
-    form.Timer1_Timer();
-    checkDrawnAtRatioTwo(form.picOutput);
+    form.onShowTimer();
+    checkDrawnAtRatioTwo(form.canvas);
 }
 
 void TestHiDpi::geometricSlide()
 {
     RandomSource::reset();
     GeometricDesigner form;
-    form.Timer1_Timer();
-    checkDrawnAtRatioTwo(form.Picture1);
+    form.onShowTimer();
+    checkDrawnAtRatioTwo(form.canvas);
 }
 
 void TestHiDpi::pickerPreviewAndButtonPicture()
@@ -82,7 +82,7 @@ void TestHiDpi::pickerPreviewAndButtonPicture()
 void TestHiDpi::angleDialogPreview()
 {
     AngleDialog dialog;
-    dialog.hsbAngle_Change();
+    dialog.onAngleChanged();
     checkDrawnAtRatioTwo(dialog.findChild<PictureBox*>(QStringLiteral("picDraw")));
 }
 

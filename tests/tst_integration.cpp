@@ -15,6 +15,7 @@
 #include "draw/base/Random.h"
 #include "draw/surface/DrawingHandles.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
@@ -64,6 +65,8 @@ private slots:
     void applyBringsTheTargetForward();
     void applyAfterTheMainWindowWasClosed_data();
     void applyAfterTheMainWindowWasClosed();
+    void minimisedWindowComesBack_data();
+    void minimisedWindowComesBack();
 
 private:
     MainWindow* main() const { return qobject_cast<MainWindow*>(WindowRegistry::instance().existing(WindowId::Main)); }
@@ -117,7 +120,7 @@ void TestIntegration::cleanupTestCase() { QCOMPARE(liveGdiObjectCount(), 0); }
 // preview that was applied.
 QImage TestIntegration::applyCosmicGradient()
 {
-    main()->Command1->click();
+    main()->gradientButton->click();
     const QImage preview = pickerPreview();
     pickerButton("Command1")->click();
     return preview;
@@ -126,38 +129,38 @@ QImage TestIntegration::applyCosmicGradient()
 void TestIntegration::designerIsShownAndPlaced()
 {
     QCOMPARE(designer(), nullptr);
-    main()->Command2->click();
+    main()->geometricButton->click();
     GeometricDesigner* form = designer();
     QVERIFY(form);
     QVERIFY(form->isVisible());
     QCOMPARE(form->parentWidget(), nullptr); // shown without owner
     QCOMPARE(form->frameGeometry().topLeft(), designerPlace);
     QCOMPARE(form->frameGeometry().top(), 100);
-    QVERIFY(form->Timer1->isActive());
-    QCOMPARE(form->Combo1->count(), 20);
+    QVERIFY(form->showTimer->isActive());
+    QCOMPARE(form->lineWidthBox->count(), 20);
 }
 
 void TestIntegration::closedDesignerIsBuiltAfresh()
 {
-    main()->Command2->click();
+    main()->geometricButton->click();
     QPointer<GeometricDesigner> first = designer();
-    first->Check2->click(); // paused
-    first->Combo1->setEditText(QStringLiteral("30"));
-    QVERIFY(!first->Timer1->isActive());
+    first->playingBox->click(); // paused
+    first->lineWidthBox->setEditText(QStringLiteral("30"));
+    QVERIFY(!first->showTimer->isActive());
 
     first->close();
     processDeferredDeletes();
     QVERIFY(!first);
     QCOMPARE(WindowRegistry::instance().existing(WindowId::Geometric), nullptr);
 
-    main()->Command2->click();
+    main()->geometricButton->click();
     GeometricDesigner* again = designer();
     QVERIFY(again);
     QVERIFY(again->isVisible());
-    QCOMPARE(again->Combo1->count(), 20);
-    QCOMPARE(again->Combo1->currentText(), QStringLiteral("9"));
-    QVERIFY(again->Timer1->isActive());
-    QVERIFY(again->Check2->isChecked());
+    QCOMPARE(again->lineWidthBox->count(), 20);
+    QCOMPARE(again->lineWidthBox->currentText(), QStringLiteral("9"));
+    QVERIFY(again->showTimer->isActive());
+    QVERIFY(again->playingBox->isChecked());
     QCOMPARE(again->frameGeometry().topLeft(), designerPlace);
 }
 
@@ -171,12 +174,12 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow_data()
 void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
 {
     QFETCH(bool, mainFirst);
-    main()->Command2->click();
+    main()->geometricButton->click();
     GeometricDesigner* form = designer();
     if (mainFirst)
-        main()->Command1->click();
+        main()->gradientButton->click();
     else
-        form->Command3->click();
+        form->gradientButton->click();
     QPointer<GradientPicker> first = picker();
     QVERIFY(first);
     QVERIFY(first->isVisible());
@@ -185,9 +188,9 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
     QVERIFY(!first->isModal());
 
     if (mainFirst)
-        form->Command3->click();
+        form->gradientButton->click();
     else
-        main()->Command1->click();
+        main()->gradientButton->click();
     QCOMPARE(picker(), first.data());
     QCOMPARE(main()->findChildren<GradientPicker*>().size(), 1);
     QCOMPARE(form->findChildren<GradientPicker*>().size(), 0);
@@ -195,15 +198,15 @@ void TestIntegration::pickerIsOneInstanceOwnedByTheMainWindow()
 
 void TestIntegration::closedPickerIsBuiltAfresh()
 {
-    main()->Command1->click();
+    main()->gradientButton->click();
     QPointer<GradientPicker> first = picker();
     first->close();
     processDeferredDeletes();
     QVERIFY(!first);
     QCOMPARE(WindowRegistry::instance().existing(WindowId::GradientPicker), nullptr);
 
-    main()->Command2->click();
-    designer()->Command3->click();
+    main()->geometricButton->click();
+    designer()->gradientButton->click();
     GradientPicker* again = picker();
     QVERIFY(again);
     QVERIFY(again->isVisible());
@@ -218,7 +221,7 @@ void TestIntegration::closedPickerIsBuiltAfresh()
 void TestIntegration::cosmicGradientBecomesTheMainBackground()
 {
     const QImage preview = applyCosmicGradient();
-    PictureBox* canvas = main()->picOutput;
+    PictureBox* canvas = main()->canvas;
     QCOMPARE(canvas->Picture(), preview);
     QVERIFY(!picker()->isVisible());
     QVERIFY(main()->isVisible());
@@ -226,16 +229,16 @@ void TestIntegration::cosmicGradientBecomesTheMainBackground()
     // The preview is larger than the canvas and lies at its top-left corner.
     QVERIFY(preview.width() >= 800 && preview.height() >= 800);
     const QImage gradient = preview.copy(0, 0, 800, 800);
-    main()->Timer1_Timer();
+    main()->onShowTimer();
     const QImage slide = canvas->Image();
     QCOMPARE(strayPixels(slide, gradient), 0);
     QVERIFY(shareMatching(slide, gradient) > 0.5);
     QCOMPARE(shareOfColour(slide, plainPink), 0.0);
 
-    main()->cmdClear->click();
+    main()->clearButton->click();
     QCOMPARE(canvas->Image(), gradient);
     // The gradient stays under the next slide as well.
-    main()->Timer1_Timer();
+    main()->onShowTimer();
     QCOMPARE(strayPixels(canvas->Image(), gradient), 0);
 }
 
@@ -251,7 +254,7 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
 {
     QFETCH(DesignerState, state);
     if (state != DesignerState::NeverOpened) {
-        main()->Command2->click();
+        main()->geometricButton->click();
         designer()->move(20, 30);
     }
     if (state == DesignerState::Closed) {
@@ -259,7 +262,7 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
         processDeferredDeletes();
         QCOMPARE(designer(), nullptr);
     }
-    main()->Command1->click();
+    main()->gradientButton->click();
     const QImage preview = pickerPreview();
     pickerButton("Command2")->click();
 
@@ -268,24 +271,24 @@ void TestIntegration::geometricGradientBecomesTheDesignerBackground()
     QVERIFY(form->isVisible());
     QVERIFY(!picker()->isVisible());
     QCOMPARE(form->frameGeometry().topLeft(), designerPlace);
-    QCOMPARE(form->Picture1->Picture(), preview);
-    QVERIFY(main()->picOutput->Picture().isNull());
+    QCOMPARE(form->canvas->Picture(), preview);
+    QVERIFY(main()->canvas->Picture().isNull());
 
     // The same slide twice, over the gradient and after the picture is removed: the figures
     // stay, and wherever the gradient showed, the plain background shows.
-    const QImage gradient = preview.copy(QRect(QPoint(0, 0), form->Picture1->size()));
+    const QImage gradient = preview.copy(QRect(QPoint(0, 0), form->canvas->size()));
     RandomSource::reset();
-    form->Timer1_Timer();
-    const QImage overGradient = form->Picture1->Image();
+    form->onShowTimer();
+    const QImage overGradient = form->canvas->Image();
     QVERIFY(shareMatching(overGradient, gradient) > 0.3);
-    QCOMPARE(shareOfColour(overGradient, form->Picture1->BackColor().toQRgb()), 0.0);
+    QCOMPARE(shareOfColour(overGradient, form->canvas->BackColor().toQRgb()), 0.0);
 
-    form->Command4->click();
-    QVERIFY(form->Picture1->Picture().isNull());
+    form->removeGradientButton->click();
+    QVERIFY(form->canvas->Picture().isNull());
     RandomSource::reset();
-    form->Timer1_Timer();
-    const QImage plain = form->Picture1->Image();
-    QCOMPARE(plain, replaced(overGradient, gradient, form->Picture1->BackColor().toQRgb()));
+    form->onShowTimer();
+    const QImage plain = form->canvas->Image();
+    QCOMPARE(plain, replaced(overGradient, gradient, form->canvas->BackColor().toQRgb()));
     QCOMPARE(shareMatching(plain, gradient), 0.0);
 }
 
@@ -302,8 +305,8 @@ void TestIntegration::backgroundColourDropsTheGradient()
     QFETCH(bool, confirmed);
     QFETCH(QRgb, expectedBackground);
     applyCosmicGradient();
-    PictureBox* canvas = main()->picOutput;
-    main()->Timer1_Timer();
+    PictureBox* canvas = main()->canvas;
+    main()->onShowTimer();
     QVERIFY(!canvas->Picture().isNull());
 
     bool pictureGoneWhileOpen = false;
@@ -328,7 +331,7 @@ void TestIntegration::backgroundColourDropsTheGradient()
             dialog->reject();
         }
     });
-    main()->Command7->click();
+    main()->backgroundColourButton->click();
 
     QVERIFY(pictureGoneWhileOpen);
     QCOMPARE(dialogOwner, main());
@@ -340,7 +343,7 @@ void TestIntegration::backgroundColourDropsTheGradient()
     // The next slide is drawn on the plain colour; the gradient does not come back.
     QImage plain(canvas->Image().size(), QImage::Format_RGB32);
     plain.fill(expectedBackground);
-    main()->Timer1_Timer();
+    main()->onShowTimer();
     QCOMPARE(strayPixels(canvas->Image(), plain), 0);
     QVERIFY(shareOfColour(canvas->Image(), expectedBackground) > 0.5);
     // The hidden picker still holds its preview for the next apply.
@@ -351,11 +354,11 @@ void TestIntegration::backgroundColourDropsTheGradient()
 void TestIntegration::angleDialogChangesOnlyThePicker()
 {
     applyCosmicGradient();
-    PictureBox* canvas = main()->picOutput;
-    main()->Timer1_Timer();
+    PictureBox* canvas = main()->canvas;
+    main()->onShowTimer();
     const QImage mainPicture = canvas->Picture();
     const QImage mainImage = canvas->Image();
-    main()->Command1->click();
+    main()->gradientButton->click();
     QVERIFY(picker()->isVisible());
     const QImage previewBefore = pickerPreview();
     const QImage angleIconBefore = iconOf(pickerButton("cmdAngle"));
@@ -393,7 +396,7 @@ void TestIntegration::angleDialogChangesOnlyThePicker()
     // keeps it for the next showing.
     pickerButton("Command1")->click();
     QCOMPARE(canvas->Picture(), preview);
-    main()->Command1->click();
+    main()->gradientButton->click();
     QCOMPARE(picker()->angle(), 90.0f);
     QCOMPARE(pickerPreview(), preview);
 }
@@ -412,14 +415,14 @@ void TestIntegration::applyBringsTheTargetForward()
 {
     QFETCH(QString, applyButton);
     QFETCH(WindowId, target);
-    main()->Command2->click();
+    main()->geometricButton->click();
     QCoreApplication::processEvents();
     QCOMPARE(QApplication::activeWindow(), designer());
     if (target == WindowId::Main) {
-        designer()->Command3->click();
+        designer()->gradientButton->click();
     } else {
         main()->activateWindow();
-        main()->Command1->click();
+        main()->gradientButton->click();
     }
     QCoreApplication::processEvents();
     QCOMPARE(QApplication::activeWindow(), picker());
@@ -442,9 +445,9 @@ void TestIntegration::applyAfterTheMainWindowWasClosed_data()
 void TestIntegration::applyAfterTheMainWindowWasClosed()
 {
     QFETCH(QString, applyButton);
-    main()->Command2->click();
+    main()->geometricButton->click();
     const QPoint place = designer()->frameGeometry().topLeft();
-    main()->Command1->click();
+    main()->gradientButton->click();
     QPointer<GradientPicker> ownedPicker = picker();
     QPointer<MainWindow> closedMain = main();
     closedMain->close();
@@ -453,7 +456,7 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
     QVERIFY(!ownedPicker); // goes with its owner
     QVERIFY(designer()->isVisible());
 
-    designer()->Command3->click();
+    designer()->gradientButton->click();
     QVERIFY(picker());
     QVERIFY(picker()->isVisible());
     const QImage preview = pickerPreview();
@@ -462,12 +465,55 @@ void TestIntegration::applyAfterTheMainWindowWasClosed()
     if (applyButton == QLatin1String("Command1")) {
         QVERIFY(main());
         QVERIFY(main()->isVisible());
-        QCOMPARE(main()->picOutput->Picture(), preview);
-        QCOMPARE(main()->Combo1->count(), 23); // loaded afresh
+        QCOMPARE(main()->canvas->Picture(), preview);
+        QCOMPARE(main()->categoryBox->count(), 23); // loaded afresh
     } else {
-        QCOMPARE(designer()->Picture1->Picture(), preview);
+        QCOMPARE(designer()->canvas->Picture(), preview);
         QCOMPARE(designer()->frameGeometry().topLeft(), place);
     }
+}
+
+void TestIntegration::minimisedWindowComesBack_data()
+{
+    QTest::addColumn<WindowId>("minimised");
+    QTest::addColumn<WindowId>("from");
+    QTest::addColumn<QString>("button");
+    QTest::newRow("designer, by 几何图案") << WindowId::Geometric << WindowId::Main << "Command2";
+    QTest::newRow("designer, by 几何图案背景渐变色") << WindowId::Geometric << WindowId::GradientPicker << "Command2";
+    QTest::newRow("main window, by 宇宙图案背景渐变色") << WindowId::Main << WindowId::GradientPicker << "Command1";
+    QTest::newRow("picker, by 渐变背景色") << WindowId::GradientPicker << WindowId::Main << "Command1";
+    QTest::newRow("picker, by 背景颜色1") << WindowId::GradientPicker << WindowId::Geometric << "Command3";
+}
+
+// A command that shows a window the user has minimised brings it back, in front and active: left
+// minimised, it would seem to do nothing.
+void TestIntegration::minimisedWindowComesBack()
+{
+    QFETCH(WindowId, minimised);
+    QFETCH(WindowId, from);
+    QFETCH(QString, button);
+    WindowRegistry& registry = WindowRegistry::instance();
+    main()->geometricButton->click();
+    main()->gradientButton->click();
+    QWidget* window = registry.existing(minimised);
+    QVERIFY(window && window->isVisible());
+    window->setWindowState(window->windowState() | Qt::WindowMinimized);
+    QVERIFY(window->isMinimized());
+
+    QWidget* opener = registry.existing(from);
+    opener->activateWindow();
+    QAbstractButton* command = nullptr;
+    for (auto* candidate : opener->findChildren<QAbstractButton*>(button)) {
+        if (candidate->window() == opener)
+            command = candidate;
+    }
+    QVERIFY(command);
+    command->click();
+    QCoreApplication::processEvents();
+    QCOMPARE(registry.existing(minimised), window);
+    QVERIFY(!window->isMinimized());
+    QVERIFY(window->isVisible());
+    QCOMPARE(QApplication::activeWindow(), window);
 }
 
 QTEST_MAIN(TestIntegration)

@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(m_form->windowTitle(), QStringLiteral("澄岚数学图案自动设计器（永久免费版）"));
         QCOMPARE(m_form->size(), QSize(1167, 833));
         QCOMPARE(m_form->palette().color(QPalette::Window), QColor(0, 64, 0));
-        PictureBox* canvas = m_form->picOutput;
+        PictureBox* canvas = m_form->canvas;
         QCOMPARE(canvas->geometry(), QRect(0, 0, 800, 800));
         QCOMPARE(canvas->BackColor(), RGB(255, 192, 255));
         QCOMPARE(canvas->ForeColor(), RGB(192, 64, 0));
@@ -92,8 +92,8 @@ private slots:
         // The program's own pictures are linked in: the window icon and the logo in the canvas.
         QVERIFY(!m_form->windowIcon().isNull());
         QVERIFY(!m_form->findChild<QLabel*>(QStringLiteral("Image1"))->pixmap().isNull());
-        QVERIFY(!m_form->Image1->pixmap().isNull());
-        QCOMPARE(m_form->Image1->pixmap().size(), QSize(549, 417));
+        QVERIFY(!m_form->logo->pixmap().isNull());
+        QCOMPARE(m_form->logo->pixmap().size(), QSize(549, 417));
     }
 
     void controlPlaces_data()
@@ -152,25 +152,25 @@ private slots:
             auto* covered = m_form->findChild<QWidget*>(name);
             QVERIFY(covered->isEnabled());
             QWidget* top = m_form->childAt(covered->geometry().center());
-            QVERIFY2(top == m_form->picOutput || m_form->picOutput->isAncestorOf(top), name);
+            QVERIFY2(top == m_form->canvas || m_form->canvas->isAncestorOf(top), name);
         }
-        QCOMPARE(m_form->focusWidget(), m_form->txtParam[0]);
-        QCOMPARE(m_form->nextInFocusChain(), m_form->txtParam[0]);
+        QCOMPARE(m_form->focusWidget(), m_form->paramBoxes[0]);
+        QCOMPARE(m_form->nextInFocusChain(), m_form->paramBoxes[0]);
     }
 
     void companionsAndTimers()
     {
-        QVERIFY(!m_form->Command8->isVisible() && !m_form->Command8->isVisibleTo(m_form.get()));
-        QCOMPARE(m_form->Command8->text(), QStringLiteral("保 存"));
-        QCOMPARE(m_form->Timer2.interval(), 6900);
-        QVERIFY(m_form->Timer2.isActive());
-        QCOMPARE(m_form->Timer1.interval(), 3000);
-        QVERIFY(m_form->Timer1.isActive());
+        QVERIFY(!m_form->saveButton->isVisible() && !m_form->saveButton->isVisibleTo(m_form.get()));
+        QCOMPARE(m_form->saveButton->text(), QStringLiteral("保 存"));
+        QCOMPARE(m_form->idleTimer.interval(), 6900);
+        QVERIFY(m_form->idleTimer.isActive());
+        QCOMPARE(m_form->showTimer.interval(), 3000);
+        QVERIFY(m_form->showTimer.isActive());
     }
 
     void introductionText()
     {
-        const QStringList lines = m_form->Text1->toPlainText().split(u'\n');
+        const QStringList lines = m_form->introductionBox->toPlainText().split(u'\n');
         QCOMPARE(lines.size(), 12); // eleven lines and the empty one after the final line break
         QCOMPARE(lines[0], QStringLiteral("澄岚数学美术图案自动设计器简介"));
         QCOMPARE(lines[1], QString());
@@ -181,29 +181,29 @@ private slots:
 
     void comboLists()
     {
-        QCOMPARE(itemsOf(m_form->Combo1),
+        QCOMPARE(itemsOf(m_form->categoryBox),
                  QStringList({"60", "30", "15", "9", "6", "3", "2.5", "2", "1.5", "1", "0.5", "0.0001", "0.0003",
                               "0.0006", "0.0009", "0.1111", "0.3333", "0.6666", "0.9999", "0.1010101", "30.3333",
                               "0.600006", "0.191919"}));
-        QCOMPARE(itemsOf(m_form->Combo2), QStringList({"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
-        for (QComboBox* combo : {m_form->Combo1, m_form->Combo2}) {
+        QCOMPARE(itemsOf(m_form->penWidthBox), QStringList({"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"}));
+        for (QComboBox* combo : {m_form->categoryBox, m_form->penWidthBox}) {
             QVERIFY(combo->isEditable());
             QCOMPARE(combo->currentIndex(), -1);
         }
-        QCOMPARE(m_form->Combo1->currentText(), QStringLiteral("90"));
-        QCOMPARE(m_form->Combo2->currentText(), QStringLiteral("5"));
+        QCOMPARE(m_form->categoryBox->currentText(), QStringLiteral("90"));
+        QCOMPARE(m_form->penWidthBox->currentText(), QStringLiteral("5"));
     }
 
     void patternCodeOfTheStartUpTexts()
     {
-        QCOMPARE(m_form->Label7->text(), QStringLiteral("您永远也看不完的宇宙生命图案"));
+        QCOMPARE(m_form->codeLabel->text(), QStringLiteral("您永远也看不完的宇宙生命图案"));
         QCOMPARE(patternCode(*m_form), QStringLiteral("QRV9051111"));
-        m_form->Timer1_Timer();
+        m_form->onShowTimer();
         // "QRV", the divisor and width texts, then the four boxes the presets just filled.
         QString code = QStringLiteral("QRV905");
         for (int i = 0; i < 4; ++i)
-            code += m_form->txtParam[size_t(i)]->text();
-        QCOMPARE(m_form->Label7->text(), code);
+            code += m_form->paramBoxes[size_t(i)]->text();
+        QCOMPARE(m_form->codeLabel->text(), code);
         QVERIFY(code != QStringLiteral("QRV9051111"));
     }
 
@@ -225,7 +225,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, result);
         QFETCH(int, beeps);
-        QLineEdit* box = m_form->txtParam[2];
+        QLineEdit* box = m_form->paramBoxes[2];
         box->clear();
         typeText(box, typed);
         QCOMPARE(box->text(), result);
@@ -250,7 +250,7 @@ private slots:
         QFETCH(QString, committed);
         QFETCH(QString, result);
         QFETCH(int, beeps);
-        QLineEdit* box = m_form->txtParam[3];
+        QLineEdit* box = m_form->paramBoxes[3];
         box->setText(QStringLiteral("10"));
         box->end(false);
         QInputMethodEvent event;
@@ -285,7 +285,7 @@ private slots:
         QFETCH(QString, result);
         QFETCH(int, beeps);
         QApplication::clipboard()->setText(QStringLiteral("99"));
-        QLineEdit* box = m_form->txtParam[1];
+        QLineEdit* box = m_form->paramBoxes[1];
         box->setText(QStringLiteral("45"));
         box->selectAll();
         box->end(false);
@@ -302,18 +302,18 @@ private slots:
     void programTextIsNotFiltered()
     {
         m_form->setParamText(0, QStringLiteral("123.4567"));
-        QCOMPARE(m_form->txtParam[0]->text(), QStringLiteral("123.4567"));
+        QCOMPARE(m_form->paramBoxes[0]->text(), QStringLiteral("123.4567"));
         QCOMPARE(m_beeps, 0);
     }
 
     void customOutputPlotsFromTheBoxes()
     {
-        m_form->picOutput->setDrawWidth(1);
+        m_form->canvas->setDrawWidth(1);
         const QStringList texts{"100", "50", "30", "2"};
         for (int i = 0; i < 4; ++i)
-            m_form->txtParam[size_t(i)]->setText(texts[i]);
-        m_form->cmdOutput->click();
-        QCOMPARE(m_form->picOutput->Image().pixel(460, 432), qRgb(250, 250, 0));
+            m_form->paramBoxes[size_t(i)]->setText(texts[i]);
+        m_form->customOutputButton->click();
+        QCOMPARE(m_form->canvas->Image().pixel(460, 432), qRgb(250, 250, 0));
     }
 
     void windowsThroughTheRegistry_data()
@@ -365,7 +365,7 @@ private slots:
     void clearShowsTheBackgroundAgain()
     {
         QFETCH(bool, withPicture);
-        PictureBox* canvas = m_form->picOutput;
+        PictureBox* canvas = m_form->canvas;
         QImage gradient(800, 800, QImage::Format_RGB32);
         for (int y = 0; y < 800; ++y)
             for (int x = 0; x < 800; ++x)
@@ -373,17 +373,17 @@ private slots:
         if (withPicture)
             canvas->setPicture(gradient);
         const QImage before = canvas->Image();
-        m_form->Timer1_Timer();
+        m_form->onShowTimer();
         QVERIFY(canvas->Image() != before);
-        m_form->cmdClear->click();
+        m_form->clearButton->click();
         QCOMPARE(canvas->Image(), before);
         // The labels over the canvas are never part of its image.
-        QCOMPARE(canvas->Image().pixel(m_form->Label7->geometry().center()), before.pixel(m_form->Label7->geometry().center()));
+        QCOMPARE(canvas->Image().pixel(m_form->codeLabel->geometry().center()), before.pixel(m_form->codeLabel->geometry().center()));
     }
 
     void backgroundColourConfirmed()
     {
-        PictureBox* canvas = m_form->picOutput;
+        PictureBox* canvas = m_form->canvas;
         QImage picture(800, 800, QImage::Format_RGB32);
         picture.fill(qRgb(1, 2, 3));
         canvas->setPicture(picture);
@@ -399,7 +399,7 @@ private slots:
             dialog->setCurrentColor(QColor(10, 200, 30));
             dialog->accept();
         });
-        m_form->Command7->click();
+        m_form->backgroundColourButton->click();
         QCOMPARE(choose.answered(), 1);
         QVERIFY(pictureGoneFirst);
         QCOMPARE(openedWith, QColor(Qt::black)); // never preselects the canvas colour
@@ -413,14 +413,14 @@ private slots:
             customAtNextUse = QColorDialog::customColor(0);
             dialog->accept();
         });
-        m_form->Command7->click();
+        m_form->backgroundColourButton->click();
         QCOMPARE(again.answered(), 1);
         QCOMPARE(customAtNextUse, QColor(Qt::black));
     }
 
     void backgroundColourCancelled()
     {
-        PictureBox* canvas = m_form->picOutput;
+        PictureBox* canvas = m_form->canvas;
         QImage picture(800, 800, QImage::Format_RGB32);
         picture.fill(qRgb(1, 2, 3));
         canvas->setPicture(picture);
@@ -433,7 +433,7 @@ private slots:
             icon = box->icon();
             box->accept();
         });
-        m_form->Command7->click();
+        m_form->backgroundColourButton->click();
         QCOMPARE(cancel.answered(), 1);
         QCOMPARE(note.answered(), 1);
         QCOMPARE(message, QStringLiteral("取消后重选"));
@@ -473,7 +473,7 @@ private slots:
         QFETCH(QString, clipboard);
         QFETCH(int, beeps);
         QApplication::clipboard()->setText(QStringLiteral("99"));
-        QLineEdit* box = m_form->txtParam[3];
+        QLineEdit* box = m_form->paramBoxes[3];
         box->setText(QStringLiteral("45"));
         // Copy and cut work on the whole text; the others type at its end.
         if (key == Qt::Key_Insert && modifiers == Qt::ControlModifier)
@@ -504,14 +504,14 @@ private slots:
         qApp->installEventFilter(&enter);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        m_form->Command6->setFocus();
-        QVERIFY(m_form->Command6->hasFocus());
-        QSignalSpy pressed(m_form->Command6, &QPushButton::clicked);
+        m_form->pauseButton->setFocus();
+        QVERIFY(m_form->pauseButton->hasFocus());
+        QSignalSpy pressed(m_form->pauseButton, &QPushButton::clicked);
         const auto modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
-        QTest::keyClick(m_form->Command6, Qt::Key(key), modifiers);
+        QTest::keyClick(m_form->pauseButton, Qt::Key(key), modifiers);
         qApp->removeEventFilter(&enter);
         QCOMPARE(pressed.count(), 1);
-        QVERIFY(!m_form->Timer1.isActive());
+        QVERIFY(!m_form->showTimer.isActive());
     }
 };
 

@@ -138,7 +138,7 @@ void TestPicker::colourButtons()
         dialog->setCurrentColor(QColor(0, 0, 255));
         ok ? dialog->accept() : dialog->reject();
     });
-    picker->cmdColor_Click(index);
+    picker->onColourClicked(index);
     QCOMPARE(answer.answered(), 1);
     QCOMPARE(offered.rgb(), index == 0 ? lightYellow : orange); // the button's own colour
     QCOMPARE(picker->color1(), Colour::fromQRgb(first));

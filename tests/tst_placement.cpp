@@ -130,7 +130,7 @@ GradientPicker* TestPlacement::startPicker()
     MainWindow* main = startMainWindow();
     if (!main)
         return nullptr;
-    main->Command1_Click();
+    main->onGradientClicked();
     return qobject_cast<GradientPicker*>(WindowRegistry::instance().existing(WindowId::GradientPicker));
 }
 
@@ -140,7 +140,7 @@ void TestPlacement::geometricDesignerAt1500TwipsFromItsFirstShowing()
         QSKIP(m_displayProblem);
     MainWindow* main = startMainWindow();
     QVERIFY2(main, "the main window was not framed within five seconds");
-    main->Command2_Click();
+    main->onGeometricClicked();
     QWidget* designer = WindowRegistry::instance().existing(WindowId::Geometric);
     QVERIFY(designer);
     // Top 1500 twips = 100 px; left = main outer width - own outer width - 50 twips.
@@ -193,7 +193,7 @@ void TestPlacement::angleDialogPlacedFromOuterSizes()
         frame = dialog->frameGeometry();
         dialog->findChild<QToolButton*>("cmdCancel")->click();
     });
-    picker->cmdAngle_Click();
+    picker->onAngleClicked();
     QVERIFY2(settled, qPrintable(describe(frame)));
 }
 
@@ -225,7 +225,7 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
         if (!QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 5000) && open)
             open->close(); // Enter never arrived: the angle check below says so
     });
-    picker->cmdAngle_Click();
+    picker->onAngleClicked();
     QVERIFY2(barFocused, "the scroll bar did not have the keyboard focus within five seconds");
     QCOMPARE(typed, 0);
     QCOMPARE(picker->angle(), 322.0f);

@@ -267,32 +267,32 @@ private slots:
     void playAndPause()
     {
         MainWindow form;
-        QCOMPARE(form.Timer1.interval(), 3000);
-        QVERIFY(form.Timer1.isActive()); // started by the window's start-up
+        QCOMPARE(form.showTimer.interval(), 3000);
+        QVERIFY(form.showTimer.isActive()); // started by the window's start-up
         QTest::qWait(1000);
-        const int waitLeft = form.Timer1.remainingTime();
-        form.Command5->click(); // play while running keeps the wait under way
-        QVERIFY(form.Timer1.isActive());
-        QVERIFY(form.Timer1.remainingTime() <= waitLeft);
-        form.Command6->click();
-        QVERIFY(!form.Timer1.isActive());
-        form.Command6->click();
-        QVERIFY(!form.Timer1.isActive());
-        form.Command5->click(); // play after pause starts a fresh wait
-        QVERIFY(form.Timer1.isActive());
-        QVERIFY(form.Timer1.remainingTime() > waitLeft);
-        QCOMPARE(form.Timer1.interval(), 3000);
+        const int waitLeft = form.showTimer.remainingTime();
+        form.playButton->click(); // play while running keeps the wait under way
+        QVERIFY(form.showTimer.isActive());
+        QVERIFY(form.showTimer.remainingTime() <= waitLeft);
+        form.pauseButton->click();
+        QVERIFY(!form.showTimer.isActive());
+        form.pauseButton->click();
+        QVERIFY(!form.showTimer.isActive());
+        form.playButton->click(); // play after pause starts a fresh wait
+        QVERIFY(form.showTimer.isActive());
+        QVERIFY(form.showTimer.remainingTime() > waitLeft);
+        QCOMPARE(form.showTimer.interval(), 3000);
     }
 
     void pauseKeepsThePattern()
     {
         MainWindow form;
-        form.Timer1_Timer();
-        const QImage pattern = form.picOutput->Image();
-        const QString code = form.Label7->text();
-        form.Command6->click();
-        QCOMPARE(form.picOutput->Image(), pattern);
-        QCOMPARE(form.Label7->text(), code);
+        form.onShowTimer();
+        const QImage pattern = form.canvas->Image();
+        const QString code = form.codeLabel->text();
+        form.pauseButton->click();
+        QCOMPARE(form.canvas->Image(), pattern);
+        QCOMPARE(form.codeLabel->text(), code);
     }
 };
 

@@ -179,10 +179,10 @@ void TestRobustness::init()
     RandomSource::reset();
     m_main = std::make_unique<MainWindow>();
     m_main->setAttribute(Qt::WA_DeleteOnClose, false);
-    m_main->Timer1.stop();
+    m_main->showTimer.stop();
     m_geometric = std::make_unique<GeometricDesigner>();
     m_geometric->setAttribute(Qt::WA_DeleteOnClose, false);
-    m_geometric->Timer1->stop();
+    m_geometric->showTimer->stop();
 }
 
 void TestRobustness::cleanup()
@@ -195,15 +195,15 @@ void TestRobustness::cleanup()
 void TestRobustness::curveTicksKeepMemoryAndObjects()
 {
     m_main->show();
-    checkLongRun([this] { m_main->Timer1_Timer(); });
-    QVERIFY(m_main->Label7->text().startsWith(QStringLiteral("QRV905")));
+    checkLongRun([this] { m_main->onShowTimer(); });
+    QVERIFY(m_main->codeLabel->text().startsWith(QStringLiteral("QRV905")));
 }
 
 void TestRobustness::geometricTicksKeepMemoryAndObjects()
 {
     m_geometric->show();
-    checkLongRun([this] { m_geometric->Timer1_Timer(); });
-    QVERIFY(m_geometric->Label3->text().startsWith(QStringLiteral("QRV9600")));
+    checkLongRun([this] { m_geometric->onShowTimer(); });
+    QVERIFY(m_geometric->codeLabel->text().startsWith(QStringLiteral("QRV9600")));
 }
 
 // R = 100, r = 50, d = 30, N = 40, divisor 90, one-pixel dots: a short curve of 39 points.
@@ -211,10 +211,10 @@ void TestRobustness::prepareCurveRun()
 {
     const char* texts[] = {"100", "50", "30", "40"};
     for (int index = 0; index < 4; ++index)
-        m_main->txtParam[size_t(index)]->setText(QLatin1String(texts[index]));
-    setEditText(m_main->Combo1, QStringLiteral("90"));
-    m_main->picOutput->setDrawWidth(1);
-    m_main->picOutput->Cls();
+        m_main->paramBoxes[size_t(index)]->setText(QLatin1String(texts[index]));
+    setEditText(m_main->categoryBox, QStringLiteral("90"));
+    m_main->canvas->setDrawWidth(1);
+    m_main->canvas->Cls();
 }
 
 void TestRobustness::parameterBoxes_data()
@@ -232,22 +232,22 @@ void TestRobustness::parameterBoxes()
 
     for (int index = 0; index < 4; ++index) {
         prepareCurveRun();
-        m_main->txtParam[size_t(index)]->setText(text);
-        QCOMPARE(m_main->txtParam[size_t(index)]->text(), text);
+        m_main->paramBoxes[size_t(index)]->setText(text);
+        QCOMPARE(m_main->paramBoxes[size_t(index)]->text(), text);
         QCOMPARE(parameter(readCurveParameters(*m_main), index), value);
         if (index == 3 && value > 40000)
             continue; // billions of points are asked for; the read-back above is what matters
-        m_main->cmdOutput_Click();
-        const QImage hostile = m_main->picOutput->Image();
+        m_main->onCustomOutputClicked();
+        const QImage hostile = m_main->canvas->Image();
 
         const bool drawsNothing = (index == 3 && value < 2) || (index == 1 && value == 0);
         if (drawsNothing)
             QCOMPARE(countColour(hostile, yellow), 0);
 
         prepareCurveRun();
-        m_main->txtParam[size_t(index)]->setText(integerToText(value));
-        m_main->cmdOutput_Click();
-        QVERIFY2(hostile == m_main->picOutput->Image(), qPrintable(QStringLiteral("box %1").arg(index)));
+        m_main->paramBoxes[size_t(index)]->setText(integerToText(value));
+        m_main->onCustomOutputClicked();
+        QVERIFY2(hostile == m_main->canvas->Image(), qPrintable(QStringLiteral("box %1").arg(index)));
     }
 }
 
@@ -256,7 +256,7 @@ void TestRobustness::parameterBoxes()
 void TestRobustness::hugeStepCountIsReadWhole()
 {
     prepareCurveRun();
-    m_main->txtParam[3]->setText(QStringLiteral("2147483647"));
+    m_main->paramBoxes[3]->setText(QStringLiteral("2147483647"));
     CurveParameters parameters = readCurveParameters(*m_main);
     QCOMPARE(parameters.lastStep, std::numeric_limits<std::int32_t>::max());
 
@@ -279,9 +279,9 @@ void TestRobustness::divisorCombo()
     QFETCH(double, number);
 
     prepareCurveRun();
-    setEditText(m_main->Combo1, text);
-    m_main->cmdOutput_Click();
-    const QImage image = m_main->picOutput->Image();
+    setEditText(m_main->categoryBox, text);
+    m_main->onCustomOutputClicked();
+    const QImage image = m_main->canvas->Image();
 
     const double step = 3.14159265358979 / number;
     const bool stepAtRest = std::isnan(number) || (std::isfinite(step) && std::fabs(step) > std::numeric_limits<float>::max());
@@ -307,15 +307,15 @@ void TestRobustness::divisorComboInSlideShow()
     QFETCH(QString, text);
     QFETCH(double, number);
 
-    setEditText(m_main->Combo1, text);
-    m_main->Timer1_Timer();
+    setEditText(m_main->categoryBox, text);
+    m_main->onShowTimer();
     QString code = QStringLiteral("QRV") + text + QStringLiteral("5");
     for (int i = 0; i < 4; ++i)
-        code += m_main->txtParam[size_t(i)]->text();
-    QCOMPARE(m_main->Label7->text(), code);
+        code += m_main->paramBoxes[size_t(i)]->text();
+    QCOMPARE(m_main->codeLabel->text(), code);
 
     if (std::isnan(number)) {
-        const QImage image = m_main->picOutput->Image();
+        const QImage image = m_main->canvas->Image();
         for (const CurvePlotter* plotter : {&YellowPlotter, &GreenPlotter, &BluePlotter, &PinkPlotter}) {
             const int pixels = countColour(image, plotter->colour.toQRgb());
             QVERIFY2(pixels >= 1 && pixels <= 4 * 4, qPrintable(QString::number(pixels)));
@@ -335,12 +335,12 @@ void TestRobustness::penWidthCombo()
     QFETCH(QString, text);
     QFETCH(qint64, int16);
 
-    setEditText(m_main->Combo2, text);
-    m_main->Timer1_Timer();
-    QCOMPARE(m_main->picOutput->DrawWidth(), int16 != Fails && int16 >= 1 ? int(int16) : 4);
-    QCOMPARE(m_main->Label7->text(), QStringLiteral("QRV90") + text + m_main->txtParam[0]->text()
-                                         + m_main->txtParam[1]->text() + m_main->txtParam[2]->text()
-                                         + m_main->txtParam[3]->text());
+    setEditText(m_main->penWidthBox, text);
+    m_main->onShowTimer();
+    QCOMPARE(m_main->canvas->DrawWidth(), int16 != Fails && int16 >= 1 ? int(int16) : 4);
+    QCOMPARE(m_main->codeLabel->text(), QStringLiteral("QRV90") + text + m_main->paramBoxes[0]->text()
+                                         + m_main->paramBoxes[1]->text() + m_main->paramBoxes[2]->text()
+                                         + m_main->paramBoxes[3]->text());
 }
 
 void TestRobustness::lineWidthCombo_data()
@@ -355,10 +355,10 @@ void TestRobustness::lineWidthCombo()
     QFETCH(QString, text);
     QFETCH(qint64, int16);
 
-    setEditText(m_geometric->Combo1, text);
-    m_geometric->Timer1_Timer();
-    QCOMPARE(m_geometric->Picture1->DrawWidth(), int16 != Fails && int16 >= 1 ? int(int16) : 12);
-    QVERIFY(m_geometric->Label3->text().startsWith(QStringLiteral("QRV") + text + QStringLiteral("600")));
+    setEditText(m_geometric->lineWidthBox, text);
+    m_geometric->onShowTimer();
+    QCOMPARE(m_geometric->canvas->DrawWidth(), int16 != Fails && int16 >= 1 ? int(int16) : 12);
+    QVERIFY(m_geometric->codeLabel->text().startsWith(QStringLiteral("QRV") + text + QStringLiteral("600")));
     QCOMPARE(liveGdiObjectCount(), 0);
 }
 
@@ -378,9 +378,9 @@ void TestRobustness::pointCountBox()
     QFETCH(QString, text);
     QFETCH(qint64, int16);
 
-    m_geometric->Text1->setText(text);
-    m_geometric->Command1_Click(1);
-    const QImage image = m_geometric->Picture1->Image();
+    m_geometric->starPointsBox->setText(text);
+    m_geometric->onFigureClicked(1);
+    const QImage image = m_geometric->canvas->Image();
 
     const bool drawsNothing = int16 == Fails || int16 == 4 || (int16 >= 21847 && int16 % 2 == 1);
     if (drawsNothing) {

@@ -1,7 +1,7 @@
 // The canvas menu of the two pattern windows: copying and saving what the canvas shows, and
 // stepping back and forth through the last 100 slides without disturbing the show.
 #include "app/canvas/CanvasMenu.h"
-#include "app/canvas/PatternHost.h"
+#include "app/canvas/SlideShowWindow.h"
 #include "app/canvas/SlideHistory.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
@@ -48,20 +48,20 @@ public:
 class CurveWindow : public PatternWindow
 {
 public:
-    CurveWindow() { m_form.Timer1.stop(); }
+    CurveWindow() { m_form.showTimer.stop(); }
     QWidget* window() override { return &m_form; }
-    PictureBox* canvas() override { return m_form.picOutput; }
-    QLabel* codeLabel() override { return m_form.Label7; }
-    void tick() override { m_form.Timer1_Timer(); }
-    void play() override { m_form.Command5->click(); }
-    bool playing() override { return m_form.Timer1.isActive(); }
-    QTimer* showTimer() override { return &m_form.Timer1; }
+    PictureBox* canvas() override { return m_form.canvas; }
+    QLabel* codeLabel() override { return m_form.codeLabel; }
+    void tick() override { m_form.onShowTimer(); }
+    void play() override { m_form.playButton->click(); }
+    bool playing() override { return m_form.showTimer.isActive(); }
+    QTimer* showTimer() override { return &m_form.showTimer; }
     QStringList texts() override
     {
         QStringList texts;
-        for (QLineEdit* box : m_form.txtParam)
+        for (QLineEdit* box : m_form.paramBoxes)
             texts << box->text();
-        return texts << m_form.Label7->text();
+        return texts << m_form.codeLabel->text();
     }
     std::size_t keptSlides() override { return m_form.slides().history().size(); }
     MainWindow m_form;
@@ -70,15 +70,15 @@ public:
 class GeometricWindow : public PatternWindow
 {
 public:
-    GeometricWindow() { m_form.Timer1->stop(); }
+    GeometricWindow() { m_form.showTimer->stop(); }
     QWidget* window() override { return &m_form; }
-    PictureBox* canvas() override { return m_form.Picture1; }
-    QLabel* codeLabel() override { return m_form.Label3; }
-    void tick() override { m_form.Timer1_Timer(); }
-    void play() override { m_form.Check2->click(); }
-    bool playing() override { return m_form.Timer1->isActive(); }
-    QTimer* showTimer() override { return m_form.Timer1; }
-    QStringList texts() override { return {m_form.Label3->text()}; }
+    PictureBox* canvas() override { return m_form.canvas; }
+    QLabel* codeLabel() override { return m_form.codeLabel; }
+    void tick() override { m_form.onShowTimer(); }
+    void play() override { m_form.playingBox->click(); }
+    bool playing() override { return m_form.showTimer->isActive(); }
+    QTimer* showTimer() override { return m_form.showTimer; }
+    QStringList texts() override { return {m_form.codeLabel->text()}; }
     std::size_t keptSlides() override { return m_form.slides().history().size(); }
     GeometricDesigner m_form;
 };
@@ -134,7 +134,7 @@ struct Shown
 Shown shown(PatternWindow& window)
 {
     return {window.canvas()->Image(), window.codeLabel()->text(),
-            dynamic_cast<PatternHost*>(window.window())->shownFullCode()};
+            dynamic_cast<SlideShowWindow*>(window.window())->shownFullCode()};
 }
 
 // A gradient the size of part of the canvas, so the background colour shows beside it.
@@ -293,8 +293,8 @@ void TestSlideHistory::previousPausesAndShowsTheSlideAsDrawn()
     choose(*window, "actPreviousPattern");
     QVERIFY(!window->playing());
     if (auto* geometric = dynamic_cast<GeometricWindow*>(window.get())) {
-        QVERIFY(!geometric->m_form.Check2->isChecked());
-        QCOMPARE(geometric->m_form.Check2->text(), QStringLiteral("播放"));
+        QVERIFY(!geometric->m_form.playingBox->isChecked());
+        QCOMPARE(geometric->m_form.playingBox->text(), QStringLiteral("播放"));
     }
     QCOMPARE(shown(*window).code, slides[1].code);
     QCOMPARE(shown(*window).image, slides[1].image);

@@ -38,10 +38,10 @@ struct Window
         Window window;
         if (kind == QLatin1String("main")) {
             auto* main = new MainWindow;
-            window = Window{std::unique_ptr<QWidget>(main), main->picOutput, &main->Timer1};
+            window = Window{std::unique_ptr<QWidget>(main), main->canvas, &main->showTimer};
         } else {
             auto* designer = new GeometricDesigner;
-            window = Window{std::unique_ptr<QWidget>(designer), designer->Picture1, designer->Timer1};
+            window = Window{std::unique_ptr<QWidget>(designer), designer->canvas, designer->showTimer};
         }
         window.widget->setAttribute(Qt::WA_DeleteOnClose, false);
         window.slideShow->stop();
@@ -208,9 +208,9 @@ void TestWindowScaling::canvasIsDrawnAtTheScale()
     QFETCH(QSize, pixels);
     Window window = Window::build(kind);
     if (auto* main = qobject_cast<MainWindow*>(window.widget.get()))
-        main->Timer1_Timer();
+        main->onShowTimer();
     else
-        qobject_cast<GeometricDesigner*>(window.widget.get())->Timer1_Timer();
+        qobject_cast<GeometricDesigner*>(window.widget.get())->onShowTimer();
     window.widget->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.widget.get()));
     const QSize logical = window.canvas->surface().size();

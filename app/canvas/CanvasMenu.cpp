@@ -108,8 +108,9 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     connect(addMenuAction("actShowFavourites", QStringLiteral("收藏夹…")), &QAction::triggered, this,
             &CanvasMenu::favouritesRequested);
     m_menu->addSeparator();
-    connect(addMenuAction("actFullScreen", QStringLiteral("全屏放映")), &QAction::triggered, this,
-            &CanvasMenu::fullScreenRequested);
+    m_fullScreen = addMenuAction("actFullScreen", QStringLiteral("全屏放映"));
+    m_fullScreen->setCheckable(true);
+    connect(m_fullScreen, &QAction::triggered, this, &CanvasMenu::fullScreenRequested);
     // The show waits while the menu is up; the item chosen (if any) runs before the menu lets go,
     // and a dialog it opens holds the show on its own.
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
@@ -206,6 +207,8 @@ void CanvasMenu::setNavigator(SlideNavigator* navigator)
             m_navigator->showNext();
     });
 }
+
+void CanvasMenu::setFullScreenShown(bool shown) { m_fullScreen->setChecked(shown); }
 
 void CanvasMenu::openAt(const QPoint& globalPos)
 {

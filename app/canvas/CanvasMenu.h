@@ -52,6 +52,8 @@ public:
     // what is saved is what was seen, and goes on afterwards if it was running.
     void setShowTimer(QTimer* timer) { m_showTimer = timer; }
     bool holdingShow() const { return m_holds > 0; }
+    // "全屏放映" is checked while the window's full-screen show is up.
+    void setFullScreenShown(bool shown);
 
     // Takes the picture and code now and shows the menu at globalPos without waiting.
     void openAt(const QPoint& globalPos);
@@ -105,6 +107,7 @@ private:
     QAction* m_previous = nullptr;
     QAction* m_next = nullptr;
     QAction* m_addFavourite = nullptr;
+    QAction* m_fullScreen = nullptr;
     // The picture and codes taken when the menu opened.
     PatternPicture m_shown;
 };

@@ -50,121 +50,121 @@ ExportDialog::ExportDialog(std::shared_ptr<const PictureSource> picture, QWidget
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
 
-    cboExportFormat = new QComboBox(this);
-    cboExportFormat->setObjectName(QStringLiteral("cboExportFormat"));
+    formatBox = new QComboBox(this);
+    formatBox->setObjectName(QStringLiteral("cboExportFormat"));
     for (const ExportFormat format : {ExportFormat::Png, ExportFormat::Svg, ExportFormat::Pdf})
-        cboExportFormat->addItem(exportFormatLabel(format), int(format));
+        formatBox->addItem(exportFormatLabel(format), int(format));
 
-    cboExportSize = new QComboBox(this);
-    cboExportSize->setObjectName(QStringLiteral("cboExportSize"));
+    sizeBox = new QComboBox(this);
+    sizeBox->setObjectName(QStringLiteral("cboExportSize"));
     for (const ExportSizeEntry& entry : exportSizeEntries())
-        cboExportSize->addItem(entry.label);
+        sizeBox->addItem(entry.label);
 
-    optPortrait = new QRadioButton(QStringLiteral("纵向"), this);
-    optPortrait->setObjectName(QStringLiteral("optPortrait"));
-    optLandscape = new QRadioButton(QStringLiteral("横向"), this);
-    optLandscape->setObjectName(QStringLiteral("optLandscape"));
+    portraitButton = new QRadioButton(QStringLiteral("纵向"), this);
+    portraitButton->setObjectName(QStringLiteral("optPortrait"));
+    landscapeButton = new QRadioButton(QStringLiteral("横向"), this);
+    landscapeButton->setObjectName(QStringLiteral("optLandscape"));
     auto* orientation = new QButtonGroup(this);
-    orientation->addButton(optPortrait);
-    orientation->addButton(optLandscape);
-    optPortrait->setChecked(true);
+    orientation->addButton(portraitButton);
+    orientation->addButton(landscapeButton);
+    portraitButton->setChecked(true);
 
-    txtExportWidth = numberBox("txtExportWidth", this);
-    txtExportHeight = numberBox("txtExportHeight", this);
-    cboExportUnit = new QComboBox(this);
-    cboExportUnit->setObjectName(QStringLiteral("cboExportUnit"));
+    widthBox = numberBox("txtExportWidth", this);
+    heightBox = numberBox("txtExportHeight", this);
+    unitBox = new QComboBox(this);
+    unitBox->setObjectName(QStringLiteral("cboExportUnit"));
     for (const LengthUnit unit : {LengthUnit::Pixels, LengthUnit::Millimetres, LengthUnit::Centimetres, LengthUnit::Inches})
-        cboExportUnit->addItem(lengthUnitLabel(unit), int(unit));
-    txtExportDpi = numberBox("txtExportDpi", this);
+        unitBox->addItem(lengthUnitLabel(unit), int(unit));
+    dpiBox = numberBox("txtExportDpi", this);
 
-    lblExportPixels = new QLabel(this);
-    lblExportPixels->setObjectName(QStringLiteral("lblExportPixels"));
-    lblExportPixels->setWordWrap(true);
+    pixelsLabel = new QLabel(this);
+    pixelsLabel->setObjectName(QStringLiteral("lblExportPixels"));
+    pixelsLabel->setWordWrap(true);
 
-    picExportPreview = new QLabel(this);
-    picExportPreview->setObjectName(QStringLiteral("picExportPreview"));
-    picExportPreview->setAlignment(Qt::AlignCenter);
-    picExportPreview->setFrameShape(QFrame::StyledPanel);
-    picExportPreview->setFixedSize(previewBox() + QSize(4, 4));
+    previewLabel = new QLabel(this);
+    previewLabel->setObjectName(QStringLiteral("picExportPreview"));
+    previewLabel->setAlignment(Qt::AlignCenter);
+    previewLabel->setFrameShape(QFrame::StyledPanel);
+    previewLabel->setFixedSize(previewBox() + QSize(4, 4));
 
-    cmdExport = new QPushButton(QStringLiteral("导出…"), this);
-    cmdExport->setObjectName(QStringLiteral("cmdExport"));
-    cmdExport->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    exportButton = new QPushButton(QStringLiteral("导出…"), this);
+    exportButton->setObjectName(QStringLiteral("cmdExport"));
+    exportButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    cancelButton->setAutoDefault(false);
 
     auto* orientationRow = new QHBoxLayout;
-    orientationRow->addWidget(optPortrait);
-    orientationRow->addWidget(optLandscape);
+    orientationRow->addWidget(portraitButton);
+    orientationRow->addWidget(landscapeButton);
     orientationRow->addStretch(1);
     auto* customRow = new QHBoxLayout;
-    customRow->addWidget(txtExportWidth);
+    customRow->addWidget(widthBox);
     customRow->addWidget(new QLabel(QStringLiteral("×"), this));
-    customRow->addWidget(txtExportHeight);
-    customRow->addWidget(cboExportUnit);
+    customRow->addWidget(heightBox);
+    customRow->addWidget(unitBox);
     customRow->addStretch(1);
     auto* dpiRow = new QHBoxLayout;
-    dpiRow->addWidget(txtExportDpi);
+    dpiRow->addWidget(dpiBox);
     dpiRow->addWidget(new QLabel(QStringLiteral("dpi"), this));
     dpiRow->addStretch(1);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("格式："), cboExportFormat);
-    form->addRow(QStringLiteral("大小："), cboExportSize);
+    form->addRow(QStringLiteral("格式："), formatBox);
+    form->addRow(QStringLiteral("大小："), sizeBox);
     form->addRow(QStringLiteral("方向："), orientationRow);
     form->addRow(QStringLiteral("宽 × 高："), customRow);
     form->addRow(QStringLiteral("分辨率："), dpiRow);
-    form->addRow(QString(), lblExportPixels);
+    form->addRow(QString(), pixelsLabel);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdExport);
-    buttons->addWidget(cmdCancel);
+    buttons->addWidget(exportButton);
+    buttons->addWidget(cancelButton);
     auto* top = new QHBoxLayout;
     top->addLayout(form, 1);
-    top->addWidget(picExportPreview, 0, Qt::AlignTop);
+    top->addWidget(previewLabel, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
 
     showChoice(rememberedExportChoice());
 
-    connect(cboExportSize, &QComboBox::currentIndexChanged, this, &ExportDialog::sizeEntryChanged);
-    for (QLineEdit* box : {txtExportWidth, txtExportHeight, txtExportDpi})
+    connect(sizeBox, &QComboBox::currentIndexChanged, this, &ExportDialog::sizeEntryChanged);
+    for (QLineEdit* box : {widthBox, heightBox, dpiBox})
         connect(box, &QLineEdit::textChanged, this, &ExportDialog::entriesChanged);
-    connect(cboExportUnit, &QComboBox::currentIndexChanged, this, &ExportDialog::entriesChanged);
-    connect(optLandscape, &QRadioButton::toggled, this, &ExportDialog::entriesChanged);
-    connect(cmdExport, &QPushButton::clicked, this, &ExportDialog::exportChosen);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    cboExportSize->setFocus();
+    connect(unitBox, &QComboBox::currentIndexChanged, this, &ExportDialog::entriesChanged);
+    connect(landscapeButton, &QRadioButton::toggled, this, &ExportDialog::entriesChanged);
+    connect(exportButton, &QPushButton::clicked, this, &ExportDialog::exportChosen);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    sizeBox->setFocus();
 }
 
-ExportFormat ExportDialog::format() const { return ExportFormat(cboExportFormat->currentData().toInt()); }
+ExportFormat ExportDialog::format() const { return ExportFormat(formatBox->currentData().toInt()); }
 
 ExportChoice ExportDialog::choice() const
 {
     ExportChoice choice;
     choice.format = format();
-    choice.size = cboExportSize->currentIndex();
-    choice.landscape = optLandscape->isChecked();
-    choice.unit = LengthUnit(cboExportUnit->currentData().toInt());
-    choice.width = txtExportWidth->text();
-    choice.height = txtExportHeight->text();
-    choice.dpi = txtExportDpi->text();
+    choice.size = sizeBox->currentIndex();
+    choice.landscape = landscapeButton->isChecked();
+    choice.unit = LengthUnit(unitBox->currentData().toInt());
+    choice.width = widthBox->text();
+    choice.height = heightBox->text();
+    choice.dpi = dpiBox->text();
     return choice;
 }
 
 void ExportDialog::showChoice(const ExportChoice& choice)
 {
-    cboExportFormat->setCurrentIndex(std::max(0, cboExportFormat->findData(int(choice.format))));
-    cboExportSize->setCurrentIndex(choice.size);
-    (choice.landscape ? optLandscape : optPortrait)->setChecked(true);
-    cboExportUnit->setCurrentIndex(std::max(0, cboExportUnit->findData(int(choice.unit))));
-    txtExportWidth->setText(choice.width);
-    txtExportHeight->setText(choice.height);
-    txtExportDpi->setText(choice.dpi);
-    m_shownSize = cboExportSize->currentIndex();
+    formatBox->setCurrentIndex(std::max(0, formatBox->findData(int(choice.format))));
+    sizeBox->setCurrentIndex(choice.size);
+    (choice.landscape ? landscapeButton : portraitButton)->setChecked(true);
+    unitBox->setCurrentIndex(std::max(0, unitBox->findData(int(choice.unit))));
+    widthBox->setText(choice.width);
+    heightBox->setText(choice.height);
+    dpiBox->setText(choice.dpi);
+    m_shownSize = sizeBox->currentIndex();
     entriesChanged();
 }
 
@@ -172,29 +172,29 @@ void ExportDialog::sizeEntryChanged()
 {
     // A screen and a sheet of paper each start at their own resolution; a size of one's own keeps
     // the one typed.
-    const int index = cboExportSize->currentIndex();
+    const int index = sizeBox->currentIndex();
     const SizeKind kind = kindOf(index);
     if (kind != SizeKind::Custom && kind != kindOf(m_shownSize))
-        txtExportDpi->setText(QString::number(defaultDpiFor(exportSizeEntries().at(index))));
+        dpiBox->setText(QString::number(defaultDpiFor(exportSizeEntries().at(index))));
     m_shownSize = index;
     entriesChanged();
 }
 
 void ExportDialog::entriesChanged()
 {
-    const SizeKind kind = kindOf(cboExportSize->currentIndex());
-    optPortrait->setEnabled(kind == SizeKind::Paper);
-    optLandscape->setEnabled(kind == SizeKind::Paper);
-    for (QWidget* box : std::initializer_list<QWidget*>{txtExportWidth, txtExportHeight, cboExportUnit})
+    const SizeKind kind = kindOf(sizeBox->currentIndex());
+    portraitButton->setEnabled(kind == SizeKind::Paper);
+    landscapeButton->setEnabled(kind == SizeKind::Paper);
+    for (QWidget* box : std::initializer_list<QWidget*>{widthBox, heightBox, unitBox})
         box->setEnabled(kind == SizeKind::Custom);
 
     m_reading = readExportFrame(choice());
-    cmdExport->setEnabled(m_reading.frame.has_value());
-    lblExportPixels->setText(m_reading.frame ? frameDescription(*m_reading.frame) : m_reading.problem);
+    exportButton->setEnabled(m_reading.frame.has_value());
+    pixelsLabel->setText(m_reading.frame ? frameDescription(*m_reading.frame) : m_reading.problem);
     QPalette palette = this->palette();
     if (!m_reading.frame)
         palette.setColor(QPalette::WindowText, Qt::darkRed);
-    lblExportPixels->setPalette(palette);
+    pixelsLabel->setPalette(palette);
 
     // The preview is drawn afresh only when the frame's shape changes.
     const double ratio = devicePixelRatioF();
@@ -204,12 +204,12 @@ void ExportDialog::entriesChanged()
         return;
     m_previewFrame = frame;
     if (frame.isEmpty() || !m_picture) {
-        picExportPreview->setPixmap(QPixmap());
+        previewLabel->setPixmap(QPixmap());
         return;
     }
     QPixmap preview = QPixmap::fromImage(FrameRenderer(m_picture, frame).render());
     preview.setDevicePixelRatio(ratio);
-    picExportPreview->setPixmap(preview);
+    previewLabel->setPixmap(preview);
 }
 
 void ExportDialog::exportChosen()

@@ -33,18 +33,18 @@ public:
     // The box the preview is fitted into.
     static QSize previewBox() { return QSize(240, 180); }
 
-    QComboBox* cboExportFormat = nullptr;
-    QComboBox* cboExportSize = nullptr;
-    QRadioButton* optPortrait = nullptr;
-    QRadioButton* optLandscape = nullptr;
-    QLineEdit* txtExportWidth = nullptr;
-    QLineEdit* txtExportHeight = nullptr;
-    QComboBox* cboExportUnit = nullptr;
-    QLineEdit* txtExportDpi = nullptr;
-    QLabel* lblExportPixels = nullptr;
-    QLabel* picExportPreview = nullptr;
-    QPushButton* cmdExport = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QComboBox* formatBox = nullptr;
+    QComboBox* sizeBox = nullptr;
+    QRadioButton* portraitButton = nullptr;
+    QRadioButton* landscapeButton = nullptr;
+    QLineEdit* widthBox = nullptr;
+    QLineEdit* heightBox = nullptr;
+    QComboBox* unitBox = nullptr;
+    QLineEdit* dpiBox = nullptr;
+    QLabel* pixelsLabel = nullptr;
+    QLabel* previewLabel = nullptr;
+    QPushButton* exportButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 private:
     void showChoice(const ExportChoice& choice);

@@ -19,55 +19,55 @@ PatternCodeDialog::PatternCodeDialog(const QString& shownCode, QWidget* owner) :
     setWindowTitle(QStringLiteral("图案代码"));
 
     auto* shownLabel = new QLabel(QStringLiteral("当前图案的代码："), this);
-    txtShownCode = new QLineEdit(shownCode, this);
-    txtShownCode->setObjectName(QStringLiteral("txtShownCode"));
-    txtShownCode->setReadOnly(true);
-    txtShownCode->setMinimumWidth(txtShownCode->fontMetrics().horizontalAdvance(QString(66, u'W')));
+    shownCodeBox = new QLineEdit(shownCode, this);
+    shownCodeBox->setObjectName(QStringLiteral("txtShownCode"));
+    shownCodeBox->setReadOnly(true);
+    shownCodeBox->setMinimumWidth(shownCodeBox->fontMetrics().horizontalAdvance(QString(66, u'W')));
     if (shownCode.isEmpty())
-        txtShownCode->setPlaceholderText(QStringLiteral("画布上的图案已改动，没有代码"));
-    cmdCopyCode = new QPushButton(QStringLiteral("复制"), this);
-    cmdCopyCode->setObjectName(QStringLiteral("cmdCopyCode"));
-    cmdCopyCode->setEnabled(!shownCode.isEmpty());
-    cmdCopyCode->setAutoDefault(false);
-    connect(cmdCopyCode, &QPushButton::clicked, this,
-            [this] { QGuiApplication::clipboard()->setText(txtShownCode->text()); });
+        shownCodeBox->setPlaceholderText(QStringLiteral("画布上的图案已改动，没有代码"));
+    copyButton = new QPushButton(QStringLiteral("复制"), this);
+    copyButton->setObjectName(QStringLiteral("cmdCopyCode"));
+    copyButton->setEnabled(!shownCode.isEmpty());
+    copyButton->setAutoDefault(false);
+    connect(copyButton, &QPushButton::clicked, this,
+            [this] { QGuiApplication::clipboard()->setText(shownCodeBox->text()); });
 
     auto* enteredLabel = new QLabel(QStringLiteral("输入或粘贴图案代码，显示它的图案："), this);
-    txtEnteredCode = new QPlainTextEdit(this);
-    txtEnteredCode->setObjectName(QStringLiteral("txtEnteredCode"));
-    txtEnteredCode->setTabChangesFocus(true);
-    txtEnteredCode->installEventFilter(this);
-    txtEnteredCode->setFixedHeight(txtEnteredCode->fontMetrics().lineSpacing() * 4);
+    enteredCodeBox = new QPlainTextEdit(this);
+    enteredCodeBox->setObjectName(QStringLiteral("txtEnteredCode"));
+    enteredCodeBox->setTabChangesFocus(true);
+    enteredCodeBox->installEventFilter(this);
+    enteredCodeBox->setFixedHeight(enteredCodeBox->fontMetrics().lineSpacing() * 4);
 
-    cmdOk = new QPushButton(QStringLiteral("确定"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("取消"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    connect(cmdOk, &QPushButton::clicked, this, &PatternCodeDialog::acceptEnteredCode);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    okButton->setObjectName(QStringLiteral("cmdOk"));
+    okButton->setDefault(true);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    connect(okButton, &QPushButton::clicked, this, &PatternCodeDialog::acceptEnteredCode);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* shownRow = new QHBoxLayout;
-    shownRow->addWidget(txtShownCode, 1);
-    shownRow->addWidget(cmdCopyCode);
+    shownRow->addWidget(shownCodeBox, 1);
+    shownRow->addWidget(copyButton);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(shownLabel);
     layout->addLayout(shownRow);
     layout->addSpacing(8);
     layout->addWidget(enteredLabel);
-    layout->addWidget(txtEnteredCode);
+    layout->addWidget(enteredCodeBox);
     layout->addLayout(buttons);
-    txtEnteredCode->setFocus();
+    enteredCodeBox->setFocus();
 }
 
 bool PatternCodeDialog::eventFilter(QObject* watched, QEvent* event)
 {
     // Enter in the code box is "确定", as in a one-line box; Shift+Enter still breaks the line.
-    if (watched == txtEnteredCode && event->type() == QEvent::KeyPress) {
+    if (watched == enteredCodeBox && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ShiftModifier)) {
             acceptEnteredCode();
@@ -79,10 +79,15 @@ bool PatternCodeDialog::eventFilter(QObject* watched, QEvent* event)
 
 void PatternCodeDialog::acceptEnteredCode()
 {
-    const PatternCode::Reading reading = PatternCode::find(txtEnteredCode->toPlainText());
+    // Nothing typed: the user only looked at (or copied) the shown code.
+    if (enteredCodeBox->toPlainText().trimmed().isEmpty()) {
+        reject();
+        return;
+    }
+    const PatternCode::Reading reading = PatternCode::find(enteredCodeBox->toPlainText());
     if (!reading.recipe) {
         showPatternCodeProblem(this, reading.problem);
-        txtEnteredCode->setFocus();
+        enteredCodeBox->setFocus();
         return;
     }
     m_chosen = reading.recipe;

@@ -11,8 +11,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The dialog "图案代码": the shown slide's full code to select or copy, and a box to type or
-// paste one. "确定" accepts only a text that holds a code; anything else is explained in a
-// message and the dialog stays open.
+// paste one. "确定" accepts a text that holds a code and closes the dialog with an empty box, as
+// "取消" does; any other text is explained in a message and the dialog stays open.
 class PatternCodeDialog : public QDialog
 {
     Q_OBJECT
@@ -26,11 +26,11 @@ public:
     // Shows the dialog modally; the slide to show, or none when cancelled.
     static std::optional<SlideRecipe> ask(const QString& shownCode, QWidget* owner);
 
-    QLineEdit* txtShownCode = nullptr;
-    QPushButton* cmdCopyCode = nullptr;
-    QPlainTextEdit* txtEnteredCode = nullptr;
-    QPushButton* cmdOk = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    QLineEdit* shownCodeBox = nullptr;
+    QPushButton* copyButton = nullptr;
+    QPlainTextEdit* enteredCodeBox = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

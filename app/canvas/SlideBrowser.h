@@ -10,9 +10,10 @@
 #include <optional>
 #include <utility>
 
-// A window's kept slides and the stepping through them. Showing a kept slide pauses the show
-// and draws the slide again from its inputs; the next new slide first gives the canvas back the
-// background it had before, unless the user has chosen another one meanwhile.
+// A window's slide history together with drawing a kept slide again on its canvas; the navigator
+// the canvas menu steps with. Showing a kept slide pauses the show and draws the slide again from
+// its inputs; the next new slide first gives the canvas back the background it had before, unless
+// the user has chosen another one meanwhile.
 // Slide needs a `background` (SlideBackground) member.
 template <typename Slide>
 class SlideBrowser final : public SlideNavigator

@@ -4,8 +4,8 @@
 #include <deque>
 #include <utility>
 
-// The last slides of a show, oldest first, with a cursor on the one shown. A new slide is shown
-// at once; past the capacity the oldest is forgotten.
+// The list of a show's last slides, oldest first, with a cursor on the one shown; it knows no
+// canvas. A new slide is shown at once; past the capacity the oldest is forgotten.
 template <typename Slide>
 class SlideHistory
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-// Stepping through the kept slides of a window, as the canvas menu offers it.
+// The interface the canvas menu steps through a window's kept slides with ("上一幅图案", "下一幅图案").
 class SlideNavigator
 {
 public:

@@ -15,6 +15,7 @@ enum class OpenOutcome {
     Failed,  // could not be opened or written (folder, permissions, locks)
 };
 
+// What opening the favourites database came to.
 struct OpenResult
 {
     OpenOutcome outcome = OpenOutcome::Failed;

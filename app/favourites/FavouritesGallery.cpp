@@ -47,6 +47,13 @@ bool FavouritesGallery::isShowing() const
     return m_showTimer->isActive();
 }
 
+void FavouritesGallery::setVisible(bool visible)
+{
+    if (visible && isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    QWidget::setVisible(visible);
+}
+
 void FavouritesGallery::createLayout()
 {
     m_problem = new QLabel(this);
@@ -138,7 +145,7 @@ void FavouritesGallery::createActions()
             });
     connect(addItemAction("actExportFavourite", QStringLiteral("导出…"), {}), &QAction::triggered, this, [this] {
         if (m_services.exportPng && !currentCode().isEmpty())
-            m_services.exportPng(this, currentCode());
+            m_services.exportPng(this, currentCode(), currentName());
     });
     m_menu->addSeparator();
     connect(addItemAction("actDeleteFavourite", QStringLiteral("删除"), QKeySequence::Delete), &QAction::triggered,
@@ -169,6 +176,11 @@ void FavouritesGallery::openMenu(const QPoint& at)
 QString FavouritesGallery::currentCode() const
 {
     return m_list->currentIndex().data(FavouritesModel::CodeRole).toString();
+}
+
+QString FavouritesGallery::currentName() const
+{
+    return m_list->currentIndex().data(Qt::EditRole).toString();
 }
 
 void FavouritesGallery::reload()
@@ -249,6 +261,8 @@ void FavouritesGallery::startShow()
     }
     m_nextShown = 0;
     m_showButton->setChecked(true);
+    // While the show runs, the button is the way to stop it.
+    m_showButton->setText(QStringLiteral("停止放映"));
     m_showTimer->start();
     showNext();
 }
@@ -257,6 +271,7 @@ void FavouritesGallery::stopShow()
 {
     m_showTimer->stop();
     m_showButton->setChecked(false);
+    m_showButton->setText(QStringLiteral("放映收藏"));
     updateState();
 }
 

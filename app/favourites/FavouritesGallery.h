@@ -26,8 +26,9 @@ struct GalleryServices
     std::function<QImage(const QString& code, QSize size)> drawThumbnail;
     // Shows the code's slide in its window, paused (GUI thread).
     std::function<void(const QString& code)> show;
-    // Saves the code's picture as PNG, asking for the file as the canvas menu does (GUI thread).
-    std::function<void(QWidget* owner, const QString& code)> exportPng;
+    // Saves the code's picture as PNG, asking for the file as the canvas menu does and offering the
+    // favourite's name as the file's (GUI thread).
+    std::function<void(QWidget* owner, const QString& code, const QString& name)> exportPng;
 };
 
 // The favourites window: a grid of thumbnails, newest first, each named below. Items are shown,
@@ -45,6 +46,8 @@ public:
     ~FavouritesGallery() override;
 
     bool isShowing() const;
+    // Shown while minimised, the gallery comes back: the favourites show would be out of sight.
+    void setVisible(bool visible) override;
 
 public slots:
     // Reads the store again, e.g. after a favourite was added from a canvas.
@@ -68,6 +71,7 @@ private:
     void showNext();
     void selectRow(int row);
     QString currentCode() const;
+    QString currentName() const;
     void updateState();
 
     FavouriteStore& m_store;

@@ -87,6 +87,7 @@ void FullScreenShow::closeEvent(QCloseEvent* event)
     m_inhibitor.setHeld(false);
     if (m_window && of(m_window) == this)
         m_window->setProperty(showProperty, QVariant());
+    emit left();
     QWidget::closeEvent(event);
 }
 

@@ -33,6 +33,10 @@ public:
     const QImage& frame() const { return m_frame; }
     bool inhibiting() const { return m_inhibitor.held(); }
 
+signals:
+    // The show is over: left by the user, or gone with its window.
+    void left();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

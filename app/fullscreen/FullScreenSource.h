@@ -32,7 +32,8 @@ public:
 
 // A pattern window's show given by what the window already has: its canvas (a picture box), its
 // code label, its show timer (running means playing) with the window's own play and pause, and
-// its canvas menu. Opens the full-screen show from the menu's "全屏放映" and from F11.
+// its canvas menu. Opens the full-screen show from the menu's "全屏放映" and from F11, and leaves it
+// from either when it is up.
 class PatternWindowShow final : public FullScreenSource
 {
 public:

@@ -19,7 +19,16 @@ PatternWindowShow::PatternWindowShow(Parts parts) : m_parts(std::move(parts))
     QObject::connect(m_parts.menu, &CanvasMenu::fullScreenRequested, m_parts.window, [this] { toggleFullScreen(); });
 }
 
-void PatternWindowShow::toggleFullScreen() { FullScreenShow::toggle(*this); }
+void PatternWindowShow::toggleFullScreen()
+{
+    FullScreenShow::toggle(*this);
+    // "全屏放映" bears a check mark while the show is up, however it was opened or is left.
+    CanvasMenu* menu = m_parts.menu;
+    FullScreenShow* shown = FullScreenShow::of(m_parts.window);
+    menu->setFullScreenShown(shown != nullptr);
+    if (shown)
+        QObject::connect(shown, &FullScreenShow::left, menu, [menu] { menu->setFullScreenShown(false); });
+}
 
 std::shared_ptr<const PictureSource> PatternWindowShow::shownPicture() const { return m_parts.canvas->surface().snapshot(); }
 

@@ -65,177 +65,177 @@ GeometricDesigner::GeometricDesigner(QWidget* parent) : QWidget(parent)
     attachPatternMenu();
 
     // The covered "Polygon Star" button has the first tab place and so the starting focus.
-    setTabOrder(Command1[1], Text1);
-    setTabOrder(Text1, Command1[0]);
-    setTabOrder(Command1[0], Command1[2]);
-    setTabOrder(Command1[2], Check1);
-    setTabOrder(Check1, Combo1);
-    setTabOrder(Combo1, Check2);
-    setTabOrder(Check2, Command3);
-    setTabOrder(Command3, Command4);
-    Command1[1]->setFocus();
+    setTabOrder(figureButtons[1], starPointsBox);
+    setTabOrder(starPointsBox, figureButtons[0]);
+    setTabOrder(figureButtons[0], figureButtons[2]);
+    setTabOrder(figureButtons[2], fillBox);
+    setTabOrder(fillBox, lineWidthBox);
+    setTabOrder(lineWidthBox, playingBox);
+    setTabOrder(playingBox, gradientButton);
+    setTabOrder(gradientButton, removeGradientButton);
+    figureButtons[1]->setFocus();
 
-    Form_Load();
+    onLoad();
     // Every control is in place: the window may grow or shrink with its contents from here on.
     new WindowScaler(this);
 }
 
 void GeometricDesigner::buildTopRow()
 {
-    Label1 = new QLabel(QStringLiteral("Star Points"), this);
-    place(Label1, "Label1", 120, 60, 1095, 255);
-    Text1 = new QLineEdit(QStringLiteral("5"), this);
-    place(Text1, "Text1", 1020, 60, 495, 315);
+    starPointsLabel = new QLabel(QStringLiteral("Star Points"), this);
+    place(starPointsLabel, "Label1", 120, 60, 1095, 255);
+    starPointsBox = new QLineEdit(QStringLiteral("5"), this);
+    place(starPointsBox, "Text1", 1020, 60, 495, 315);
 
     const char* captions[] = {"Color", "Polygon Star", "Polygon"};
     const int lefts[] = {1620, 4260, 2520};
     const int widths[] = {855, 1695, 1695};
-    for (int index = 0; index < int(Command1.size()); ++index) {
-        Command1[index] = new QPushButton(QLatin1String(captions[index]), this);
+    for (int index = 0; index < int(figureButtons.size()); ++index) {
+        figureButtons[index] = new QPushButton(QLatin1String(captions[index]), this);
         const QByteArray name = "Command1_" + QByteArray::number(index);
-        place(Command1[index], name.constData(), lefts[index], 60, widths[index], 315);
-        connect(Command1[index], &QPushButton::clicked, this, [this, index] { Command1_Click(index); });
+        place(figureButtons[index], name.constData(), lefts[index], 60, widths[index], 315);
+        connect(figureButtons[index], &QPushButton::clicked, this, [this, index] { onFigureClicked(index); });
     }
 
-    Check1 = new QCheckBox(QStringLiteral("Fill"), this);
-    place(Check1, "Check1", 6060, 60, 615, 255);
-    Check1->setChecked(true);
+    fillBox = new QCheckBox(QStringLiteral("Fill"), this);
+    place(fillBox, "Check1", 6060, 60, 615, 255);
+    fillBox->setChecked(true);
 }
 
 void GeometricDesigner::buildCanvas()
 {
-    Picture1 = new PictureBox(this);
-    place(Picture1, "Picture1", 0, 0, 9135, 9135);
-    Picture1->setScaleMode(ScaleMode::Twips);
-    Picture1->setFillStyle(1);
-    Picture1->setDrawWidth(12);
-    Picture1->setBackColor(RGB(255, 192, 255));
-    Picture1->raise();
+    canvas = new PictureBox(this);
+    place(canvas, "Picture1", 0, 0, 9135, 9135);
+    canvas->setScaleMode(ScaleMode::Twips);
+    canvas->setFillStyle(1);
+    canvas->setDrawWidth(12);
+    canvas->setBackColor(RGB(255, 192, 255));
+    canvas->raise();
 
-    Label2 = new QLabel(QStringLiteral("T NO:"), Picture1);
-    place(Label2, "Label2", 60, 120, 705, 345);
-    setTextColour(Label2, RGB(128, 128, 0).toQColor());
-    Label2->setFont(boldFont(QStringLiteral("DejaVu Sans Condensed"), 10.5, true));
+    codeCaption = new QLabel(QStringLiteral("T NO:"), canvas);
+    place(codeCaption, "Label2", 60, 120, 705, 345);
+    setTextColour(codeCaption, RGB(128, 128, 0).toQColor());
+    codeCaption->setFont(boldFont(QStringLiteral("DejaVu Sans Condensed"), 10.5, true));
 
-    Label3 = new QLabel(Picture1);
-    place(Label3, "Label3", 750, 120, 2745, 345);
-    setTextColour(Label3, RGB(255, 0, 0).toQColor());
-    Label3->setFont(boldFont(QStringLiteral("DejaVu Sans"), 10.5, true));
+    codeLabel = new QLabel(canvas);
+    place(codeLabel, "Label3", 750, 120, 2745, 345);
+    setTextColour(codeLabel, RGB(255, 0, 0).toQColor());
+    codeLabel->setFont(boldFont(QStringLiteral("DejaVu Sans"), 10.5, true));
 }
 
 void GeometricDesigner::attachPatternMenu()
 {
     // Pausing is unticking the box, which also sets its caption.
-    m_pattern = std::make_unique<PatternCanvas<GeometricSlide>>(
-        Picture1, Label3, [this] { Check2->setChecked(false); },
+    m_attachments = std::make_unique<CanvasAttachments<GeometricSlide>>(
+        canvas, codeLabel, [this] { playingBox->setChecked(false); },
         [this](const GeometricSlide& slide) { showKeptSlide(slide); });
-    m_pattern->menu()->setShowTimer(Timer1);
-    m_fullScreen = std::make_unique<PatternWindowShow>(PatternWindowShow::Parts{
-        this, Picture1, Label3, Timer1, [this] { Check2->setChecked(true); }, [this] { Check2->setChecked(false); },
-        m_pattern->menu()});
+    m_attachments->menu()->setShowTimer(showTimer);
+    m_fullScreen = std::make_unique<PatternWindowShow>(
+        PatternWindowShow::Parts{this, canvas, codeLabel, showTimer, [this] { playingBox->setChecked(true); },
+                                 [this] { playingBox->setChecked(false); }, m_attachments->menu()});
 }
 
 void GeometricDesigner::showKeptSlide(const GeometricSlide& slide)
 {
-    redrawGeometricSlide(slide, Picture1->surface());
-    Label3->setText(slide.code);
+    redrawGeometricSlide(slide, canvas->surface());
+    codeLabel->setText(slide.code);
 }
 
 void GeometricDesigner::showRecipe(const SlideRecipe& recipe)
 {
     slides().showNew([&] {
-        GeometricSlide slide = replayGeometricSlide(recipe, Picture1->surface());
-        Label3->setText(slide.code);
+        GeometricSlide slide = replayGeometricSlide(recipe, canvas->surface());
+        codeLabel->setText(slide.code);
         return slide;
     });
 }
 
 void GeometricDesigner::buildBottomRow()
 {
-    Label4 = new QLabel(QStringLiteral("线宽选择"), this);
-    place(Label4, "Label4", 0, 9270, 1185, 375);
-    setTextColour(Label4, RGB(255, 255, 0).toQColor());
-    Label4->setFont(boldFont(QStringLiteral("Noto Serif CJK SC"), 10.5, false));
+    lineWidthLabel = new QLabel(QStringLiteral("线宽选择"), this);
+    place(lineWidthLabel, "Label4", 0, 9270, 1185, 375);
+    setTextColour(lineWidthLabel, RGB(255, 255, 0).toQColor());
+    lineWidthLabel->setFont(boldFont(QStringLiteral("Noto Serif CJK SC"), 10.5, false));
 
-    Combo1 = new QComboBox(this);
-    place(Combo1, "Combo1", 1020, 9240, 1455, 300);
-    Combo1->setEditable(true);
+    lineWidthBox = new QComboBox(this);
+    place(lineWidthBox, "Combo1", 1020, 9240, 1455, 300);
+    lineWidthBox->setEditable(true);
     // Typed text stays as typed: no completion from the list and no new entries on Enter.
-    Combo1->setCompleter(nullptr);
-    Combo1->setInsertPolicy(QComboBox::NoInsert);
-    setColours(Combo1, QPalette::Base, RGB(192, 255, 192), QPalette::Text, RGB(0, 0, 192));
+    lineWidthBox->setCompleter(nullptr);
+    lineWidthBox->setInsertPolicy(QComboBox::NoInsert);
+    setColours(lineWidthBox, QPalette::Base, RGB(192, 255, 192), QPalette::Text, RGB(0, 0, 192));
 
-    Check2 = new QCheckBox(QStringLiteral("暂停"), this);
-    place(Check2, "Check2", 2550, 9270, 795, 255);
-    Check2->setChecked(true);
-    Check2->setAutoFillBackground(true);
-    Check2->setBackgroundRole(QPalette::Window);
-    setColours(Check2, QPalette::Window, RGB(0, 128, 128), QPalette::WindowText, RGB(255, 255, 0));
-    connect(Check2, &QCheckBox::toggled, this, &GeometricDesigner::Check2_Click);
+    playingBox = new QCheckBox(QStringLiteral("暂停"), this);
+    place(playingBox, "Check2", 2550, 9270, 795, 255);
+    playingBox->setChecked(true);
+    playingBox->setAutoFillBackground(true);
+    playingBox->setBackgroundRole(QPalette::Window);
+    setColours(playingBox, QPalette::Window, RGB(0, 128, 128), QPalette::WindowText, RGB(255, 255, 0));
+    connect(playingBox, &QCheckBox::toggled, this, &GeometricDesigner::onPlayingToggled);
 
-    Command3 = new QPushButton(QStringLiteral("背景颜色1"), this);
-    place(Command3, "Command3", 3450, 9240, 1275, 375);
-    setColouredButtonLook(Command3);
-    connect(Command3, &QPushButton::clicked, this, &GeometricDesigner::Command3_Click);
+    gradientButton = new QPushButton(QStringLiteral("背景颜色1"), this);
+    place(gradientButton, "Command3", 3450, 9240, 1275, 375);
+    setColouredButtonLook(gradientButton);
+    connect(gradientButton, &QPushButton::clicked, this, &GeometricDesigner::onGradientClicked);
 
-    Command4 = new QPushButton(QStringLiteral("背景颜色2"), this);
-    place(Command4, "Command4", 4800, 9240, 1275, 375);
-    setColouredButtonLook(Command4);
-    connect(Command4, &QPushButton::clicked, this, &GeometricDesigner::Command4_Click);
+    removeGradientButton = new QPushButton(QStringLiteral("背景颜色2"), this);
+    place(removeGradientButton, "Command4", 4800, 9240, 1275, 375);
+    setColouredButtonLook(removeGradientButton);
+    connect(removeGradientButton, &QPushButton::clicked, this, &GeometricDesigner::onRemoveGradientClicked);
 }
 
 void GeometricDesigner::buildTimers()
 {
-    QTimer** timers[] = {&Timer1, &Timer2, &Timer3, &Timer4};
+    QTimer** timers[] = {&showTimer, &idleTimers[0], &idleTimers[1], &idleTimers[2]};
     for (int i = 0; i < 4; ++i) {
         *timers[i] = new QTimer(this);
         (*timers[i])->setObjectName(QStringLiteral("Timer%1").arg(i + 1));
         (*timers[i])->setInterval(3000);
     }
-    // Timer2 to Timer4 have no handler and stay idle.
-    connect(Timer1, &QTimer::timeout, this, &GeometricDesigner::Timer1_Timer);
-    Timer1->start();
+    // The idle timers have no handler and never start.
+    connect(showTimer, &QTimer::timeout, this, &GeometricDesigner::onShowTimer);
+    showTimer->start();
 }
 
-void GeometricDesigner::Form_Load()
+void GeometricDesigner::onLoad()
 {
     const char* widths[] = {"2",  "3",  "4",  "5",  "6",  "7",  "8",  "9",  "10", "11",
                             "12", "13", "14", "15", "16", "20", "30", "40", "50", "60"};
     for (const char* width : widths)
-        Combo1->addItem(QLatin1String(width));
+        lineWidthBox->addItem(QLatin1String(width));
     // No entry is chosen; the box keeps its own text.
-    Combo1->setCurrentIndex(-1);
-    Combo1->setEditText(QStringLiteral("9"));
-    fitPopupToEntries(Combo1);
+    lineWidthBox->setCurrentIndex(-1);
+    lineWidthBox->setEditText(QStringLiteral("9"));
+    fitPopupToEntries(lineWidthBox);
 }
 
-void GeometricDesigner::Timer1_Timer()
+void GeometricDesigner::onShowTimer()
 {
     slides().beforeNewSlide();
-    GeometricSlide slide = drawNextGeometricSlide(Picture1->surface(), Combo1->currentText());
-    Label3->setText(slide.code);
+    GeometricSlide slide = drawNextGeometricSlide(canvas->surface(), lineWidthBox->currentText());
+    codeLabel->setText(slide.code);
     slides().add(std::move(slide));
 }
 
-void GeometricDesigner::Check2_Click()
+void GeometricDesigner::onPlayingToggled()
 {
-    if (Check2->isChecked()) {
+    if (playingBox->isChecked()) {
         // Enabling a running timer does not restart its interval.
-        if (!Timer1->isActive())
-            Timer1->start();
-        Check2->setText(QStringLiteral("暂停"));
+        if (!showTimer->isActive())
+            showTimer->start();
+        playingBox->setText(QStringLiteral("暂停"));
         emit showResumed();
     } else {
-        Timer1->stop();
-        Check2->setText(QStringLiteral("播放"));
+        showTimer->stop();
+        playingBox->setText(QStringLiteral("播放"));
     }
 }
 
-void GeometricDesigner::Command1_Click(int /*index*/) { drawOneOffFigure(Picture1->surface(), Text1->text()); }
+void GeometricDesigner::onFigureClicked(int /*index*/) { drawOneOffFigure(canvas->surface(), starPointsBox->text()); }
 
-void GeometricDesigner::Command3_Click()
+void GeometricDesigner::onGradientClicked()
 {
     WindowRegistry::instance().show(WindowId::GradientPicker);
 }
 
-void GeometricDesigner::Command4_Click() { Picture1->setPicture(QImage()); }
+void GeometricDesigner::onRemoveGradientClicked() { canvas->setPicture(QImage()); }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/canvas/PatternCanvas.h"
-#include "app/canvas/PatternHost.h"
+#include "app/canvas/CanvasAttachments.h"
+#include "app/canvas/SlideShowWindow.h"
 #include "app/fullscreen/FullScreenSource.h"
 #include "app/registry/WindowRegistry.h"
 #include "draw/stars/GeometricSlide.h"
@@ -22,45 +22,51 @@ class QTimer;
 // The geometric pattern designer: every three seconds five concentric random figures on a random
 // background, with a line-width choice, pause and play, and a gradient background from the picker.
 // Behind the drawing box lies a row of controls that draws one green figure.
-class GeometricDesigner : public QWidget, public CanvasHost, public PatternHost
+class GeometricDesigner : public QWidget, public CanvasHost, public SlideShowWindow
 {
     Q_OBJECT
 
 public:
     explicit GeometricDesigner(QWidget* parent = nullptr);
 
-    PictureBox* hostedCanvas() override { return Picture1; }
+    PictureBox* hostedCanvas() override { return canvas; }
     // The kept slides, shown again from the canvas menu.
-    SlideBrowser<GeometricSlide>& slides() { return m_pattern->slides(); }
+    SlideBrowser<GeometricSlide>& slides() { return m_attachments->slides(); }
 
-    // PatternHost
+    // SlideShowWindow
     void showRecipe(const SlideRecipe& recipe) override;
-    QString shownFullCode() const override { return m_pattern->shownFullCode(); }
-    CanvasMenu* patternMenu() const override { return m_pattern->menu(); }
+    QString shownFullCode() const override { return m_attachments->shownFullCode(); }
+    CanvasMenu* patternMenu() const override { return m_attachments->menu(); }
 
-    void Form_Load();
-    void Timer1_Timer();
-    void Check2_Click();
-    void Command1_Click(int index);
-    void Command3_Click();
-    void Command4_Click();
+    // Fills the line-width list.
+    void onLoad();
+    // One slide of the show.
+    void onShowTimer();
+    // The "暂停" box: ticked, the show plays (its caption offers the pause); unticked, it waits.
+    void onPlayingToggled();
+    // Any of the covered buttons: one green figure from the star-points box.
+    void onFigureClicked(int index);
+    // "背景颜色1": the gradient picker.
+    void onGradientClicked();
+    // "背景颜色2": the canvas without its gradient background.
+    void onRemoveGradientClicked();
 
-    PictureBox* Picture1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* Label3 = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    std::array<QPushButton*, 3> Command1{};
-    QCheckBox* Check1 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QPushButton* Command3 = nullptr;
-    QPushButton* Command4 = nullptr;
-    QTimer* Timer1 = nullptr;
-    QTimer* Timer2 = nullptr;
-    QTimer* Timer3 = nullptr;
-    QTimer* Timer4 = nullptr;
+    PictureBox* canvas = nullptr;
+    // Covered by the canvas: the row that draws one figure.
+    QLabel* starPointsLabel = nullptr;
+    QLineEdit* starPointsBox = nullptr;
+    std::array<QPushButton*, 3> figureButtons{};
+    QCheckBox* fillBox = nullptr;
+    // "T NO:" and the pattern code of the slide on the canvas.
+    QLabel* codeCaption = nullptr;
+    QLabel* codeLabel = nullptr;
+    QLabel* lineWidthLabel = nullptr;
+    QComboBox* lineWidthBox = nullptr;
+    QCheckBox* playingBox = nullptr;
+    QPushButton* gradientButton = nullptr;
+    QPushButton* removeGradientButton = nullptr;
+    QTimer* showTimer = nullptr;
+    std::array<QTimer*, 3> idleTimers{}; // nothing handles their ticks
 
 signals:
     // The user started the show again (ticked "暂停").
@@ -75,6 +81,6 @@ private:
 
     void showKeptSlide(const GeometricSlide& slide);
 
-    std::unique_ptr<PatternCanvas<GeometricSlide>> m_pattern;
+    std::unique_ptr<CanvasAttachments<GeometricSlide>> m_attachments;
     std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

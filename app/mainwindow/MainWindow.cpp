@@ -122,13 +122,13 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     connectHandlers();
     attachPatternMenu();
 
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(3000);
-    Timer2.setObjectName(QStringLiteral("Timer2"));
-    Timer2.setInterval(6900);
-    Timer2.start(); // enabled, but it has no tick handler
-    txtParam[0]->setFocus();
-    Form_Load();
+    showTimer.setObjectName(QStringLiteral("Timer1"));
+    showTimer.setInterval(3000);
+    idleTimer.setObjectName(QStringLiteral("Timer2"));
+    idleTimer.setInterval(6900);
+    idleTimer.start(); // enabled, but it has no tick handler
+    paramBoxes[0]->setFocus();
+    onLoad();
     // Every control is in place: the window may grow or shrink with its contents from here on.
     new WindowScaler(this);
 }
@@ -143,113 +143,116 @@ void MainWindow::buildParameterPanel()
         placeInTwips(box, 9480, 480 + 360 * index, 615, 315);
         box->setAttribute(Qt::WA_InputMethodEnabled, false); // every character arrives as a key press
         box->installEventFilter(this);
-        txtParam[size_t(index)] = box;
+        paramBoxes[size_t(index)] = box;
     }
     for (int index = 0; index < 4; ++index)
         paramLabels[size_t(index)] = makeLabel(this, labelNames[index], QString::fromUtf16(captions[index]),
                                                QRect(8520, 480 + 360 * index, 975, 195));
-    cmdClear = makeButton(this, "cmdClear", QStringLiteral("清除"), QRect(8280, 2280, 855, 375));
-    cmdOutput = makeButton(this, "cmdOutput", QStringLiteral("自定义输出"), QRect(9240, 2280, 1275, 375));
-    cmdStyle[0] = makeButton(this, "cmdStyle1", QStringLiteral("样式一"), QRect(8280, 2760, 1035, 315));
-    cmdStyle[1] = makeButton(this, "cmdStyle2", QStringLiteral("样式二"), QRect(8280, 3120, 1035, 315));
-    cmdStyle[2] = makeButton(this, "cmdStyle3", QStringLiteral("样式三"), QRect(8400, 3480, 1035, 315));
-    cmdStyle[3] = makeButton(this, "cmdStyle4", QStringLiteral("样式四"), QRect(8400, 3840, 1035, 315));
+    clearButton = makeButton(this, "cmdClear", QStringLiteral("清除"), QRect(8280, 2280, 855, 375));
+    customOutputButton = makeButton(this, "cmdOutput", QStringLiteral("自定义输出"), QRect(9240, 2280, 1275, 375));
+    styleButtons[0] = makeButton(this, "cmdStyle1", QStringLiteral("样式一"), QRect(8280, 2760, 1035, 315));
+    styleButtons[1] = makeButton(this, "cmdStyle2", QStringLiteral("样式二"), QRect(8280, 3120, 1035, 315));
+    styleButtons[2] = makeButton(this, "cmdStyle3", QStringLiteral("样式三"), QRect(8400, 3480, 1035, 315));
+    styleButtons[3] = makeButton(this, "cmdStyle4", QStringLiteral("样式四"), QRect(8400, 3840, 1035, 315));
 }
 
 void MainWindow::buildCanvas()
 {
-    picOutput = new PictureBox(this);
-    picOutput->setObjectName(QStringLiteral("picOutput"));
-    placeInTwips(picOutput, 0, 0, 12000, 12000);
-    picOutput->setScaleMode(ScaleMode::Pixels);
-    picOutput->setBackColor(RGB(255, 192, 255));
-    picOutput->setForeColor(RGB(192, 64, 0));
-    picOutput->setDrawWidth(4);
-    picOutput->raise();
+    canvas = new PictureBox(this);
+    canvas->setObjectName(QStringLiteral("picOutput"));
+    placeInTwips(canvas, 0, 0, 12000, 12000);
+    canvas->setScaleMode(ScaleMode::Pixels);
+    canvas->setBackColor(RGB(255, 192, 255));
+    canvas->setForeColor(RGB(192, 64, 0));
+    canvas->setDrawWidth(4);
+    canvas->raise();
 }
 
 void MainWindow::buildCanvasLabels()
 {
-    Label12 = makeLabel(picOutput, "Label12", QStringLiteral("T NO:"), QRect(120, 120, 765, 285));
-    Label12->setFont(boldFont(QStringLiteral("DejaVu Serif"), 10.5, true));
-    setTextColour(Label12, QColor(0, 0, 128));
-    Label7 = makeLabel(picOutput, "Label7", QStringLiteral("您永远也看不完的宇宙生命图案"), QRect(960, 120, 4725, 345));
-    Label7->setFont(boldFont(serifCjk, 12, true));
-    setTextColour(Label7, QColor(150, 0, 60));
-    alignGlyphsToTop(Label7);
+    codeCaption = makeLabel(canvas, "Label12", QStringLiteral("T NO:"), QRect(120, 120, 765, 285));
+    codeCaption->setFont(boldFont(QStringLiteral("DejaVu Serif"), 10.5, true));
+    setTextColour(codeCaption, QColor(0, 0, 128));
+    codeLabel = makeLabel(canvas, "Label7", QStringLiteral("您永远也看不完的宇宙生命图案"), QRect(960, 120, 4725, 345));
+    codeLabel->setFont(boldFont(serifCjk, 12, true));
+    setTextColour(codeLabel, QColor(150, 0, 60));
+    alignGlyphsToTop(codeLabel);
 
-    makeColouredLabel(picOutput, "Label10", QStringLiteral("图案应用范围"), QRect(240, 9600, 2655, 285), QColor(0, 60, 140), 12);
-    makeColouredLabel(picOutput, "Label11", QStringLiteral("科学研究"), QRect(240, 9960, 1875, 285), QColor(120, 0, 120));
-    makeColouredLabel(picOutput, "Label8", QStringLiteral("建筑装饰"), QRect(240, 10200, 3615, 345), QColor(0, 100, 0));
-    makeColouredLabel(picOutput, "Label6", QStringLiteral("艺术包装"), QRect(240, 10440, 2445, 345), QColor(170, 70, 0));
-    makeColouredLabel(picOutput, "Label5", QStringLiteral("纺织印染"), QRect(240, 10680, 2625, 345), QColor(0, 70, 170));
-    QLabel* label9 = makeColouredLabel(picOutput, "Label9", QStringLiteral("陶瓷图案"), QRect(240, 10920, 3165, 225),
+    makeColouredLabel(canvas, "Label10", QStringLiteral("图案应用范围"), QRect(240, 9600, 2655, 285),
+                      QColor(0, 60, 140), 12);
+    makeColouredLabel(canvas, "Label11", QStringLiteral("科学研究"), QRect(240, 9960, 1875, 285), QColor(120, 0, 120));
+    makeColouredLabel(canvas, "Label8", QStringLiteral("建筑装饰"), QRect(240, 10200, 3615, 345), QColor(0, 100, 0));
+    makeColouredLabel(canvas, "Label6", QStringLiteral("艺术包装"), QRect(240, 10440, 2445, 345), QColor(170, 70, 0));
+    makeColouredLabel(canvas, "Label5", QStringLiteral("纺织印染"), QRect(240, 10680, 2625, 345), QColor(0, 70, 170));
+    QLabel* label9 = makeColouredLabel(canvas, "Label9", QStringLiteral("陶瓷图案"), QRect(240, 10920, 3165, 225),
                                        QColor(140, 0, 0), 9.75);
     label9->setContentsMargins(0, 0, 0, 0); // the shortest box: its glyphs fit only centred
     label9->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    makeColouredLabel(picOutput, "Label14", QStringLiteral("艺术教材"), QRect(240, 11160, 1095, 255), QColor(80, 0, 150));
-    makeColouredLabel(picOutput, "Label13", QStringLiteral("值得永久珍藏"), QRect(240, 12240, 1785, 285), QColor(190, 0, 70));
-    Label15 = makeColouredLabel(picOutput, "Label15", QStringLiteral("数学之美"), QRect(10560, 11640, 1335, 255),
-                                QColor(100, 0, 100));
+    makeColouredLabel(canvas, "Label14", QStringLiteral("艺术教材"), QRect(240, 11160, 1095, 255), QColor(80, 0, 150));
+    makeColouredLabel(canvas, "Label13", QStringLiteral("值得永久珍藏"), QRect(240, 12240, 1785, 285),
+                      QColor(190, 0, 70));
+    mottoLabel = makeColouredLabel(canvas, "Label15", QStringLiteral("数学之美"), QRect(10560, 11640, 1335, 255),
+                                   QColor(100, 0, 100));
 
-    Image1 = makeLabel(picOutput, "Image1", QString(), QRect(9540, 9870, 2340, 1710));
-    Image1->setPixmap(QPixmap(QStringLiteral(":/logo/logo.png")));
-    Image1->setScaledContents(true);
+    logo = makeLabel(canvas, "Image1", QString(), QRect(9540, 9870, 2340, 1710));
+    logo->setPixmap(QPixmap(QStringLiteral(":/logo/logo.png")));
+    logo->setScaledContents(true);
 }
 
 void MainWindow::buildInformation()
 {
-    Text1 = new QPlainTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    placeInTwips(Text1, 12090, 5310, 5325, 2415);
-    QPalette palette = Text1->palette();
+    introductionBox = new QPlainTextEdit(this);
+    introductionBox->setObjectName(QStringLiteral("Text1"));
+    placeInTwips(introductionBox, 12090, 5310, 5325, 2415);
+    QPalette palette = introductionBox->palette();
     palette.setColor(QPalette::Base, RGB(0, 64, 0).toQColor());
     palette.setColor(QPalette::Text, RGB(128, 255, 128).toQColor());
-    Text1->setPalette(palette);
-    Text1->setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
-    Text1->setPlainText(introductionText());
+    introductionBox->setPalette(palette);
+    introductionBox->setFont(QFont(QStringLiteral("Noto Sans CJK SC"), 9));
+    introductionBox->setPlainText(introductionText());
 
-    Shape1 = new QFrame(this);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    placeInTwips(Shape1, 12120, 7770, 3075, 2505);
-    Shape1->setFrameStyle(QFrame::Box | QFrame::Plain);
-    setTextColour(Shape1, QColor(128, 255, 128));
+    controlFrame = new QFrame(this);
+    controlFrame->setObjectName(QStringLiteral("Shape1"));
+    placeInTwips(controlFrame, 12120, 7770, 3075, 2505);
+    controlFrame->setFrameStyle(QFrame::Box | QFrame::Plain);
+    setTextColour(controlFrame, QColor(128, 255, 128));
 
-    Label16 = makeColouredLabel(this, "Label16", QStringLiteral("注：最佳显示模式1440x900"),
-                                QRect(12120, 10380, 4035, 405), QColor(255, 210, 130));
+    screenNote = makeColouredLabel(this, "Label16", QStringLiteral("注：最佳显示模式1440x900"),
+                                   QRect(12120, 10380, 4035, 405), QColor(255, 210, 130));
 }
 
 void MainWindow::buildControlColumn()
 {
-    Label18 = makeColouredLabel(this, "Label18", QStringLiteral("澄岚数学图案设计控制器"), QRect(12270, 7860, 2835, 375),
-                                QColor(255, 255, 140));
-    Command5 = makeButton(this, "Command5", QStringLiteral("播 放"), QRect(12240, 8250, 1095, 375));
-    Command6 = makeButton(this, "Command6", QStringLiteral("暂 停"), QRect(12240, 8640, 1095, 375));
-    Command7 = makeButton(this, "Command7", QStringLiteral("背景颜色"), QRect(12240, 9030, 1095, 375));
-    Command1 = makeButton(this, "Command1", QStringLiteral("渐变背景色"), QRect(12240, 9420, 1095, 375));
-    Command2 = makeButton(this, "Command2", QStringLiteral("几何图案"), QRect(12240, 9810, 1095, 375));
-    Label19 = makeColouredLabel(this, "Label19", QStringLiteral("类别选择"), QRect(13590, 8280, 1125, 315),
-                                QColor(255, 255, 255));
-    Combo1 = makeCombo(this, "Combo1", curveCategoryStartText(), QRect(13590, 8610, 1125, 300));
-    Label20 = makeColouredLabel(this, "Label20", QStringLiteral("线宽选择"), QRect(13590, 9120, 1125, 345),
-                                QColor(255, 255, 255));
-    Combo2 = makeCombo(this, "Combo2", QStringLiteral("5"), QRect(13620, 9510, 1095, 300));
-    Command8 = makeButton(this, "Command8", QStringLiteral("保 存"), QRect(15390, 9240, 1095, 375));
-    Command8->setVisible(false);
+    controlTitle = makeColouredLabel(this, "Label18", QStringLiteral("澄岚数学图案设计控制器"),
+                                     QRect(12270, 7860, 2835, 375), QColor(255, 255, 140));
+    playButton = makeButton(this, "Command5", QStringLiteral("播 放"), QRect(12240, 8250, 1095, 375));
+    pauseButton = makeButton(this, "Command6", QStringLiteral("暂 停"), QRect(12240, 8640, 1095, 375));
+    backgroundColourButton = makeButton(this, "Command7", QStringLiteral("背景颜色"), QRect(12240, 9030, 1095, 375));
+    gradientButton = makeButton(this, "Command1", QStringLiteral("渐变背景色"), QRect(12240, 9420, 1095, 375));
+    geometricButton = makeButton(this, "Command2", QStringLiteral("几何图案"), QRect(12240, 9810, 1095, 375));
+    categoryLabel = makeColouredLabel(this, "Label19", QStringLiteral("类别选择"), QRect(13590, 8280, 1125, 315),
+                                      QColor(255, 255, 255));
+    categoryBox = makeCombo(this, "Combo1", curveCategoryStartText(), QRect(13590, 8610, 1125, 300));
+    penWidthLabel = makeColouredLabel(this, "Label20", QStringLiteral("线宽选择"), QRect(13590, 9120, 1125, 345),
+                                      QColor(255, 255, 255));
+    penWidthBox = makeCombo(this, "Combo2", QStringLiteral("5"), QRect(13620, 9510, 1095, 300));
+    saveButton = makeButton(this, "Command8", QStringLiteral("保 存"), QRect(15390, 9240, 1095, 375));
+    saveButton->setVisible(false);
 }
 
 void MainWindow::attachPatternMenu()
 {
-    m_pattern = std::make_unique<PatternCanvas<CurveSlide>>(
-        picOutput, Label7, [this] { Command6_Click(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
-    m_pattern->menu()->setShowTimer(&Timer1);
-    m_fullScreen = std::make_unique<PatternWindowShow>(PatternWindowShow::Parts{
-        this, picOutput, Label7, &Timer1, [this] { Command5_Click(); }, [this] { Command6_Click(); }, m_pattern->menu()});
+    m_attachments = std::make_unique<CanvasAttachments<CurveSlide>>(
+        canvas, codeLabel, [this] { onPauseClicked(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
+    m_attachments->menu()->setShowTimer(&showTimer);
+    m_fullScreen = std::make_unique<PatternWindowShow>(
+        PatternWindowShow::Parts{this, canvas, codeLabel, &showTimer, [this] { onPlayClicked(); },
+                                 [this] { onPauseClicked(); }, m_attachments->menu()});
 }
 
 void MainWindow::showKeptSlide(const CurveSlide& slide)
 {
-    redrawCurveSlide(slide, picOutput->surface());
+    redrawCurveSlide(slide, canvas->surface());
     showCurveSlideTexts(slide, *this);
 }
 
@@ -258,10 +261,10 @@ void MainWindow::showRecipe(const SlideRecipe& recipe)
     slides().showNew([&] { return replayCurveSlide(recipe, *this); });
 }
 
-void MainWindow::Form_Load()
+void MainWindow::onLoad()
 {
-    appendEntries(Combo1, curveCategoryList());
-    Timer1.start();
-    picOutput->Cls();
-    appendEntries(Combo2, {"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"});
+    appendEntries(categoryBox, curveCategoryList());
+    showTimer.start();
+    canvas->Cls();
+    appendEntries(penWidthBox, {"2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"});
 }

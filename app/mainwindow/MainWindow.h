@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/canvas/PatternCanvas.h"
-#include "app/canvas/PatternHost.h"
+#include "app/canvas/CanvasAttachments.h"
+#include "app/canvas/SlideShowWindow.h"
 #include "app/fullscreen/FullScreenSource.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
@@ -26,21 +26,21 @@ class QPushButton;
 
 // The start-up window: the curve canvas with its slide show, the covered parameter panel, the
 // control column and the information texts.
-class MainWindow : public QWidget, public CanvasHost, public CurveControls, public PatternHost
+class MainWindow : public QWidget, public CanvasHost, public CurveControls, public SlideShowWindow
 {
     Q_OBJECT
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 
-    PictureBox* hostedCanvas() override { return picOutput; }
+    PictureBox* hostedCanvas() override { return canvas; }
     // The kept slides, shown again from the canvas menu.
-    SlideBrowser<CurveSlide>& slides() { return m_pattern->slides(); }
+    SlideBrowser<CurveSlide>& slides() { return m_attachments->slides(); }
 
-    // PatternHost
+    // SlideShowWindow
     void showRecipe(const SlideRecipe& recipe) override;
-    QString shownFullCode() const override { return m_pattern->shownFullCode(); }
-    CanvasMenu* patternMenu() const override { return m_pattern->menu(); }
+    QString shownFullCode() const override { return m_attachments->shownFullCode(); }
+    CanvasMenu* patternMenu() const override { return m_attachments->menu(); }
 
     // CurveControls
     QString divisorText() const override;
@@ -52,51 +52,60 @@ public:
 
     // The key filter of the parameter boxes: digits and backspace pass, anything else beeps and
     // is discarded (keyAscii set to 0).
-    void txtParam_KeyPress(std::int16_t index, std::int16_t& keyAscii);
+    void onParamKeyPress(std::int16_t index, std::int16_t& keyAscii);
 
-    void cmdOutput_Click();
+    // "自定义输出": the yellow curve from the parameter boxes.
+    void onCustomOutputClicked();
     void PlotCurveGreen();
     void PlotCurveBlue();
     void PlotCurvePink();
-    void cmdStyle1_Click();
-    void cmdStyle2_Click();
-    void cmdStyle3_Click();
-    void cmdStyle4_Click();
-    void Timer1_Timer();
-    void Command5_Click();
-    void Command6_Click();
-    void Command1_Click();
-    void Command2_Click();
-    void cmdClear_Click();
-    void Command7_Click();
+    // "样式一" .. "样式四": random parameters, then that style's curve.
+    void onStyle1Clicked();
+    void onStyle2Clicked();
+    void onStyle3Clicked();
+    void onStyle4Clicked();
+    // One slide of the show.
+    void onShowTimer();
+    void onPlayClicked();
+    void onPauseClicked();
+    // "渐变背景色": the gradient picker.
+    void onGradientClicked();
+    // "几何图案": the geometric designer, put back in its place.
+    void onGeometricClicked();
+    void onClearClicked();
+    // "背景颜色": a plain background colour from the colour dialog.
+    void onBackgroundColourClicked();
 
-    PictureBox* picOutput = nullptr;
-    std::array<QLineEdit*, 4> txtParam{};
-    std::array<QLabel*, 4> paramLabels{}; // Label1 .. Label4
-    QPushButton* cmdClear = nullptr;
-    QPushButton* cmdOutput = nullptr;
-    std::array<QPushButton*, 4> cmdStyle{}; // cmdStyle1 .. cmdStyle4
-    QPlainTextEdit* Text1 = nullptr;
-    QFrame* Shape1 = nullptr;
-    QLabel* Label18 = nullptr;
-    QPushButton* Command5 = nullptr;
-    QPushButton* Command6 = nullptr;
-    QPushButton* Command7 = nullptr;
-    QPushButton* Command1 = nullptr;
-    QPushButton* Command2 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QLabel* Label19 = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QLabel* Label20 = nullptr;
-    QComboBox* Combo2 = nullptr;
-    QLabel* Label16 = nullptr;
-    QLabel* Label12 = nullptr;
-    QLabel* Label7 = nullptr;
-    QLabel* Label15 = nullptr;
-    QLabel* Image1 = nullptr;
-    QTimer Timer1;
-    QTimer Timer2;
-    CommonDialog cdlg{this}; // the save button's dialog; the button is never shown
+    PictureBox* canvas = nullptr;
+    // Covered by the canvas: the parameter boxes and buttons that draw one curve.
+    std::array<QLineEdit*, 4> paramBoxes{};
+    std::array<QLabel*, 4> paramLabels{};
+    QPushButton* clearButton = nullptr;
+    QPushButton* customOutputButton = nullptr;
+    std::array<QPushButton*, 4> styleButtons{};
+    // The introduction beside the canvas and the frame of the control column.
+    QPlainTextEdit* introductionBox = nullptr;
+    QFrame* controlFrame = nullptr;
+    QLabel* controlTitle = nullptr;
+    QPushButton* playButton = nullptr;
+    QPushButton* pauseButton = nullptr;
+    QPushButton* backgroundColourButton = nullptr;
+    QPushButton* gradientButton = nullptr;
+    QPushButton* geometricButton = nullptr;
+    QPushButton* saveButton = nullptr; // never shown
+    QLabel* categoryLabel = nullptr;
+    QComboBox* categoryBox = nullptr;
+    QLabel* penWidthLabel = nullptr;
+    QComboBox* penWidthBox = nullptr;
+    QLabel* screenNote = nullptr;
+    // "T NO:" and the pattern code of the slide on the canvas.
+    QLabel* codeCaption = nullptr;
+    QLabel* codeLabel = nullptr;
+    QLabel* mottoLabel = nullptr;
+    QLabel* logo = nullptr;
+    QTimer showTimer;
+    QTimer idleTimer; // runs, but nothing handles its ticks
+    CommonDialog saveButtonDialog{this}; // the save button's dialog; the button is never shown
 
 signals:
     // The user pressed play.
@@ -111,7 +120,7 @@ private:
     // The codes the key filter lets through, in order.
     QList<std::int16_t> filteredCodes(int index, const QList<std::int16_t>& codes);
     bool filterComposedText(int index, const QInputMethodEvent& event);
-    void Form_Load();
+    void onLoad();
     void buildParameterPanel();
     void buildCanvas();
     void buildCanvasLabels();
@@ -122,6 +131,6 @@ private:
 
     void showKeptSlide(const CurveSlide& slide);
 
-    std::unique_ptr<PatternCanvas<CurveSlide>> m_pattern;
+    std::unique_ptr<CanvasAttachments<CurveSlide>> m_attachments;
     std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

@@ -52,20 +52,20 @@ void typeAccepted(QLineEdit& box, const QList<std::int16_t>& codes)
 
 } // namespace
 
-QString MainWindow::divisorText() const { return Combo1->currentText(); }
+QString MainWindow::divisorText() const { return categoryBox->currentText(); }
 
-QString MainWindow::penWidthText() const { return Combo2->currentText(); }
+QString MainWindow::penWidthText() const { return penWidthBox->currentText(); }
 
-QString MainWindow::paramText(int index) const { return txtParam[size_t(index)]->text(); }
+QString MainWindow::paramText(int index) const { return paramBoxes[size_t(index)]->text(); }
 
-void MainWindow::setParamText(int index, const QString& text) { txtParam[size_t(index)]->setText(text); }
+void MainWindow::setParamText(int index, const QString& text) { paramBoxes[size_t(index)]->setText(text); }
 
-void MainWindow::showPatternCode(const QString& code) { Label7->setText(code); }
+void MainWindow::showPatternCode(const QString& code) { codeLabel->setText(code); }
 
 int MainWindow::paramBoxIndex(const QObject* watched) const
 {
     for (int index = 0; index < 4; ++index)
-        if (watched == txtParam[size_t(index)])
+        if (watched == paramBoxes[size_t(index)])
             return index;
     return -1;
 }
@@ -75,7 +75,7 @@ QList<std::int16_t> MainWindow::filteredCodes(int index, const QList<std::int16_
     QList<std::int16_t> accepted;
     for (std::int16_t code : codes) {
         std::int16_t keyAscii = code;
-        txtParam_KeyPress(std::int16_t(index), keyAscii);
+        onParamKeyPress(std::int16_t(index), keyAscii);
         if (keyAscii != 0)
             accepted << keyAscii;
     }
@@ -95,7 +95,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     const QList<std::int16_t> accepted = filteredCodes(index, codes);
     if (accepted.size() == codes.size())
         return false; // nothing judged, or all passed: the box handles the key as usual
-    typeAccepted(*txtParam[size_t(index)], accepted);
+    typeAccepted(*paramBoxes[size_t(index)], accepted);
     return true;
 }
 
@@ -115,11 +115,11 @@ bool MainWindow::filterComposedText(int index, const QInputMethodEvent& event)
         text += QChar(char16_t(code));
     QInputMethodEvent filtered(event.preeditString(), event.attributes());
     filtered.setCommitString(text, event.replacementStart(), event.replacementLength());
-    QCoreApplication::sendEvent(txtParam[size_t(index)], &filtered);
+    QCoreApplication::sendEvent(paramBoxes[size_t(index)], &filtered);
     return true;
 }
 
-void MainWindow::txtParam_KeyPress(std::int16_t /*index*/, std::int16_t& keyAscii)
+void MainWindow::onParamKeyPress(std::int16_t /*index*/, std::int16_t& keyAscii)
 {
     const bool digit = keyAscii >= 48 && keyAscii <= 57;
     if (digit || keyAscii == 8)
@@ -130,70 +130,70 @@ void MainWindow::txtParam_KeyPress(std::int16_t /*index*/, std::int16_t& keyAsci
 
 void MainWindow::connectHandlers()
 {
-    connect(cmdOutput, &QPushButton::clicked, this, &MainWindow::cmdOutput_Click);
-    connect(cmdStyle[0], &QPushButton::clicked, this, &MainWindow::cmdStyle1_Click);
-    connect(cmdStyle[1], &QPushButton::clicked, this, &MainWindow::cmdStyle2_Click);
-    connect(cmdStyle[2], &QPushButton::clicked, this, &MainWindow::cmdStyle3_Click);
-    connect(cmdStyle[3], &QPushButton::clicked, this, &MainWindow::cmdStyle4_Click);
-    connect(cmdClear, &QPushButton::clicked, this, &MainWindow::cmdClear_Click);
-    connect(Command5, &QPushButton::clicked, this, &MainWindow::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &MainWindow::Command6_Click);
-    connect(Command7, &QPushButton::clicked, this, &MainWindow::Command7_Click);
-    connect(Command1, &QPushButton::clicked, this, &MainWindow::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &MainWindow::Command2_Click);
-    connect(&Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+    connect(customOutputButton, &QPushButton::clicked, this, &MainWindow::onCustomOutputClicked);
+    connect(styleButtons[0], &QPushButton::clicked, this, &MainWindow::onStyle1Clicked);
+    connect(styleButtons[1], &QPushButton::clicked, this, &MainWindow::onStyle2Clicked);
+    connect(styleButtons[2], &QPushButton::clicked, this, &MainWindow::onStyle3Clicked);
+    connect(styleButtons[3], &QPushButton::clicked, this, &MainWindow::onStyle4Clicked);
+    connect(clearButton, &QPushButton::clicked, this, &MainWindow::onClearClicked);
+    connect(playButton, &QPushButton::clicked, this, &MainWindow::onPlayClicked);
+    connect(pauseButton, &QPushButton::clicked, this, &MainWindow::onPauseClicked);
+    connect(backgroundColourButton, &QPushButton::clicked, this, &MainWindow::onBackgroundColourClicked);
+    connect(gradientButton, &QPushButton::clicked, this, &MainWindow::onGradientClicked);
+    connect(geometricButton, &QPushButton::clicked, this, &MainWindow::onGeometricClicked);
+    connect(&showTimer, &QTimer::timeout, this, &MainWindow::onShowTimer);
 }
 
-void MainWindow::cmdOutput_Click() { plotCurve(*this, YellowPlotter); }
+void MainWindow::onCustomOutputClicked() { plotCurve(*this, YellowPlotter); }
 void MainWindow::PlotCurveGreen() { plotCurve(*this, GreenPlotter); }
 void MainWindow::PlotCurveBlue() { plotCurve(*this, BluePlotter); }
 void MainWindow::PlotCurvePink() { plotCurve(*this, PinkPlotter); }
 
-void MainWindow::cmdStyle1_Click() { runStylePreset(*this, CurveStyle::One); }
-void MainWindow::cmdStyle2_Click() { runStylePreset(*this, CurveStyle::Two); }
-void MainWindow::cmdStyle3_Click() { runStylePreset(*this, CurveStyle::Three); }
-void MainWindow::cmdStyle4_Click() { runStylePreset(*this, CurveStyle::Four); }
+void MainWindow::onStyle1Clicked() { runStylePreset(*this, CurveStyle::One); }
+void MainWindow::onStyle2Clicked() { runStylePreset(*this, CurveStyle::Two); }
+void MainWindow::onStyle3Clicked() { runStylePreset(*this, CurveStyle::Three); }
+void MainWindow::onStyle4Clicked() { runStylePreset(*this, CurveStyle::Four); }
 
-void MainWindow::Timer1_Timer()
+void MainWindow::onShowTimer()
 {
     slides().beforeNewSlide();
     slides().add(slideShowTick(*this));
 }
 
-void MainWindow::Command5_Click()
+void MainWindow::onPlayClicked()
 {
     // Play while running keeps the wait that is under way.
-    if (!Timer1.isActive())
-        Timer1.start();
+    if (!showTimer.isActive())
+        showTimer.start();
     emit showResumed();
 }
 
-void MainWindow::Command6_Click() { Timer1.stop(); }
+void MainWindow::onPauseClicked() { showTimer.stop(); }
 
-void MainWindow::Command1_Click() { WindowRegistry::instance().show(WindowId::GradientPicker); }
+void MainWindow::onGradientClicked() { WindowRegistry::instance().show(WindowId::GradientPicker); }
 
-void MainWindow::Command2_Click()
+void MainWindow::onGeometricClicked()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (registry.show(WindowId::Geometric))
         registry.placeGeometricDesigner(this);
 }
 
-Surface& MainWindow::curveCanvas() { return picOutput->surface(); }
+Surface& MainWindow::curveCanvas() { return canvas->surface(); }
 
-void MainWindow::cmdClear_Click() { picOutput->Cls(); }
+void MainWindow::onClearClicked() { canvas->Cls(); }
 
-void MainWindow::Command7_Click()
+void MainWindow::onBackgroundColourClicked()
 {
     // The gradient background goes before the dialog opens, even if the user then cancels.
-    picOutput->setPicture(QImage());
+    canvas->setPicture(QImage());
     std::array<std::uint32_t, 16> customColours{};
     CHOOSECOLOR request;
     request.hwndOwner = this;
     request.lpCustColors = &customColours;
     request.Flags = 0;
     if (ChooseColorA(request) != 0)
-        picOutput->setBackColor(Colour(request.rgbResult));
+        canvas->setBackColor(Colour(request.rgbResult));
     else
         MsgBox(QStringLiteral("取消后重选"), vbExclamation, QString(), this);
 }

@@ -1,6 +1,7 @@
 #include "app/picker/AngleDialog.h"
 
 #include "app/picker/GradientErrors.h"
+#include "app/widgets/BringToFront.h"
 #include "app/widgets/FramedPlacement.h"
 #include "app/widgets/GraphicalButton.h"
 #include "app/widgets/PictureBox.h"
@@ -44,54 +45,54 @@ AngleDialog::AngleDialog(QWidget* owner)
     setAutoFillBackground(true);
     setFixedSize(twipsToPixels(3150), twipsToPixels(2220));
 
-    picDraw = new PictureBox(this);
-    picDraw->setObjectName(QStringLiteral("picDraw"));
-    picDraw->setGeometry(twipsRect(210, 180, 1590, 1530));
-    picDraw->setForeColor(Colour(0x0000FF));
-    picDraw->setFillColor(Colour(0x00FFFF));
+    m_preview = new PictureBox(this);
+    m_preview->setObjectName(QStringLiteral("picDraw"));
+    m_preview->setGeometry(twipsRect(210, 180, 1590, 1530));
+    m_preview->setForeColor(Colour(0x0000FF));
+    m_preview->setFillColor(Colour(0x00FFFF));
 
-    lblAngle = new QLabel(QStringLiteral("Label1"), this);
-    lblAngle->setObjectName(QStringLiteral("lblAngle"));
-    lblAngle->setGeometry(twipsRect(210, 1710, 1575, 255));
-    lblAngle->setAlignment(Qt::AlignCenter);
-    lblAngle->setFrameStyle(QFrame::Box | QFrame::Plain);
-    lblAngle->setLineWidth(1);
-    QPalette labelPalette = lblAngle->palette();
+    m_angleLabel = new QLabel(QStringLiteral("Label1"), this);
+    m_angleLabel->setObjectName(QStringLiteral("lblAngle"));
+    m_angleLabel->setGeometry(twipsRect(210, 1710, 1575, 255));
+    m_angleLabel->setAlignment(Qt::AlignCenter);
+    m_angleLabel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    m_angleLabel->setLineWidth(1);
+    QPalette labelPalette = m_angleLabel->palette();
     labelPalette.setColor(QPalette::Window, labelFace.toQColor());
     labelPalette.setColor(QPalette::WindowText, Qt::black);
-    lblAngle->setPalette(labelPalette);
-    lblAngle->setAutoFillBackground(true);
+    m_angleLabel->setPalette(labelPalette);
+    m_angleLabel->setAutoFillBackground(true);
 
-    hsbAngle = new QScrollBar(Qt::Horizontal, this);
-    hsbAngle->setObjectName(QStringLiteral("hsbAngle"));
-    hsbAngle->setGeometry(twipsRect(195, 1980, 1620, 210));
-    hsbAngle->setRange(0, 359);
-    hsbAngle->setSingleStep(1);
-    hsbAngle->setPageStep(5);
+    m_angleBar = new QScrollBar(Qt::Horizontal, this);
+    m_angleBar->setObjectName(QStringLiteral("hsbAngle"));
+    m_angleBar->setGeometry(twipsRect(195, 1980, 1620, 210));
+    m_angleBar->setRange(0, 359);
+    m_angleBar->setSingleStep(1);
+    m_angleBar->setPageStep(5);
     // While the thumb is dragged the value stays put and the scroll handler follows the thumb;
     // the change handler runs once the value itself changes.
-    hsbAngle->setTracking(false);
+    m_angleBar->setTracking(false);
     // The bar is worked from the keyboard: it takes the focus on a click and has it at opening.
-    hsbAngle->setFocusPolicy(Qt::StrongFocus);
+    m_angleBar->setFocusPolicy(Qt::StrongFocus);
     // Scroll bars invert their keys by default (Left would add); here Left, Page Down lower the
     // angle and Right, Page Up raise it.
-    hsbAngle->setInvertedControls(false);
+    m_angleBar->setInvertedControls(false);
 
-    cmdOK = makeGraphicalButton(this, QStringLiteral("cmdOK"), QStringLiteral("确定"), twipsRect(1980, 495, 975, 330),
-                                buttonFace);
-    cmdCancel = makeGraphicalButton(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"),
-                                    twipsRect(1980, 1080, 975, 315), buttonFace);
+    m_okButton = makeGraphicalButton(this, QStringLiteral("cmdOK"), QStringLiteral("确定"),
+                                     twipsRect(1980, 495, 975, 330), buttonFace);
+    m_cancelButton = makeGraphicalButton(this, QStringLiteral("cmdCancel"), QStringLiteral("取消"),
+                                         twipsRect(1980, 1080, 975, 315), buttonFace);
 
-    setTabOrder(hsbAngle, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    setTabOrder(m_angleBar, m_okButton);
+    setTabOrder(m_okButton, m_cancelButton);
 
-    connect(hsbAngle, &QScrollBar::valueChanged, this, &AngleDialog::hsbAngle_Change);
-    connect(hsbAngle, &QScrollBar::sliderMoved, this, &AngleDialog::hsbAngle_Scroll);
-    connect(cmdOK, &QToolButton::clicked, this, &AngleDialog::cmdOK_Click);
-    connect(cmdCancel, &QToolButton::clicked, this, &AngleDialog::cmdCancel_Click);
+    connect(m_angleBar, &QScrollBar::valueChanged, this, &AngleDialog::onAngleChanged);
+    connect(m_angleBar, &QScrollBar::sliderMoved, this, &AngleDialog::onAngleScrolled);
+    connect(m_okButton, &QToolButton::clicked, this, &AngleDialog::onOkClicked);
+    connect(m_cancelButton, &QToolButton::clicked, this, &AngleDialog::onCancelClicked);
 }
 
-bool AngleDialog::Display(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip)
+bool AngleDialog::ask(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip)
 {
     AngleDialog dialog(caller);
     dialog.m_toolStrip = toolStrip;
@@ -107,9 +108,9 @@ bool AngleDialog::run(QWidget* caller, float& angle, Colour color1, Colour color
     m_angle = wholeDegrees(m_gradient.Angle());
     drawPreview();
     showAngle();
-    hsbAngle->setValue(m_angle);
+    m_angleBar->setValue(m_angle);
     placeOver(caller);
-    hsbAngle->setFocus();
+    m_angleBar->setFocus();
     // Blocks the picker and the windows above it in its family, not the whole program.
     setWindowModality(caller ? Qt::WindowModal : Qt::ApplicationModal);
     exec();
@@ -119,7 +120,7 @@ bool AngleDialog::run(QWidget* caller, float& angle, Colour color1, Colour color
     return true;
 }
 
-void AngleDialog::showAngle() { lblAngle->setText(QString::number(m_angle) + QStringLiteral("度")); }
+void AngleDialog::showAngle() { m_angleLabel->setText(QString::number(m_angle) + QStringLiteral("度")); }
 
 QPoint AngleDialog::placement(QSize callerOuter, QSize dialogOuter, const QRect& available)
 {
@@ -146,20 +147,20 @@ void AngleDialog::placeOver(QWidget* caller)
     });
 }
 
-void AngleDialog::hsbAngle_Change()
+void AngleDialog::onAngleChanged()
 {
     // The thumb's position: while it is dragged this runs ahead of the bar's value.
-    m_angle = std::int16_t(hsbAngle->sliderPosition());
+    m_angle = std::int16_t(m_angleBar->sliderPosition());
     showAngle();
     m_gradient.setAngle(m_angle);
     drawPreview();
-    picDraw->Refresh();
+    m_preview->Refresh();
 }
 
 void AngleDialog::drawPreview()
 {
-    const ErrorCode gradient = picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error;
-    const ErrorCode arrow = DrawAngleArrow(picDraw->surface(), m_angle, m_toolStrip);
+    const ErrorCode gradient = m_preview->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error;
+    const ErrorCode arrow = DrawAngleArrow(m_preview->surface(), m_angle, m_toolStrip);
     if (gradient == ErrorCode::None && arrow == ErrorCode::None)
         return;
     // The preview follows the scroll bar's signals; the message waits until the signal is handled.
@@ -169,11 +170,11 @@ void AngleDialog::drawPreview()
     });
 }
 
-void AngleDialog::hsbAngle_Scroll() { hsbAngle_Change(); }
+void AngleDialog::onAngleScrolled() { onAngleChanged(); }
 
-void AngleDialog::cmdOK_Click() { accept(); }
+void AngleDialog::onOkClicked() { accept(); }
 
-void AngleDialog::cmdCancel_Click()
+void AngleDialog::onCancelClicked()
 {
     m_cancelled = true;
     reject();
@@ -183,7 +184,7 @@ void AngleDialog::keyPressEvent(QKeyEvent* event)
 {
     // Escape means Cancel; otherwise it would close the dialog and count as acceptance.
     if (event->key() == Qt::Key_Escape) {
-        cmdCancel_Click();
+        onCancelClicked();
         return;
     }
     // Enter presses the focused button, else OK, the default button.
@@ -191,7 +192,7 @@ void AngleDialog::keyPressEvent(QKeyEvent* event)
         if (auto* focused = qobject_cast<QToolButton*>(focusWidget()))
             focused->click();
         else
-            cmdOK_Click();
+            onOkClicked();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -203,10 +204,5 @@ void AngleDialog::changeEvent(QEvent* event)
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     // A hidden modal dialog would leave the program looking hung: bring it back at once.
-    QTimer::singleShot(0, this, [this] {
-        setWindowState(windowState() & ~Qt::WindowMinimized);
-        show();
-        raise();
-        activateWindow();
-    });
+    QTimer::singleShot(0, this, [this] { bringToFront(this); });
 }

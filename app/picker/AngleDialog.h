@@ -23,7 +23,7 @@ public:
     // Shows the dialog over the caller until it is closed. Unless it was cancelled, the chosen
     // whole angle is written to angle and true returned; closing by the frame counts as OK.
     // The arrow marks the caller's tool strip, when one is given.
-    static bool Display(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip = nullptr);
+    static bool ask(QWidget* caller, float& angle, Colour color1, Colour color2, Surface* toolStrip = nullptr);
 
     explicit AngleDialog(QWidget* owner = nullptr);
 
@@ -31,10 +31,11 @@ public:
     // dialog's outer sizes from the screen's corner, kept wholly inside the available area.
     static QPoint placement(QSize callerOuter, QSize dialogOuter, const QRect& available);
 
-    void hsbAngle_Change();
-    void hsbAngle_Scroll();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    // The bar's value changed, or its thumb is being dragged: the label and the preview follow.
+    void onAngleChanged();
+    void onAngleScrolled();
+    void onOkClicked();
+    void onCancelClicked();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -52,9 +53,9 @@ private:
     std::int16_t m_angle = 0;
     GradientRenderer m_gradient;
 
-    PictureBox* picDraw = nullptr;
-    QLabel* lblAngle = nullptr;
-    QScrollBar* hsbAngle = nullptr;
-    QToolButton* cmdOK = nullptr;
-    QToolButton* cmdCancel = nullptr;
+    PictureBox* m_preview = nullptr;
+    QLabel* m_angleLabel = nullptr;
+    QScrollBar* m_angleBar = nullptr;
+    QToolButton* m_okButton = nullptr;
+    QToolButton* m_cancelButton = nullptr;
 };

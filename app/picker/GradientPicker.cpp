@@ -37,32 +37,32 @@ GradientPicker::GradientPicker(QWidget* owner) : QWidget(owner, Qt::Window)
     setAutoFillBackground(true);
     resize(twipsToPixels(12135), twipsToPixels(12990));
 
-    picTools = new PictureBox(this);
-    picTools->setObjectName(QStringLiteral("picTools"));
-    picTools->setGeometry(0, 0, width(), twipsToPixels(930));
+    m_toolStrip = new PictureBox(this);
+    m_toolStrip->setObjectName(QStringLiteral("picTools"));
+    m_toolStrip->setGeometry(0, 0, width(), twipsToPixels(930));
     buildToolStrip();
 
-    Command1 = makeGraphicalButton(this, QStringLiteral("Command1"), QStringLiteral("宇宙图案背景渐变色"),
-                                   twipsRect(6240, 360, 1815, 375), applyButtonFace);
-    picDraw = new PictureBox(this);
-    picDraw->setObjectName(QStringLiteral("picDraw"));
-    picDraw->setGeometry(twipsRect(0, 1035, 12030, 11910));
-    picTemp = new PictureBox(this);
-    picTemp->setObjectName(QStringLiteral("picTemp"));
-    picTemp->setGeometry(twipsRect(12240, 2520, 645, 495));
-    picTemp->hide();
-    imgTemp = new QLabel(this);
-    imgTemp->setObjectName(QStringLiteral("imgTemp"));
-    imgTemp->setGeometry(twipsRect(12120, 3120, 645, 495));
-    imgTemp->hide();
+    m_applyToMainButton = makeGraphicalButton(this, QStringLiteral("Command1"), QStringLiteral("宇宙图案背景渐变色"),
+                                              twipsRect(6240, 360, 1815, 375), applyButtonFace);
+    m_preview = new PictureBox(this);
+    m_preview->setObjectName(QStringLiteral("picDraw"));
+    m_preview->setGeometry(twipsRect(0, 1035, 12030, 11910));
+    m_iconCanvas = new PictureBox(this);
+    m_iconCanvas->setObjectName(QStringLiteral("picTemp"));
+    m_iconCanvas->setGeometry(twipsRect(12240, 2520, 645, 495));
+    m_iconCanvas->hide();
+    m_iconImage = new QLabel(this);
+    m_iconImage->setObjectName(QStringLiteral("imgTemp"));
+    m_iconImage->setGeometry(twipsRect(12120, 3120, 645, 495));
+    m_iconImage->hide();
     // The cosmic apply button stands on the tool strip beside the geometric one.
-    Command1->raise();
+    m_applyToMainButton->raise();
 
-    connect(cmdColor[0], &QToolButton::clicked, this, [this] { cmdColor_Click(0); });
-    connect(cmdColor[1], &QToolButton::clicked, this, [this] { cmdColor_Click(1); });
-    connect(cmdAngle, &QToolButton::clicked, this, &GradientPicker::cmdAngle_Click);
-    connect(Command1, &QToolButton::clicked, this, &GradientPicker::Command1_Click);
-    connect(Command2, &QToolButton::clicked, this, &GradientPicker::Command2_Click);
+    connect(m_colourButtons[0], &QToolButton::clicked, this, [this] { onColourClicked(0); });
+    connect(m_colourButtons[1], &QToolButton::clicked, this, [this] { onColourClicked(1); });
+    connect(m_angleButton, &QToolButton::clicked, this, &GradientPicker::onAngleClicked);
+    connect(m_applyToMainButton, &QToolButton::clicked, this, &GradientPicker::onApplyToMainClicked);
+    connect(m_applyToGeometricButton, &QToolButton::clicked, this, &GradientPicker::onApplyToGeometricClicked);
 }
 
 void GradientPicker::setVisible(bool visible)
@@ -71,7 +71,7 @@ void GradientPicker::setVisible(bool visible)
     // paints the preview.
     if (visible && !m_loaded) {
         m_loaded = true;
-        Form_Load();
+        onLoad();
         centreOnScreen();
         QWidget::setVisible(visible);
         // Again once the frame is known, which may be at once or a little later.
@@ -109,59 +109,60 @@ void GradientPicker::centreOnScreen()
 void GradientPicker::buildToolStrip()
 {
     buildLogo();
-    cmdColor[0] = makeGraphicalButton(picTools, QStringLiteral("cmdColor_0"), QStringLiteral("配色&1"),
-                                      twipsRect(2640, 30, 735, 855), RGB(255, 255, 0));
-    cmdColor[1] = makeGraphicalButton(picTools, QStringLiteral("cmdColor_1"), QStringLiteral("配色&2"),
-                                      twipsRect(3480, 30, 735, 855), RGB(255, 0, 0));
-    cmdAngle = makeGraphicalButton(picTools, QStringLiteral("cmdAngle"), QStringLiteral("&角度"),
-                                   twipsRect(4320, 30, 735, 855), Colour(0x80FF80));
-    Command2 = makeGraphicalButton(picTools, QStringLiteral("Command2"), QStringLiteral("几何图案背景渐变色"),
-                                   twipsRect(8160, 360, 1815, 375), applyButtonFace);
+    m_colourButtons[0] = makeGraphicalButton(m_toolStrip, QStringLiteral("cmdColor_0"), QStringLiteral("配色&1"),
+                                             twipsRect(2640, 30, 735, 855), RGB(255, 255, 0));
+    m_colourButtons[1] = makeGraphicalButton(m_toolStrip, QStringLiteral("cmdColor_1"), QStringLiteral("配色&2"),
+                                             twipsRect(3480, 30, 735, 855), RGB(255, 0, 0));
+    m_angleButton = makeGraphicalButton(m_toolStrip, QStringLiteral("cmdAngle"), QStringLiteral("&角度"),
+                                        twipsRect(4320, 30, 735, 855), Colour(0x80FF80));
+    m_applyToGeometricButton = makeGraphicalButton(m_toolStrip, QStringLiteral("Command2"),
+                                                   QStringLiteral("几何图案背景渐变色"),
+                                                   twipsRect(8160, 360, 1815, 375), applyButtonFace);
 }
 
 void GradientPicker::buildLogo()
 {
-    imgLogo = new QLabel(picTools);
-    imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setGeometry(twipsRect(240, 0, 900, 660));
-    imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo/logo.png")));
-    imgLogo->setScaledContents(true);
+    m_logo = new QLabel(m_toolStrip);
+    m_logo->setObjectName(QStringLiteral("imgLogo"));
+    m_logo->setGeometry(twipsRect(240, 0, 900, 660));
+    m_logo->setPixmap(QPixmap(QStringLiteral(":/logo/logo.png")));
+    m_logo->setScaledContents(true);
 
-    lblLogo = new QLabel(QStringLiteral("数学之美"), picTools);
-    lblLogo->setObjectName(QStringLiteral("lblLogo"));
-    lblLogo->setGeometry(twipsRect(0, 720, 1440, 195));
-    lblLogo->setAlignment(Qt::AlignCenter);
-    lblLogo->setAttribute(Qt::WA_TranslucentBackground);
-    QFont font = lblLogo->font();
+    m_logoCaption = new QLabel(QStringLiteral("数学之美"), m_toolStrip);
+    m_logoCaption->setObjectName(QStringLiteral("lblLogo"));
+    m_logoCaption->setGeometry(twipsRect(0, 720, 1440, 195));
+    m_logoCaption->setAlignment(Qt::AlignCenter);
+    m_logoCaption->setAttribute(Qt::WA_TranslucentBackground);
+    QFont font = m_logoCaption->font();
     font.setBold(true);
     font.setPixelSize(11);
-    lblLogo->setFont(font);
-    QPalette palette = lblLogo->palette();
+    m_logoCaption->setFont(font);
+    QPalette palette = m_logoCaption->palette();
     palette.setColor(QPalette::WindowText, Qt::yellow);
-    lblLogo->setPalette(palette);
+    m_logoCaption->setPalette(palette);
 }
 
-void GradientPicker::Form_Load()
+void GradientPicker::onLoad()
 {
-    picTools->setBackColor(buttonFace);
-    picTools->Cls();
+    m_toolStrip->setBackColor(buttonFace);
+    m_toolStrip->Cls();
     m_angle = m_gradient.Angle();
     m_color1 = m_gradient.Color1();
     m_color2 = m_gradient.Color2();
-    reportPickerError(this, RefreshToolButtons());
+    reportPickerError(this, refreshToolButtons());
 }
 
 void GradientPicker::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!picDraw)
+    if (!m_preview)
         return; // still being built
     // The tool strip is aligned to the top: it always spans the width.
-    picTools->setGeometry(0, 0, width(), picTools->height());
-    Form_Resize();
+    m_toolStrip->setGeometry(0, 0, width(), m_toolStrip->height());
+    followResize();
 }
 
-void GradientPicker::Form_Resize()
+void GradientPicker::followResize()
 {
     if (isMinimized())
         return;
@@ -176,58 +177,59 @@ void GradientPicker::Form_Resize()
         resize(width(), twipsToPixels(minimumHeightTwips) - decoration.height());
         return;
     }
-    picDraw->setGeometry(0, picTools->height(), width(), height() - picTools->height());
-    if (const ErrorCode error = PaintPreview(); error != ErrorCode::None)
+    m_preview->setGeometry(0, m_toolStrip->height(), width(), height() - m_toolStrip->height());
+    if (const ErrorCode error = paintPreview(); error != ErrorCode::None)
         reportAfterThisEvent(this, [error] { reportGradientError(error); });
 }
 
-ErrorCode GradientPicker::PaintPreview()
+ErrorCode GradientPicker::paintPreview()
 {
     m_gradient.setAngle(m_angle);
     m_gradient.setColor1(m_color1);
     m_gradient.setColor2(m_color2);
-    const ErrorCode error = picDraw->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error;
-    picDraw->Refresh();
+    const ErrorCode error = m_preview->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error;
+    m_preview->Refresh();
     return error;
 }
 
-ErrorCode GradientPicker::RefreshToolButtons()
+ErrorCode GradientPicker::refreshToolButtons()
 {
-    picTemp->resize(32, 32);
-    picTemp->setBackColor(buttonFace);
-    picTemp->Cls();
-    const double SW = picTemp->ScaleWidth();
-    const double SH = picTemp->ScaleHeight();
+    m_iconCanvas->resize(32, 32);
+    m_iconCanvas->setBackColor(buttonFace);
+    m_iconCanvas->Cls();
+    const double iconWidth = m_iconCanvas->ScaleWidth();
+    const double iconHeight = m_iconCanvas->ScaleHeight();
     drawSunkenFrame();
-    passPictureTo(cmdAngle);
+    passPictureTo(m_angleButton);
 
-    picTemp->Line(2, 2, SW - 2, SH - 2, m_gradient.Color1(), LineBox::BoxFilled);
-    passPictureTo(cmdColor[0]);
-    picTemp->Line(2, 2, SW - 2, SH - 2, m_gradient.Color2(), LineBox::BoxFilled);
-    passPictureTo(cmdColor[1]);
+    m_iconCanvas->Line(2, 2, iconWidth - 2, iconHeight - 2, m_gradient.Color1(), LineBox::BoxFilled);
+    passPictureTo(m_colourButtons[0]);
+    m_iconCanvas->Line(2, 2, iconWidth - 2, iconHeight - 2, m_gradient.Color2(), LineBox::BoxFilled);
+    passPictureTo(m_colourButtons[1]);
 
-    reportGradientError(picTemp->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error);
+    reportGradientError(m_iconCanvas->drawLocked([this](Surface& s) { return m_gradient.Draw(s); }).error);
     drawSunkenFrame();
-    const ErrorCode error = DrawAngleArrow(picTemp->surface(), m_gradient.Angle(), &picTools->surface());
+    const ErrorCode error = DrawAngleArrow(m_iconCanvas->surface(), m_gradient.Angle(), &m_toolStrip->surface());
     if (error != ErrorCode::None)
         return error;
-    passPictureTo(cmdAngle);
+    passPictureTo(m_angleButton);
     return ErrorCode::None;
 }
 
 void GradientPicker::drawSunkenFrame()
 {
-    const double SW = picTemp->ScaleWidth();
-    const double SH = picTemp->ScaleHeight();
-    picTemp->Line(1, 1, SW - 1, SH - 1, Colour::system(SysColorIndex::ButtonShadow), LineBox::Box);
-    picTemp->Line(0, 0, SW - 1, SH - 1, Colour::system(SysColorIndex::ButtonHighlight), LineBox::Box);
-    picTemp->Line(0, 0, SW, SH, Colour::system(SysColorIndex::DarkShadow), LineBox::Box);
+    const double iconWidth = m_iconCanvas->ScaleWidth();
+    const double iconHeight = m_iconCanvas->ScaleHeight();
+    m_iconCanvas->Line(1, 1, iconWidth - 1, iconHeight - 1, Colour::system(SysColorIndex::ButtonShadow), LineBox::Box);
+    m_iconCanvas->Line(0, 0, iconWidth - 1, iconHeight - 1, Colour::system(SysColorIndex::ButtonHighlight),
+                       LineBox::Box);
+    m_iconCanvas->Line(0, 0, iconWidth, iconHeight, Colour::system(SysColorIndex::DarkShadow), LineBox::Box);
 }
 
 void GradientPicker::passPictureTo(QToolButton* button)
 {
-    imgTemp->setPixmap(QPixmap::fromImage(picTemp->Image()));
-    button->setIcon(QIcon(imgTemp->pixmap()));
+    m_iconImage->setPixmap(QPixmap::fromImage(m_iconCanvas->Image()));
+    button->setIcon(QIcon(m_iconImage->pixmap()));
 }
 
 void GradientPicker::setGradient(Colour color1, Colour color2, float angle)
@@ -240,30 +242,30 @@ void GradientPicker::setGradient(Colour color1, Colour color2, float angle)
 
 void GradientPicker::repaintGradient()
 {
-    reportGradientError(PaintPreview());
-    reportPickerError(this, RefreshToolButtons());
+    reportGradientError(paintPreview());
+    reportPickerError(this, refreshToolButtons());
 }
 
-void GradientPicker::cmdColor_Click(int index)
+void GradientPicker::onColourClicked(int index)
 {
     Colour& colour = index == 1 ? m_color2 : m_color1;
-    cdlColor.CancelError = true;
-    cdlColor.Flags = 1;
-    cdlColor.Color = colour;
-    const ErrorCode result = cdlColor.ShowColor();
+    m_colourDialog.CancelError = true;
+    m_colourDialog.Flags = 1;
+    m_colourDialog.Color = colour;
+    const ErrorCode result = m_colourDialog.ShowColor();
     if (result == ErrorCode::CancelPressed)
         return;
     if (result != ErrorCode::None) {
         reportPickerError(this, result);
         return;
     }
-    colour = cdlColor.Color;
+    colour = m_colourDialog.Color;
     repaintGradient();
 }
 
-void GradientPicker::cmdAngle_Click()
+void GradientPicker::onAngleClicked()
 {
-    if (!AngleDialog::Display(this, m_angle, m_color1, m_color2, &picTools->surface()))
+    if (!AngleDialog::ask(this, m_angle, m_color1, m_color2, &m_toolStrip->surface()))
         return;
     repaintGradient();
 }
@@ -273,7 +275,7 @@ void GradientPicker::cmdAngle_Click()
 std::shared_ptr<const PictureSource> GradientPicker::previewRecipe() const
 {
     return std::make_shared<GradientPicture>(
-        GradientRecipe{m_gradient.Color1(), m_gradient.Color2(), m_gradient.Angle(), picDraw->surface().size()});
+        GradientRecipe{m_gradient.Color1(), m_gradient.Color2(), m_gradient.Angle(), m_preview->surface().size()});
 }
 
 // The preview laid under a canvas. A picker that opened smaller on a small screen has a preview
@@ -281,11 +283,11 @@ std::shared_ptr<const PictureSource> GradientPicker::previewRecipe() const
 // angle swept over the larger area. A picker the user made smaller hands over its preview as it is.
 void GradientPicker::layUnder(PictureBox* canvas) const
 {
-    const QSize preview = picDraw->surface().size();
+    const QSize preview = m_preview->surface().size();
     const bool fittedHere = m_fittedSize.isValid() && size() == m_fittedSize;
     const QSize covering = fittedHere ? preview.expandedTo(canvas->surface().size()) : preview;
     if (covering == preview) {
-        canvas->setPicture(picDraw->Image(), previewRecipe());
+        canvas->setPicture(m_preview->Image(), previewRecipe());
         return;
     }
     auto source = std::make_shared<GradientPicture>(
@@ -296,7 +298,7 @@ void GradientPicker::layUnder(PictureBox* canvas) const
     canvas->setPicture(pixels, std::move(source));
 }
 
-void GradientPicker::Command1_Click()
+void GradientPicker::onApplyToMainClicked()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Main))
@@ -305,7 +307,7 @@ void GradientPicker::Command1_Click()
     registry.show(WindowId::Main);
 }
 
-void GradientPicker::Command2_Click()
+void GradientPicker::onApplyToGeometricClicked()
 {
     WindowRegistry& registry = WindowRegistry::instance();
     if (PictureBox* canvas = registry.canvas(WindowId::Geometric))

@@ -32,10 +32,14 @@ public:
     // the buttons again.
     void setGradient(Colour color1, Colour color2, float angle);
 
-    void cmdColor_Click(int index);
-    void cmdAngle_Click();
-    void Command1_Click();
-    void Command2_Click();
+    // "配色1", "配色2": a colour from the colour dialog.
+    void onColourClicked(int index);
+    // "角度": the angle dialog.
+    void onAngleClicked();
+    // "宇宙图案背景渐变色": the preview under the main window's canvas, that window in front.
+    void onApplyToMainClicked();
+    // "几何图案背景渐变色": the preview under the geometric designer's canvas, that window in front.
+    void onApplyToGeometricClicked();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -43,19 +47,21 @@ protected:
 private:
     void buildToolStrip();
     void buildLogo();
-    void Form_Load();
+    // At the first showing: the tool strip and the renderer's starting colours and angle.
+    void onLoad();
     // Centred in the screen's available area at the first showing, kept inside it when it fits;
     // when windows fit their screens, made just small enough to fit first.
     void centreOnScreen();
-    void Form_Resize();
-    ErrorCode PaintPreview();
+    // Holds the least size, else lays the preview over the new area and paints it again.
+    void followResize();
+    ErrorCode paintPreview();
     // The preview and the buttons again, any failure reported at once.
     void repaintGradient();
     std::shared_ptr<const PictureSource> previewRecipe() const;
     void layUnder(PictureBox* canvas) const;
     // The size the picker took to fit a small screen, while it keeps it.
     QSize m_fittedSize;
-    ErrorCode RefreshToolButtons();
+    ErrorCode refreshToolButtons();
     void drawSunkenFrame();
     void passPictureTo(QToolButton* button);
 
@@ -64,16 +70,17 @@ private:
     float m_angle = 0;
     Colour m_color1;
     Colour m_color2;
-    CommonDialog cdlColor{this};
+    CommonDialog m_colourDialog{this};
 
-    PictureBox* picTools = nullptr;
-    QLabel* imgLogo = nullptr;
-    QLabel* lblLogo = nullptr;
-    std::array<QToolButton*, 2> cmdColor{};
-    QToolButton* cmdAngle = nullptr;
-    QToolButton* Command2 = nullptr;
-    QToolButton* Command1 = nullptr;
-    PictureBox* picDraw = nullptr;
-    PictureBox* picTemp = nullptr;
-    QLabel* imgTemp = nullptr;
+    PictureBox* m_toolStrip = nullptr;
+    QLabel* m_logo = nullptr;
+    QLabel* m_logoCaption = nullptr;
+    std::array<QToolButton*, 2> m_colourButtons{};
+    QToolButton* m_angleButton = nullptr;
+    QToolButton* m_applyToGeometricButton = nullptr;
+    QToolButton* m_applyToMainButton = nullptr;
+    PictureBox* m_preview = nullptr;
+    // Hidden: the buttons' icons are drawn here and passed on through the image.
+    PictureBox* m_iconCanvas = nullptr;
+    QLabel* m_iconImage = nullptr;
 };

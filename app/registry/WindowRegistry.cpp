@@ -1,5 +1,6 @@
 #include "app/registry/WindowRegistry.h"
 
+#include "app/widgets/BringToFront.h"
 #include "app/widgets/FramedPlacement.h"
 #include "app/widgets/WindowScaler.h"
 #include "draw/base/Twips.h"
@@ -36,9 +37,7 @@ QWidget* WindowRegistry::show(WindowId id)
     QWidget* shown = window(id);
     if (!shown)
         return nullptr;
-    shown->show();
-    shown->raise();
-    shown->activateWindow();
+    bringToFront(shown);
     return shown;
 }
 

@@ -10,7 +10,7 @@ class PictureBox;
 
 enum class WindowId { Main, Geometric, GradientPicker, Count };
 
-// A window that has one canvas other windows may paint into or hand pictures to.
+// A window whose one canvas the registry hands out, so that the picker can lay its gradient under it.
 class CanvasHost
 {
 public:
@@ -38,7 +38,8 @@ public:
     QWidget* existing(WindowId id) const;
     // The canvas of a window, built if needed; nullptr when the window has none.
     PictureBox* canvas(WindowId id);
-    // Shows the window (built if needed) modeless, in front and active; nullptr when none exists.
+    // Shows the window (built if needed) modeless, in front and active, back from minimised;
+    // nullptr when none exists.
     QWidget* show(WindowId id);
     // Moves the geometric designer to its place beside the main window: its left edge at the main
     // window's outer width less its own outer width less 50 twips, 1500 twips from the top. When

@@ -48,7 +48,7 @@ constexpr std::uint32_t CC_RGBINIT = 1;
 // choice in rgbResult; 0 on cancel.
 int ChooseColorA(CHOOSECOLOR& request);
 
-// The control form of the colour chooser, as the picker's cdlColor uses it.
+// The control form of the colour chooser, as the picker's colour buttons use it.
 class CommonDialog
 {
 public:

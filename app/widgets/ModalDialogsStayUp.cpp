@@ -1,5 +1,7 @@
 #include "app/widgets/ModalDialogsStayUp.h"
 
+#include "app/widgets/BringToFront.h"
+
 #include <QDialog>
 #include <QEvent>
 #include <QPointer>
@@ -12,12 +14,8 @@ bool ModalDialogsStayUp::eventFilter(QObject* watched, QEvent* event)
         if (dialog && dialog->isWindow() && dialog->isModal() && dialog->isMinimized()) {
             // After the change has been handled: restoring inside it would be undone.
             QTimer::singleShot(0, dialog, [dialog = QPointer<QDialog>(dialog)] {
-                if (!dialog)
-                    return;
-                dialog->setWindowState(dialog->windowState() & ~Qt::WindowMinimized);
-                dialog->show();
-                dialog->raise();
-                dialog->activateWindow();
+                if (dialog)
+                    bringToFront(dialog);
             });
         }
     }

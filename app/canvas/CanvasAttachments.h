@@ -11,16 +11,16 @@
 #include <optional>
 #include <utility>
 
-// What a pattern window attaches to its picture box: the right-click menu, which copies and saves
-// the shown picture under the code in the window's code label and the full code of the shown
-// slide, and the window's kept slides, which the menu steps through. Both pattern windows use it
+// What a pattern window attaches to its canvas: the canvas menu and the window's kept slides.
+// The menu copies and saves the shown picture under the code in the window's code label and the
+// full code of the shown slide, and steps through the kept slides. Both pattern windows use it
 // the same way.
 template <typename Slide>
-class PatternCanvas
+class CanvasAttachments
 {
 public:
-    PatternCanvas(PictureBox* canvas, QLabel* codeLabel, typename SlideBrowser<Slide>::Pause pause,
-                  typename SlideBrowser<Slide>::Show show)
+    CanvasAttachments(PictureBox* canvas, QLabel* codeLabel, typename SlideBrowser<Slide>::Pause pause,
+                      typename SlideBrowser<Slide>::Show show)
         : m_menu(attachCanvasMenu(
               canvas, [canvas] { return canvas->surface().snapshot(); }, [codeLabel] { return codeLabel->text(); })),
           m_slides(canvas->surface(), std::move(pause), std::move(show))

@@ -6,12 +6,12 @@
 
 class CanvasMenu;
 
-// A window that shows a slide show of patterns: it can show any slide from its recipe and names
-// the slide on its canvas by its full code.
-class PatternHost
+// A pattern window as the pattern service drives it: it shows any slide from its recipe, names
+// the slide on its canvas by its full code, and has the canvas menu whose requests reach beyond it.
+class SlideShowWindow
 {
 public:
-    virtual ~PatternHost() = default;
+    virtual ~SlideShowWindow() = default;
 
     // Draws the slide, pauses the show and keeps the slide as the newest of the window's history.
     virtual void showRecipe(const SlideRecipe& recipe) = 0;

@@ -1,0 +1,11 @@
+#include "app/widgets/BringToFront.h"
+
+#include <QWidget>
+
+void bringToFront(QWidget* window)
+{
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
