@@ -8,6 +8,7 @@
 #include "app/canvas/SlideHistory.h"
 #include "draw/base/Random.h"
 #include "draw/curves/SlideShow.h"
+#include "draw/pattern/SlideReplay.h"
 #include "draw/surface/Surface.h"
 
 #include <benchmark/benchmark.h>
@@ -23,9 +24,11 @@ void BM_ResidentOf100KeptSlides(benchmark::State& state)
         for (int slide = 0; slide < 100; ++slide)
             slideShowTick(controls);
         const double before = residentBytes() / 1024;
-        SlideHistory<CurveSlide> history;
-        for (int slide = 0; slide < 100; ++slide)
-            history.push(slideShowTick(controls));
+        SlideHistory<SlideRecipe> history;
+        for (int slide = 0; slide < 100; ++slide) {
+            if (const auto recipe = recipeOf(slideShowTick(controls)))
+                history.push(*recipe);
+        }
         added = residentBytes() / 1024 - before;
         benchmark::DoNotOptimize(history.size());
     }

@@ -2,12 +2,15 @@
 // stepping back and forth through the last 100 slides without disturbing the show.
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SlideShowWindow.h"
+#include "app/canvas/SlideBrowser.h"
 #include "app/canvas/SlideHistory.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
 #include "app/widgets/PictureBox.h"
 #include "draw/base/Random.h"
+#include "draw/gradient/GradientPicture.h"
 #include "draw/gradient/GradientRenderer.h"
+#include "draw/pattern/SlideRecipe.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -138,31 +141,18 @@ Shown shown(PatternWindow& window)
 }
 
 // A gradient the size of part of the canvas, so the background colour shows beside it.
-QImage gradientPicture()
+// Lays a gradient under the canvas as the gradient picker does: drawn from its recipe, so that
+// the slides drawn on it can be named and kept. The area is part of the canvas, so the background
+// colour shows beside it.
+void putGradient(PictureBox* canvas, Colour first = RGB(10, 40, 200), Colour second = RGB(240, 220, 20),
+                 QSize area = QSize(300, 300))
 {
-    QImage picture(300, 300, QImage::Format_RGB32);
-    QPainter painter(&picture);
-    QLinearGradient gradient(0, 0, 300, 300);
-    gradient.setColorAt(0, QColor(10, 40, 200));
-    gradient.setColorAt(1, QColor(240, 220, 20));
-    painter.fillRect(picture.rect(), gradient);
-    return picture;
+    auto source = std::make_shared<GradientPicture>(GradientRecipe{first, second, 45.0f, area});
+    const qreal ratio = canvas->surface().devicePixelRatio();
+    QImage pixels = source->render(ratio);
+    pixels.setDevicePixelRatio(ratio);
+    canvas->setPicture(pixels, std::move(source));
 }
-
-// A gradient drawn on a surface of its own, handed over with that surface's snapshot as the
-// gradient window does.
-struct DrawnGradient
-{
-    Surface surface{QSize(500, 500)};
-    DrawnGradient(Colour first, Colour second)
-    {
-        GradientRenderer gradient;
-        gradient.setColor1(first);
-        gradient.setColor2(second);
-        gradient.Draw(surface);
-    }
-    void putOn(PictureBox* canvas) { canvas->setPicture(surface.Image(), surface.snapshot()); }
-};
 
 } // namespace
 
@@ -393,8 +383,8 @@ void TestSlideHistory::aGradientSlideKeepsItsBackground()
     QFETCH(WindowMaker, make);
     auto window = makeWindow(make);
     PictureBox* canvas = window->canvas();
-    const QImage gradient = gradientPicture();
-    canvas->setPicture(gradient);
+    putGradient(canvas);
+    const QImage gradient = canvas->Picture();
     window->tick();
     const Shown onGradient = shown(*window);
     QCOMPARE(onGradient.image.pixel(2, 150), gradient.pixel(2, 150));
@@ -423,15 +413,12 @@ void TestSlideHistory::aReplacedGradientIsDrawnAgainFromItsSource()
     QFETCH(WindowMaker, make);
     auto window = makeWindow(make);
     PictureBox* canvas = window->canvas();
-    {
-        DrawnGradient first(RGB(250, 0, 0), RGB(0, 0, 250));
-        first.putOn(canvas);
-    }
+    putGradient(canvas, RGB(250, 0, 0), RGB(0, 0, 250), QSize(500, 500));
     window->tick();
     const Shown onFirst = shown(*window);
     const QImage firstPicture = canvas->Picture();
     window->tick();
-    DrawnGradient(RGB(0, 250, 0), RGB(250, 250, 250)).putOn(canvas);
+    putGradient(canvas, RGB(0, 250, 0), RGB(250, 250, 250), QSize(500, 500));
     window->tick();
 
     choose(*window, "actPreviousPattern");
@@ -439,18 +426,20 @@ void TestSlideHistory::aReplacedGradientIsDrawnAgainFromItsSource()
     QCOMPARE(shown(*window).image, onFirst.image);
     QCOMPARE(canvas->Picture(), firstPicture);
     QVERIFY(canvas->surface().pictureSource());
-    // Kept, the slide holds the gradient's source but none of its pixels.
+    // Kept, the slide is its recipe: the gradient's colours and area, none of its pixels.
     auto* geometric = dynamic_cast<GeometricWindow*>(window.get());
-    const QImage kept = geometric ? geometric->m_form.slides().history().at(0).background.picture
-                                  : static_cast<CurveWindow*>(window.get())->m_form.slides().history().at(0).background.picture;
-    QVERIFY(kept.isNull());
+    const SlideRecipe& kept = geometric ? geometric->m_form.slides().history().at(0).recipe
+                                        : static_cast<CurveWindow*>(window.get())->m_form.slides().history().at(0).recipe;
+    QVERIFY(kept.gradient);
+    QCOMPARE(kept.gradient->colour1, RGB(250, 0, 0));
+    QCOMPARE(kept.gradient->area, QSize(500, 500));
 }
 
 void TestSlideHistory::aBackgroundChosenWhileLookingBackStays()
 {
     auto window = makeWindow([] { return std::make_unique<CurveWindow>(); });
     PictureBox* canvas = window->canvas();
-    canvas->setPicture(gradientPicture());
+    putGradient(canvas);
     window->tick();
     window->tick();
     choose(*window, "actPreviousPattern");
@@ -517,26 +506,23 @@ void TestSlideHistory::historyCursorAtTheEnds()
 void TestSlideHistory::hundredSlidesKeepLittleMemory()
 {
     auto window = makeWindow([] { return std::make_unique<CurveWindow>(); });
-    window->canvas()->setPicture(gradientPicture());
+    putGradient(window->canvas());
     for (int i = 0; i < 100; ++i)
         window->tick();
     auto* main = static_cast<CurveWindow*>(window.get());
-    const SlideHistory<CurveSlide>& history = main->m_form.slides().history();
+    const SlideHistory<KeptSlide>& history = main->m_form.slides().history();
     QCOMPARE(history.size(), std::size_t(100));
-    // What a kept slide owns by itself: the structure and its texts; the picture is shared.
+    // A kept slide is its recipe and the short code it showed: no pixels, no dots.
+    QSet<std::uint32_t> states;
     std::size_t bytes = 0;
-    const auto textBytes = [](const QString& text) { return std::size_t(text.capacity()) * 2 + 32; };
     for (std::size_t i = 0; i < history.size(); ++i) {
-        const CurveSlide& slide = history.at(i);
-        bytes += sizeof(CurveSlide) + textBytes(slide.code);
-        for (const QString& text : slide.paramTexts)
-            bytes += textBytes(text);
-        QCOMPARE(slide.background.picture.constBits(), history.at(0).background.picture.constBits());
-        QVERIFY(!slide.background.picture.isNull());
+        QVERIFY(history.at(i).recipe.gradient);
+        states.insert(history.at(i).recipe.randomState);
+        bytes += sizeof(KeptSlide) + std::size_t(history.at(i).code.capacity()) * 2 + 32;
     }
-    const std::size_t pictureBytes = std::size_t(history.at(0).background.picture.sizeInBytes());
-    qInfo("100 slides keep %zu bytes of their own and share one picture of %zu bytes", bytes, pictureBytes);
-    QVERIFY(bytes + pictureBytes < 2 * 1024 * 1024);
+    QCOMPARE(states.size(), 100);
+    qInfo("100 slides keep %zu bytes", bytes);
+    QVERIFY(bytes < 64 * 1024);
 }
 
 QTEST_MAIN(TestSlideHistory)

@@ -4,7 +4,6 @@
 #include "app/canvas/SlideBrowser.h"
 #include "app/widgets/PictureBox.h"
 #include "draw/pattern/PatternCode.h"
-#include "draw/pattern/SlideReplay.h"
 
 #include <QLabel>
 
@@ -15,29 +14,27 @@
 // The menu copies and saves the shown picture under the code in the window's code label and the
 // full code of the shown slide, and steps through the kept slides. Both pattern windows use it
 // the same way.
-template <typename Slide>
 class CanvasAttachments
 {
 public:
-    CanvasAttachments(PictureBox* canvas, QLabel* codeLabel, typename SlideBrowser<Slide>::Pause pause,
-                      typename SlideBrowser<Slide>::Show show)
+    CanvasAttachments(PictureBox* canvas, QLabel* codeLabel, SlideBrowser::Pause pause, SlideBrowser::Replay replay)
         : m_menu(attachCanvasMenu(
               canvas, [canvas] { return canvas->surface().snapshot(); }, [codeLabel] { return codeLabel->text(); })),
-          m_slides(canvas->surface(), std::move(pause), std::move(show))
+          m_slides(canvas->surface(), std::move(pause), std::move(replay))
     {
         m_menu->setNavigator(&m_slides);
         m_menu->setFullCodeSource([this] { return shownFullCode(); });
     }
 
     CanvasMenu* menu() const { return m_menu; }
-    SlideBrowser<Slide>& slides() { return m_slides; }
+    SlideBrowser& slides() { return m_slides; }
 
     // The recipe of the slide on the canvas; none when something else has been drawn since, or
     // before the first slide.
     std::optional<SlideRecipe> shownRecipe() const
     {
-        if (const Slide* slide = m_slides.shownSlide())
-            return recipeOf(*slide);
+        if (const SlideRecipe* recipe = m_slides.shownRecipe())
+            return *recipe;
         return std::nullopt;
     }
 
@@ -49,5 +46,5 @@ public:
 
 private:
     CanvasMenu* m_menu; // owned by the canvas
-    SlideBrowser<Slide> m_slides;
+    SlideBrowser m_slides;
 };

@@ -6,6 +6,7 @@
 #include "app/widgets/WindowScaler.h"
 #include "draw/base/Numbers.h"
 #include "draw/base/Twips.h"
+#include "draw/pattern/SlideReplay.h"
 #include "draw/stars/GeometricSlide.h"
 #include "draw/stars/StarGeometry.h"
 
@@ -126,29 +127,24 @@ void GeometricDesigner::buildCanvas()
 void GeometricDesigner::attachPatternMenu()
 {
     // Pausing is unticking the box, which also sets its caption.
-    m_attachments = std::make_unique<CanvasAttachments<GeometricSlide>>(
+    m_attachments = std::make_unique<CanvasAttachments>(
         canvas, codeLabel, [this] { playingBox->setChecked(false); },
-        [this](const GeometricSlide& slide) { showKeptSlide(slide); });
+        [this](const SlideRecipe& recipe, const QString& code) { return replaySlide(recipe, code); });
     m_attachments->menu()->setShowTimer(showTimer);
     m_fullScreen = std::make_unique<PatternWindowShow>(
         PatternWindowShow::Parts{this, canvas, codeLabel, showTimer, [this] { playingBox->setChecked(true); },
                                  [this] { playingBox->setChecked(false); }, m_attachments->menu()});
 }
 
-void GeometricDesigner::showKeptSlide(const GeometricSlide& slide)
+// A slide is drawn again by replaying its recipe, without touching the show's own random sequence.
+QString GeometricDesigner::replaySlide(const SlideRecipe& recipe, const QString& code)
 {
-    redrawGeometricSlide(slide, canvas->surface());
-    codeLabel->setText(slide.code);
+    const QString replayed = replayGeometricSlide(recipe, canvas->surface()).code;
+    codeLabel->setText(code.isEmpty() ? replayed : code);
+    return codeLabel->text();
 }
 
-void GeometricDesigner::showRecipe(const SlideRecipe& recipe)
-{
-    slides().showNew([&] {
-        GeometricSlide slide = replayGeometricSlide(recipe, canvas->surface());
-        codeLabel->setText(slide.code);
-        return slide;
-    });
-}
+void GeometricDesigner::showRecipe(const SlideRecipe& recipe) { slides().showNew(recipe); }
 
 void GeometricDesigner::buildBottomRow()
 {
@@ -212,9 +208,9 @@ void GeometricDesigner::onLoad()
 void GeometricDesigner::onShowTimer()
 {
     slides().beforeNewSlide();
-    GeometricSlide slide = drawNextGeometricSlide(canvas->surface(), lineWidthBox->currentText());
+    const GeometricSlide slide = drawNextGeometricSlide(canvas->surface(), lineWidthBox->currentText());
     codeLabel->setText(slide.code);
-    slides().add(std::move(slide));
+    slides().add(recipeOf(slide), slide.code);
 }
 
 void GeometricDesigner::onPlayingToggled()

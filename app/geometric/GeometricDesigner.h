@@ -4,7 +4,6 @@
 #include "app/canvas/SlideShowWindow.h"
 #include "app/fullscreen/FullScreenSource.h"
 #include "app/registry/WindowRegistry.h"
-#include "draw/stars/GeometricSlide.h"
 
 #include <QWidget>
 
@@ -31,7 +30,7 @@ public:
 
     PictureBox* hostedCanvas() override { return canvas; }
     // The kept slides, shown again from the canvas menu.
-    SlideBrowser<GeometricSlide>& slides() { return m_attachments->slides(); }
+    SlideBrowser& slides() { return m_attachments->slides(); }
 
     // SlideShowWindow
     void showRecipe(const SlideRecipe& recipe) override;
@@ -79,8 +78,8 @@ private:
     void buildTimers();
     void attachPatternMenu();
 
-    void showKeptSlide(const GeometricSlide& slide);
+    QString replaySlide(const SlideRecipe& recipe, const QString& code);
 
-    std::unique_ptr<CanvasAttachments<GeometricSlide>> m_attachments;
+    std::unique_ptr<CanvasAttachments> m_attachments;
     std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

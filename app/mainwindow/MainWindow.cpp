@@ -7,6 +7,7 @@
 #include "app/widgets/WindowScaler.h"
 #include "draw/base/Twips.h"
 #include "draw/curves/CurveCategories.h"
+#include "draw/pattern/SlideReplay.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -242,24 +243,25 @@ void MainWindow::buildControlColumn()
 
 void MainWindow::attachPatternMenu()
 {
-    m_attachments = std::make_unique<CanvasAttachments<CurveSlide>>(
-        canvas, codeLabel, [this] { onPauseClicked(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
+    m_attachments = std::make_unique<CanvasAttachments>(
+        canvas, codeLabel, [this] { onPauseClicked(); }, [this](const SlideRecipe& recipe, const QString& code) { return replaySlide(recipe, code); });
     m_attachments->menu()->setShowTimer(&showTimer);
     m_fullScreen = std::make_unique<PatternWindowShow>(
         PatternWindowShow::Parts{this, canvas, codeLabel, &showTimer, [this] { onPlayClicked(); },
                                  [this] { onPauseClicked(); }, m_attachments->menu()});
 }
 
-void MainWindow::showKeptSlide(const CurveSlide& slide)
+// A slide is drawn again by replaying its recipe: the canvas, the parameter boxes and the code
+// label as the show left them, without touching the show's own random sequence.
+QString MainWindow::replaySlide(const SlideRecipe& recipe, const QString& code)
 {
-    redrawCurveSlide(slide, canvas->surface());
-    showCurveSlideTexts(slide, *this);
+    replayCurveSlide(recipe, *this);
+    if (!code.isEmpty())
+        showPatternCode(code);
+    return codeLabel->text();
 }
 
-void MainWindow::showRecipe(const SlideRecipe& recipe)
-{
-    slides().showNew([&] { return replayCurveSlide(recipe, *this); });
-}
+void MainWindow::showRecipe(const SlideRecipe& recipe) { slides().showNew(recipe); }
 
 void MainWindow::onLoad()
 {

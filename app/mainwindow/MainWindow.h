@@ -6,7 +6,6 @@
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
 #include "draw/curves/CurveControls.h"
-#include "draw/curves/CurveSlide.h"
 
 #include <QList>
 #include <QTimer>
@@ -35,7 +34,7 @@ public:
 
     PictureBox* hostedCanvas() override { return canvas; }
     // The kept slides, shown again from the canvas menu.
-    SlideBrowser<CurveSlide>& slides() { return m_attachments->slides(); }
+    SlideBrowser& slides() { return m_attachments->slides(); }
 
     // SlideShowWindow
     void showRecipe(const SlideRecipe& recipe) override;
@@ -129,8 +128,8 @@ private:
     void connectHandlers();
     void attachPatternMenu();
 
-    void showKeptSlide(const CurveSlide& slide);
+    QString replaySlide(const SlideRecipe& recipe, const QString& code);
 
-    std::unique_ptr<CanvasAttachments<CurveSlide>> m_attachments;
+    std::unique_ptr<CanvasAttachments> m_attachments;
     std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

@@ -6,6 +6,7 @@
 #include "draw/curves/CurvePlotter.h"
 #include "draw/curves/SlideShow.h"
 #include "draw/curves/StylePresets.h"
+#include "draw/pattern/SlideReplay.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -157,7 +158,8 @@ void MainWindow::onStyle4Clicked() { runStylePreset(*this, CurveStyle::Four); }
 void MainWindow::onShowTimer()
 {
     slides().beforeNewSlide();
-    slides().add(slideShowTick(*this));
+    const CurveSlide slide = slideShowTick(*this);
+    slides().add(recipeOf(slide), slide.code);
 }
 
 void MainWindow::onPlayClicked()

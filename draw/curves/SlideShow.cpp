@@ -37,13 +37,12 @@ CurveSlide slideShowTick(CurveControls& controls, RandomStream& random)
     CurveSlide slide;
     slide.randomState = random.state();
     controls.curveCanvas().Cls();
-    slide.background = SlideBackground::of(controls.curveCanvas());
+    slide.background = controls.curveCanvas().background();
+    slide.backColour = controls.curveCanvas().BackColor();
     const CurveStyle styles[] = {CurveStyle::One, CurveStyle::Two, CurveStyle::Three, CurveStyle::Four};
     for (std::size_t run = 0; run < slide.runs.size(); ++run)
         slide.runs[run] = runStylePreset(controls, styles[run], random);
     applyPenWidth(controls);
-    for (int index = 0; index < 4; ++index)
-        slide.paramTexts[size_t(index)] = controls.paramText(index);
     slide.code = patternCode(controls);
     controls.showPatternCode(slide.code);
     return slide;

@@ -36,7 +36,7 @@ private:
 
 // The background picture of a slide: none, or one with a recipe. A picture without one cannot
 // be named (outer none).
-std::optional<std::optional<GradientRecipe>> gradientOf(const SlideBackground& background)
+std::optional<std::optional<GradientRecipe>> gradientOf(const SurfaceBackground& background)
 {
     if (const auto* gradient = dynamic_cast<const GradientPicture*>(background.source.get()))
         return std::optional<GradientRecipe>(gradient->recipe());
@@ -47,7 +47,7 @@ std::optional<std::optional<GradientRecipe>> gradientOf(const SlideBackground& b
 
 // What both windows' slides share: the window, the random state, the width and the background
 // picture; none when the picture has no recipe.
-std::optional<SlideRecipe> recipeOn(const SlideBackground& background, PatternWindow window, std::uint32_t randomState,
+std::optional<SlideRecipe> recipeOn(const SurfaceBackground& background, PatternWindow window, std::uint32_t randomState,
                                     int width)
 {
     const auto gradient = gradientOf(background);
@@ -110,7 +110,7 @@ std::optional<SlideRecipe> recipeOf(const CurveSlide& slide)
     auto recipe = recipeOn(slide.background, PatternWindow::Curves, slide.randomState, slide.runs[0].diameter);
     if (recipe) {
         recipe->divisor = slide.runs[0].parameters.divisor;
-        recipe->backColour = slide.background.colour;
+        recipe->backColour = slide.backColour;
     }
     return recipe;
 }

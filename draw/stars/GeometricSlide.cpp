@@ -59,7 +59,7 @@ GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText,
     const float r2 = random.next();
     const float r3 = random.next();
     canvas.setBackColor(RGB(randomChannel(r1), randomChannel(r2), randomChannel(r3)));
-    slide.background = SlideBackground::of(canvas);
+    slide.background = canvas.background();
 
     applyWidth(canvas, widthText);
     slide.drawWidth = canvas.DrawWidth();
@@ -79,16 +79,6 @@ GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText,
 QString drawGeometricSlide(Surface& canvas, const QString& widthText)
 {
     return drawNextGeometricSlide(canvas, widthText).code;
-}
-
-void redrawGeometricSlide(const GeometricSlide& slide, Surface& canvas)
-{
-    const int width = canvas.DrawWidth();
-    slide.background.restoreOn(canvas);
-    canvas.setDrawWidth(slide.drawWidth);
-    for (int index = 0; index < figureCount; ++index)
-        drawFigure(canvas, index, slide.figures[size_t(index)]);
-    canvas.setDrawWidth(width);
 }
 
 void drawOneOffFigure(Surface& canvas, const QString& pointsText)

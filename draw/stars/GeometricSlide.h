@@ -1,7 +1,7 @@
 #pragma once
 
 #include "draw/base/Colour.h"
-#include "draw/surface/SlideBackground.h"
+#include "draw/surface/SurfaceBackground.h"
 
 #include <QString>
 
@@ -18,12 +18,12 @@ struct GeometricFigure
     Colour colour = RGB(0, 0, 0);
 };
 
-// A geometric slide kept for drawing again: its background (the random colour and any gradient
-// picture), the random state its draws began at, the line width it was drawn with, its figures
-// and its pattern code.
+// What one slide of the geometric designer's show was drawn from: its background (the random
+// colour and any gradient picture), the random state its draws began at, the line width, its
+// figures and its pattern code. A slide is kept and drawn again by its recipe (see recipeOf).
 struct GeometricSlide
 {
-    SlideBackground background;
+    SurfaceBackground background;
     std::uint32_t randomState = 0;
     int drawWidth = 1;
     std::array<GeometricFigure, 5> figures;
@@ -34,9 +34,6 @@ struct GeometricSlide
 // draws come from the given stream, by default the program's.
 GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText);
 GeometricSlide drawNextGeometricSlide(Surface& canvas, const QString& widthText, RandomStream& random);
-
-// Draws the slide again exactly as it was; the canvas keeps its own line width.
-void redrawGeometricSlide(const GeometricSlide& slide, Surface& canvas);
 
 // One slide of the geometric designer: clear, a random background colour, the pen width from
 // the width text, five random concentric figures from the outside in. Returns the pattern code

@@ -1,6 +1,7 @@
 #include "draw/surface/Surface.h"
 
 #include "draw/base/Twips.h"
+#include "draw/surface/PictureSource.h"
 #include "draw/surface/SurfaceSnapshot.h"
 
 #include <QPainter>
@@ -97,6 +98,35 @@ void Surface::setPicture(const QImage& picture, std::shared_ptr<const PictureSou
     m_background.picture = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
     m_background.source = picture.isNull() ? nullptr : std::move(source);
     Cls();
+}
+
+SurfaceBackground Surface::background() const
+{
+    SurfaceBackground background{m_backColor.toQRgb(), {}, m_background.source};
+    if (!background.source)
+        background.picture = m_background.picture;
+    return background;
+}
+
+void Surface::setBackground(const SurfaceBackground& background)
+{
+    if (background.source) {
+        QImage drawn = background.source->render(m_ratio);
+        drawn.setDevicePixelRatio(m_ratio);
+        setPicture(drawn, background.source);
+    } else {
+        setPicture(background.picture);
+    }
+    // A colour that looks the same is left as it is: it may be a reference to a system colour.
+    if (m_backColor.toQRgb() != background.colour)
+        setBackColor(Colour::fromQRgb(background.colour));
+}
+
+bool Surface::showsBackground(const SurfaceBackground& background) const
+{
+    if (m_backColor.toQRgb() != background.colour || m_background.source != background.source)
+        return false;
+    return background.source || m_background.picture.cacheKey() == background.picture.cacheKey();
 }
 
 QImage Surface::Image() const

@@ -74,6 +74,15 @@ public:
     void setPicture(const QImage& picture, std::shared_ptr<const PictureSource> source = {});
     const std::shared_ptr<const PictureSource>& pictureSource() const { return m_background.source; }
 
+    // The colour and background picture as a value that can be put back. A picture that brings
+    // its source is kept as the source alone, so a kept background holds no pixels of its own.
+    SurfaceBackground background() const;
+    // Puts a background taken with background() back (the picture drawn again from its source at
+    // this surface's ratio); erases the drawing.
+    void setBackground(const SurfaceBackground& background);
+    // Whether the surface still has that background.
+    bool showsBackground(const SurfaceBackground& background) const;
+
     // The retained image at the device pixel ratio (cheap: shared until either side changes).
     QImage Image() const;
 
