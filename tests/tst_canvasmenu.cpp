@@ -3,10 +3,10 @@
 #include "FakePicture.h"
 #include "ModalDialog.h"
 
-#include "app/messages/OutputMessages.h"
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
+#include "app/messages/OutputMessages.h"
 #include "app/widgets/ModalDialogsStayUp.h"
 #include "draw/output/ExportNames.h"
 
@@ -25,7 +25,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -91,6 +94,24 @@ struct FakeShow
     void tick() { QMetaObject::invokeMethod(&timer, "timeout"); }
 };
 
+// A picture whose drawing waits until the test lets it go (at most a few seconds): whatever draws
+// it on the user-interface thread holds that thread as long.
+class HeldPicture final : public FakePicture
+{
+public:
+    explicit HeldPicture(std::shared_ptr<std::atomic<bool>> released) : m_released(std::move(released)) {}
+    void renderRegion(const PixelBuffer& view, double scale, QPoint origin, PictureLayers layers) const override
+    {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!m_released->load() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        FakePicture::renderRegion(view, scale, origin, layers);
+    }
+
+private:
+    std::shared_ptr<std::atomic<bool>> m_released;
+};
+
 QColor savedBackground(const QString& path)
 {
     return QImage(path).pixelColor(2, 790); // below the gradient band, clear of the figures
@@ -110,6 +131,8 @@ private slots:
     void copyPutsImageAndCodeOnTheClipboard();
     void savesThePictureShownWhenTheMenuOpened_data();
     void savesThePictureShownWhenTheMenuOpened();
+    void savingLeavesTheWindowsFree_data();
+    void savingLeavesTheWindowsFree();
     void cancelledDialogWritesNothing();
     void whatWasDoneLeavesAShortNote();
     void failureShowsTheReasonOwnedByTheWindow();
@@ -283,6 +306,40 @@ void TestCanvasMenu::whatWasDoneLeavesAShortNote()
     fixture.menu->menu()->hide();
     QVERIFY(fixture.savesEnded(2));
     QVERIFY(!note()->isVisible());
+}
+
+void TestCanvasMenu::savingLeavesTheWindowsFree_data()
+{
+    QTest::addColumn<QString>("actionName");
+    QTest::newRow("png") << "actSavePng";
+    QTest::newRow("png at four times") << "actSavePng4x";
+}
+
+// The picture is drawn and written on a worker: while it is, the menu's call has returned and the
+// window's show ticks on.
+void TestCanvasMenu::savingLeavesTheWindowsFree()
+{
+    QFETCH(QString, actionName);
+    CanvasWindow fixture;
+    const auto released = std::make_shared<std::atomic<bool>>(false);
+    fixture.shown = std::make_shared<HeldPicture>(released);
+    FakeShow show;
+    show.timer.setInterval(10);
+    fixture.menu->setShowTimer(&show.timer);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("held.png"));
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return path; });
+
+    fixture.rightClick(fixture.canvas);
+    fixture.action(actionName.toLatin1().constData())->trigger();
+    fixture.menu->menu()->hide();
+    QCOMPARE(fixture.written->count(), 0);
+    QVERIFY(!QFile::exists(path));
+    const int ticks = show.ticks;
+    QTRY_VERIFY_WITH_TIMEOUT(show.ticks > ticks + 2, 2000);
+    released->store(true);
+    QVERIFY(fixture.savesEnded());
+    QVERIFY(QFileInfo(path).isFile());
 }
 
 void TestCanvasMenu::cancelledDialogWritesNothing()
