@@ -197,7 +197,7 @@ private slots:
     void patternCodeOfTheStartUpTexts()
     {
         QCOMPARE(m_form->codeLabel->text(), QStringLiteral("您永远也看不完的宇宙生命图案"));
-        QCOMPARE(patternCode(*m_form), QStringLiteral("QRV9051111"));
+        QCOMPARE(patternCode(m_form->curveControls()), QStringLiteral("QRV9051111"));
         m_form->onShowTimer();
         // "QRV", the divisor and width texts, then the four boxes the presets just filled.
         QString code = QStringLiteral("QRV905");
@@ -301,7 +301,7 @@ private slots:
 
     void programTextIsNotFiltered()
     {
-        m_form->setParamText(0, QStringLiteral("123.4567"));
+        m_form->curveControls().setParamText(0, QStringLiteral("123.4567"));
         QCOMPARE(m_form->paramBoxes[0]->text(), QStringLiteral("123.4567"));
         QCOMPARE(m_beeps, 0);
     }

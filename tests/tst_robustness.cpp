@@ -234,7 +234,7 @@ void TestRobustness::parameterBoxes()
         prepareCurveRun();
         m_main->paramBoxes[size_t(index)]->setText(text);
         QCOMPARE(m_main->paramBoxes[size_t(index)]->text(), text);
-        QCOMPARE(parameter(readCurveParameters(*m_main), index), value);
+        QCOMPARE(parameter(readCurveParameters(m_main->curveControls()), index), value);
         if (index == 3 && value > 40000)
             continue; // billions of points are asked for; the read-back above is what matters
         m_main->onCustomOutputClicked();
@@ -257,7 +257,7 @@ void TestRobustness::hugeStepCountIsReadWhole()
 {
     prepareCurveRun();
     m_main->paramBoxes[3]->setText(QStringLiteral("2147483647"));
-    CurveParameters parameters = readCurveParameters(*m_main);
+    CurveParameters parameters = readCurveParameters(m_main->curveControls());
     QCOMPARE(parameters.lastStep, std::numeric_limits<std::int32_t>::max());
 
     parameters.lastStep = 5000;

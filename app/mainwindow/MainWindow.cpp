@@ -255,9 +255,9 @@ void MainWindow::attachPatternMenu()
 // label as the show left them, without touching the show's own random sequence.
 QString MainWindow::replaySlide(const SlideRecipe& recipe, const QString& code)
 {
-    replayCurveSlide(recipe, *this);
+    replayCurveSlide(recipe, m_curveControls);
     if (!code.isEmpty())
-        showPatternCode(code);
+        codeLabel->setText(code);
     return codeLabel->text();
 }
 

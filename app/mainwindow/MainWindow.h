@@ -3,9 +3,9 @@
 #include "app/canvas/CanvasAttachments.h"
 #include "app/canvas/SlideShowWindow.h"
 #include "app/fullscreen/FullScreenSource.h"
+#include "app/mainwindow/MainWindowControls.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
-#include "draw/curves/CurveControls.h"
 
 #include <QList>
 #include <QTimer>
@@ -25,7 +25,7 @@ class QPushButton;
 
 // The start-up window: the curve canvas with its slide show, the covered parameter panel, the
 // control column and the information texts.
-class MainWindow : public QWidget, public CanvasHost, public CurveControls, public SlideShowWindow
+class MainWindow : public QWidget, public CanvasHost, public SlideShowWindow
 {
     Q_OBJECT
 
@@ -41,13 +41,8 @@ public:
     QString shownFullCode() const override { return m_attachments->shownFullCode(); }
     CanvasMenu* patternMenu() const override { return m_attachments->menu(); }
 
-    // CurveControls
-    QString divisorText() const override;
-    QString penWidthText() const override;
-    QString paramText(int index) const override;
-    void setParamText(int index, const QString& text) override;
-    void showPatternCode(const QString& code) override;
-    Surface& curveCanvas() override;
+    // The boxes as the curve routines read and write them.
+    CurveControls& curveControls() { return m_curveControls; }
 
     // The key filter of the parameter boxes: digits and backspace pass, anything else beeps and
     // is discarded (keyAscii set to 0).
@@ -130,6 +125,7 @@ private:
 
     QString replaySlide(const SlideRecipe& recipe, const QString& code);
 
+    MainWindowControls m_curveControls{*this};
     std::unique_ptr<CanvasAttachments> m_attachments;
     std::unique_ptr<PatternWindowShow> m_fullScreen;
 };

@@ -53,16 +53,6 @@ void typeAccepted(QLineEdit& box, const QList<std::int16_t>& codes)
 
 } // namespace
 
-QString MainWindow::divisorText() const { return categoryBox->currentText(); }
-
-QString MainWindow::penWidthText() const { return penWidthBox->currentText(); }
-
-QString MainWindow::paramText(int index) const { return paramBoxes[size_t(index)]->text(); }
-
-void MainWindow::setParamText(int index, const QString& text) { paramBoxes[size_t(index)]->setText(text); }
-
-void MainWindow::showPatternCode(const QString& code) { codeLabel->setText(code); }
-
 int MainWindow::paramBoxIndex(const QObject* watched) const
 {
     for (int index = 0; index < 4; ++index)
@@ -145,20 +135,20 @@ void MainWindow::connectHandlers()
     connect(&showTimer, &QTimer::timeout, this, &MainWindow::onShowTimer);
 }
 
-void MainWindow::onCustomOutputClicked() { plotCurve(*this, YellowPlotter); }
-void MainWindow::PlotCurveGreen() { plotCurve(*this, GreenPlotter); }
-void MainWindow::PlotCurveBlue() { plotCurve(*this, BluePlotter); }
-void MainWindow::PlotCurvePink() { plotCurve(*this, PinkPlotter); }
+void MainWindow::onCustomOutputClicked() { plotCurve(m_curveControls, YellowPlotter); }
+void MainWindow::PlotCurveGreen() { plotCurve(m_curveControls, GreenPlotter); }
+void MainWindow::PlotCurveBlue() { plotCurve(m_curveControls, BluePlotter); }
+void MainWindow::PlotCurvePink() { plotCurve(m_curveControls, PinkPlotter); }
 
-void MainWindow::onStyle1Clicked() { runStylePreset(*this, CurveStyle::One); }
-void MainWindow::onStyle2Clicked() { runStylePreset(*this, CurveStyle::Two); }
-void MainWindow::onStyle3Clicked() { runStylePreset(*this, CurveStyle::Three); }
-void MainWindow::onStyle4Clicked() { runStylePreset(*this, CurveStyle::Four); }
+void MainWindow::onStyle1Clicked() { runStylePreset(m_curveControls, CurveStyle::One); }
+void MainWindow::onStyle2Clicked() { runStylePreset(m_curveControls, CurveStyle::Two); }
+void MainWindow::onStyle3Clicked() { runStylePreset(m_curveControls, CurveStyle::Three); }
+void MainWindow::onStyle4Clicked() { runStylePreset(m_curveControls, CurveStyle::Four); }
 
 void MainWindow::onShowTimer()
 {
     slides().beforeNewSlide();
-    const CurveSlide slide = slideShowTick(*this);
+    const CurveSlide slide = slideShowTick(m_curveControls);
     slides().add(recipeOf(slide), slide.code);
 }
 
@@ -180,8 +170,6 @@ void MainWindow::onGeometricClicked()
     if (registry.show(WindowId::Geometric))
         registry.placeGeometricDesigner(this);
 }
-
-Surface& MainWindow::curveCanvas() { return canvas->surface(); }
 
 void MainWindow::onClearClicked() { canvas->Cls(); }
 
