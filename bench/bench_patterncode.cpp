@@ -68,7 +68,26 @@ void BM_GeometricSlideFromCode(benchmark::State& state)
     state.counters["ratio"] = codeSeconds / showSeconds;
 }
 
+// Searching a hostile text for a code: "TN" over and over, a megabyte against a kilobyte, in the
+// same benchmark. A search linear in the text gives a "ratio" near 1,000 (the megabyte's time over
+// the kilobyte's).
+void BM_FindCodeMegabyteVsKilobyte(benchmark::State& state)
+{
+    const QString kilobyte = QString(QStringLiteral("TN")).repeated(512);
+    const QString megabyte = QString(QStringLiteral("TN")).repeated(512 * 1024);
+    double small = 0, large = 0;
+    for (auto _ : state) {
+        const double t = threadSecondsOf([&] { benchmark::DoNotOptimize(PatternCode::find(megabyte).problem); });
+        for (int i = 0; i < 10; ++i)
+            small += threadSecondsOf([&] { benchmark::DoNotOptimize(PatternCode::find(kilobyte).problem); }) / 10;
+        large += t;
+        state.SetIterationTime(t);
+    }
+    state.counters["ratio"] = large / small;
+}
+
 } // namespace
 
+BENCHMARK(BM_FindCodeMegabyteVsKilobyte)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CurveSlideFromCode)->Arg(1)->Arg(4)->Arg(12)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GeometricSlideFromCode)->Arg(9)->Arg(60)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -226,6 +226,8 @@ void TestPatternCode::textsThatAreNoCode_data()
     QTest::newRow("version 2") << codeOfVersion(code, 2) << Problem::NewerVersion;
     QTest::newRow("version 31 in prose") << QStringLiteral("新代码：%1。").arg(codeOfVersion(code, 31))
                                         << Problem::NewerVersion;
+    QTest::newRow("a megabyte of TN") << QString(QStringLiteral("TN")).repeated(500000) << Problem::Damaged;
+    QTest::newRow("TN and 131,000 zeros") << QStringLiteral("TN") + QString(131000, u'0') << Problem::Damaged;
 }
 
 void TestPatternCode::textsThatAreNoCode()
@@ -258,6 +260,12 @@ void TestPatternCode::findsCodeInPastedText_data()
     QTest::newRow("lower case in quotes") << QStringLiteral("\"%1\"").arg(code.toLower()) << recipe;
     QTest::newRow("run into a word") << QStringLiteral("%1thanks").arg(code) << recipe;
     QTest::newRow("after a damaged one") << QStringLiteral("%1 %2").arg(code.left(30), code) << recipe;
+    // Long hostile texts: the search must stay linear in their length (a search that tried every
+    // end of every run would not finish here).
+    QTest::newRow("after a megabyte of TN") << QString(QStringLiteral("TN")).repeated(500000) + u' ' + code << recipe;
+    QTest::newRow("after TN and 131,000 zeros") << QStringLiteral("TN") + QString(131000, u'0') + u' ' + code << recipe;
+    QTest::newRow("run into 200,000 symbols") << code + QString(200000, u'7') << recipe;
+    QTest::newRow("at the end of a long run of TN") << QString(QStringLiteral("TN")).repeated(100000) + code << recipe;
 }
 
 void TestPatternCode::findsCodeInPastedText()

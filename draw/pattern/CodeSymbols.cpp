@@ -31,21 +31,39 @@ std::optional<int> symbolValue(QChar c)
 
 std::vector<int> checksum(const std::vector<int>& symbols)
 {
-    // Starts from all ones, so that leading zero symbols count too.
-    std::uint32_t register_ = checkMask;
-    for (const int symbol : symbols) {
-        for (int bit = 4; bit >= 0; --bit) {
-            const bool in = (symbol >> bit) & 1;
-            const bool top = (register_ >> (checkBits - 1)) & 1;
-            register_ = (register_ << 1) & checkMask;
-            if (in != top)
-                register_ ^= checkPolynomial;
-        }
-    }
+    std::uint32_t register_ = checkStart();
+    for (const int symbol : symbols)
+        register_ = checkStep(register_, symbol);
     std::vector<int> check(checksumLength);
     for (int index = 0; index < checksumLength; ++index)
         check[size_t(index)] = int((register_ >> (5 * (checksumLength - 1 - index))) & 31);
     return check;
+}
+
+// Starts from all ones, so that leading zero symbols count too.
+std::uint32_t checkStart() { return checkMask; }
+
+std::uint32_t checkStep(std::uint32_t register_, int symbol)
+{
+    // Five bits, most significant first: the register's top bit fed back against each input bit.
+    // The feedback lands in bits 0 and 3 only, so the five bits could also be taken at once; a
+    // symbol at a time is fast enough for any text.
+    for (int bit = 4; bit >= 0; --bit) {
+        const bool in = (symbol >> bit) & 1;
+        const bool top = (register_ >> (checkBits - 1)) & 1;
+        register_ = (register_ << 1) & checkMask;
+        if (in != top)
+            register_ ^= checkPolynomial;
+    }
+    return register_;
+}
+
+std::uint32_t checkOf(const int* fiveSymbols)
+{
+    std::uint32_t value = 0;
+    for (int index = 0; index < checksumLength; ++index)
+        value = (value << 5) | std::uint32_t(fiveSymbols[index] & 31);
+    return value;
 }
 
 } // namespace CodeSymbols

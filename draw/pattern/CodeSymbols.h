@@ -22,6 +22,13 @@ std::optional<int> symbolValue(QChar c);
 // at most five bits) changes it.
 std::vector<int> checksum(const std::vector<int>& symbols);
 
+// The same check a symbol at a time, for a search that tries every end of a run: the register
+// before any symbol, the register after one more symbol, and the register that five check
+// symbols stand for (equal to the register after the symbols they check).
+std::uint32_t checkStart();
+std::uint32_t checkStep(std::uint32_t register_, int symbol);
+std::uint32_t checkOf(const int* fiveSymbols);
+
 } // namespace CodeSymbols
 
 // Packs fields of any width, most significant bit first, into symbols.

@@ -3,6 +3,7 @@
 #include "draw/curves/CurveCategories.h"
 #include "draw/pattern/CodeSymbols.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -17,6 +18,9 @@ constexpr int maxArea = 32767;
 constexpr std::uint32_t rgbMask = 0x00FFFFFFu;
 // A run after the prefix shorter than this is taken for an ordinary word, not a damaged code.
 constexpr qsizetype shortestLookingCode = 10;
+// The longest run after the prefix that is looked at: well beyond the longest code (64 characters
+// with a gradient), and short enough that a search is linear in the text.
+constexpr qsizetype longestLookedAt = 160;
 
 void putColour(SymbolWriter& writer, Colour colour, bool asHeld)
 {
@@ -212,23 +216,45 @@ Reading find(QStringView text)
 {
     // Full-width letters, digits and dashes become their plain forms.
     const QString plain = text.toString().normalized(QString::NormalizationForm_KC);
+    // Each character's symbol, once for the whole text; -1 for a character that is no symbol.
+    std::vector<int> values(size_t(plain.size()), -1);
+    for (qsizetype at = 0; at < plain.size(); ++at)
+        values[size_t(at)] = CodeSymbols::symbolValue(plain[at]).value_or(-1);
+
     Reading best;
     for (qsizetype at = plain.indexOf(QStringView(prefix), 0, Qt::CaseInsensitive); at >= 0;
          at = plain.indexOf(QStringView(prefix), at + 1, Qt::CaseInsensitive)) {
-        qsizetype end = at + 2;
-        while (end < plain.size() && CodeSymbols::symbolValue(plain[end]))
+        const qsizetype first = at + 2;
+        const qsizetype limit = std::min(plain.size(), first + longestLookedAt);
+        qsizetype end = first;
+        while (end < limit && values[size_t(end)] >= 0)
             ++end;
-        if (end - at - 2 < shortestLookingCode)
+        const qsizetype length = end - first;
+        if (length < shortestLookingCode)
             continue;
-        // A code run into a following word: try every shorter end too, longest first.
-        for (qsizetype stop = end; stop - at - 2 >= shortestLookingCode; --stop) {
-            Reading reading = decode(QStringView(plain).sliced(at, stop - at));
+        // A code run into a following word: every end whose last five symbols check those before
+        // it, longest first. The check is carried a symbol at a time, so each end costs one step
+        // and only an end that checks is decoded: the search stays linear in the text.
+        std::vector<qsizetype> checkedEnds;
+        std::uint32_t register_ = CodeSymbols::checkStart();
+        for (qsizetype body = 1; body + checksumLength <= length; ++body) {
+            register_ = CodeSymbols::checkStep(register_, values[size_t(first + body - 1)]);
+            if (register_ == CodeSymbols::checkOf(&values[size_t(first + body)]))
+                checkedEnds.push_back(first + body + checksumLength);
+        }
+        // The whole run tells a damaged code from a newer one; a run that does not check is damaged.
+        Reading whole;
+        whole.code = plain.sliced(at, end - at).toUpper();
+        whole.problem = Problem::Damaged;
+        for (auto stop = checkedEnds.rbegin(); stop != checkedEnds.rend(); ++stop) {
+            Reading reading = decode(QStringView(plain).sliced(at, *stop - at));
             if (reading.problem == Problem::None)
                 return reading;
-            if (stop == end && (best.problem == Problem::NotACode
-                                || (best.problem == Problem::Damaged && reading.problem == Problem::NewerVersion)))
-                best = reading;
+            if (*stop == end)
+                whole = reading;
         }
+        if (best.problem == Problem::NotACode || (best.problem == Problem::Damaged && whole.problem == Problem::NewerVersion))
+            best = whole;
     }
     return best;
 }

@@ -11,6 +11,8 @@ build=${1:?build folder}
 runs=${2:-200000}
 seconds=${3:-30}
 seed=${FUZZ_SEED:-20261210}
+# Inputs of many kilobytes, not only of a code's length: a search that is slow on long text shows.
+max_len=${FUZZ_MAX_LEN:-65536}
 
 fuzzers=(fuzz_numbers fuzz_plotter fuzz_patternfile fuzz_patterncode)
 
@@ -33,7 +35,7 @@ for fuzzer in "${fuzzers[@]}"; do
   scratch=$(mktemp -d)
   trap 'rm -rf "$scratch"' EXIT
   echo "== $fuzzer: $runs runs or $seconds s, seed $seed"
-  "$build/$fuzzer" -seed="$seed" -runs="$runs" -max_total_time="$seconds" -max_len=256 -print_final_stats=1 \
+  "$build/$fuzzer" -seed="$seed" -runs="$runs" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
     -artifact_prefix="$build/$fuzzer-" "$scratch" "$here/corpus/$fuzzer"
   rm -rf "$scratch"
   trap - EXIT
