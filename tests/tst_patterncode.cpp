@@ -68,6 +68,38 @@ QString codeOfVersion(const QString& code, int version)
     return result;
 }
 
+// A version 1 code written field by field, as the layout gives them, with its check: codes that
+// no encoder writes can be made too.
+using Fields = QList<QPair<quint64, int>>;
+
+QString codeFromFields(const Fields& fields)
+{
+    SymbolWriter writer;
+    writer.put(1, 5);
+    for (const auto& [value, bits] : fields)
+        writer.put(value, bits);
+    std::vector<int> symbols = writer.symbols();
+    const std::vector<int> check = CodeSymbols::checksum(symbols);
+    symbols.insert(symbols.end(), check.begin(), check.end());
+    QString code = QStringLiteral("TN");
+    for (const int symbol : symbols)
+        code += CodeSymbols::symbolChar(symbol);
+    return code;
+}
+
+// A curves slide without gradient: window, gradient, state, width - 1, category, colour kind, colour.
+Fields curveFields(quint64 state, quint64 widthLess1, quint64 category)
+{
+    return {{0, 1}, {0, 1}, {state, 32}, {widthLess1, 15}, {category, 5}, {0, 1}, {0xC0FFC0, 24}};
+}
+
+// A geometric slide on a gradient: the gradient's fields follow the window's.
+Fields gradientFields(quint64 angleKind, quint64 angle, int angleBits, quint64 width, quint64 height)
+{
+    return {{1, 1}, {1, 1}, {7, 32}, {8, 15}, {0, 1}, {0x102030, 24}, {0x405060, 24},
+            {angleKind, 1}, {angle, angleBits}, {width, 15}, {height, 15}};
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(SlideRecipe)
@@ -86,6 +118,8 @@ private slots:
     void unnameableRecipesGiveNoCode();
     void textsThatAreNoCode_data();
     void textsThatAreNoCode();
+    void eachFieldAtItsEdges_data();
+    void eachFieldAtItsEdges();
     void findsCodeInPastedText_data();
     void findsCodeInPastedText();
     void categoryTextsReadBackExactly();
@@ -238,6 +272,50 @@ void TestPatternCode::textsThatAreNoCode()
     QVERIFY(!reading.recipe);
     QCOMPARE(reading.problem, problem);
     QVERIFY(!patternCodeProblemText(problem).isEmpty());
+}
+
+void TestPatternCode::eachFieldAtItsEdges_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("random state 1") << codeFromFields(curveFields(1, 0, 0)) << true;
+    QTest::newRow("random state 0") << codeFromFields(curveFields(0, 0, 0)) << false;
+    QTest::newRow("width 32767") << codeFromFields(curveFields(5, 32766, 0)) << true;
+    QTest::newRow("width 32768") << codeFromFields(curveFields(5, 32767, 0)) << false;
+    QTest::newRow("last category of the list") << codeFromFields(curveFields(5, 3, 23)) << true;
+    QTest::newRow("first category past the list") << codeFromFields(curveFields(5, 3, 24)) << false;
+    QTest::newRow("last unused category") << codeFromFields(curveFields(5, 3, 29)) << false;
+    QTest::newRow("no number") << codeFromFields(curveFields(5, 3, 30)) << true;
+    const auto bits = [](float angle) { return quint64(std::bit_cast<std::uint32_t>(angle)); };
+    QTest::newRow("angle 359") << codeFromFields(gradientFields(0, 359, 9, 10, 10)) << true;
+    QTest::newRow("angle 360") << codeFromFields(gradientFields(0, 360, 9, 10, 10)) << false;
+    QTest::newRow("angle 511") << codeFromFields(gradientFields(0, 511, 9, 10, 10)) << false;
+    QTest::newRow("angle 0.5 as a float") << codeFromFields(gradientFields(1, bits(0.5f), 32, 10, 10)) << true;
+    QTest::newRow("angle 90 as a float") << codeFromFields(gradientFields(1, bits(90.0f), 32, 10, 10)) << false;
+    QTest::newRow("angle infinite") << codeFromFields(gradientFields(1, bits(std::numeric_limits<float>::infinity()), 32, 10, 10))
+                                    << false;
+    QTest::newRow("area 1 x 32767") << codeFromFields(gradientFields(0, 45, 9, 1, 32767)) << true;
+    QTest::newRow("area 0 wide") << codeFromFields(gradientFields(0, 45, 9, 0, 10)) << false;
+    QTest::newRow("area 0 high") << codeFromFields(gradientFields(0, 45, 9, 10, 0)) << false;
+    Fields padded = curveFields(5, 3, 0);
+    padded.append({1, 1}); // a set bit after the last field
+    QTest::newRow("padding not zero") << codeFromFields(padded) << false;
+    Fields longer = curveFields(5, 3, 0);
+    longer.append({0, 10}); // a whole symbol more than the fields need
+    QTest::newRow("a symbol too many") << codeFromFields(longer) << false;
+}
+
+// Every field read at its last valid and its first invalid value: a decoder that took a value no
+// encoder writes would give one slide two codes.
+void TestPatternCode::eachFieldAtItsEdges()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, read);
+    const PatternCode::Reading reading = PatternCode::decode(code);
+    QCOMPARE(reading.recipe.has_value(), read);
+    QCOMPARE(reading.problem, read ? Problem::None : Problem::Damaged);
+    if (read)
+        QCOMPARE(PatternCode::encode(*reading.recipe), code);
 }
 
 void TestPatternCode::findsCodeInPastedText_data()

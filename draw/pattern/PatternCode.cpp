@@ -91,7 +91,8 @@ std::optional<SlideRecipe> readBody(SymbolReader& reader)
     const bool gradient = reader.take(1) != 0;
     recipe.randomState = std::uint32_t(reader.take(32));
     recipe.width = int(reader.take(15)) + 1;
-    if (recipe.randomState == 0)
+    // 15 bits hold a width of 32768, which no encoder writes (a canvas takes at most 32767).
+    if (recipe.randomState == 0 || recipe.width > maxWidth)
         return std::nullopt;
     if (recipe.window == PatternWindow::Curves) {
         const int category = int(reader.take(5));
