@@ -144,21 +144,24 @@ QByteArray pastTheLimit(bool svgFile, bool codeFirst)
 }
 
 // Counts what the reader takes from the device.
+// Counts the bytes taken from it. With a bound per read it hands out at most that many bytes a
+// call, as a pipe or a slow device does: reads that come back short.
 class CountingBuffer : public QBuffer
 {
 public:
-    explicit CountingBuffer(QByteArray* bytes) : QBuffer(bytes) {}
+    explicit CountingBuffer(QByteArray* bytes, qint64 perRead = 0) : QBuffer(bytes), m_perRead(perRead) {}
     qint64 taken() const { return m_taken; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
-        const qint64 got = QBuffer::readData(data, maxSize);
+        const qint64 got = QBuffer::readData(data, m_perRead > 0 ? qMin(maxSize, m_perRead) : maxSize);
         m_taken += qMax<qint64>(got, 0);
         return got;
     }
 
 private:
+    qint64 m_perRead = 0;
     qint64 m_taken = 0;
 };
 
@@ -308,21 +311,30 @@ void TestPatternFile::readsNoFurtherThanTheLimit_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<PatternFileProblem>("problem");
-    QTest::newRow("png with the code past the limit") << pastTheLimit(false, false) << PatternFileProblem::NoCode;
-    QTest::newRow("svg with the code past the limit") << pastTheLimit(true, false) << PatternFileProblem::NoCode;
-    QTest::newRow("large png with the code first") << pastTheLimit(false, true) << PatternFileProblem::None;
-    QTest::newRow("large svg with the code first") << pastTheLimit(true, true) << PatternFileProblem::None;
+    QTest::addColumn<int>("perRead"); // bytes a read gives at most (0: as many as asked, a file)
+    for (const int perRead : {0, 300}) {
+        const char* reads = perRead ? ", short reads" : "";
+        QTest::addRow("png with the code past the limit%s", reads) << pastTheLimit(false, false)
+                                                                   << PatternFileProblem::NoCode << perRead;
+        QTest::addRow("svg with the code past the limit%s", reads) << pastTheLimit(true, false)
+                                                                   << PatternFileProblem::NoCode << perRead;
+        QTest::addRow("large png with the code first%s", reads) << pastTheLimit(false, true) << PatternFileProblem::None
+                                                                << perRead;
+        QTest::addRow("large svg with the code first%s", reads) << pastTheLimit(true, true) << PatternFileProblem::None
+                                                                << perRead;
+    }
 }
 
 void TestPatternFile::readsNoFurtherThanTheLimit()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(PatternFileProblem, problem);
+    QFETCH(int, perRead);
     QVERIFY(bytes.size() > patternFileReadLimit + 1024 * 1024);
     const QString expected = problem == PatternFileProblem::None ? QString::fromLatin1(code) : QString();
 
     QByteArray copy = bytes;
-    CountingBuffer device(&copy);
+    CountingBuffer device(&copy, perRead);
     QVERIFY(device.open(QIODevice::ReadOnly));
     const PatternFileCode fromDevice = readPatternCodeFromDevice(device);
     QCOMPARE(fromDevice.problem, problem);
