@@ -8,6 +8,7 @@
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
 #include "app/widgets/ModalDialogsStayUp.h"
+#include "app/widgets/SlideShowClock.h"
 #include "draw/output/ExportNames.h"
 
 #include <QAction>
@@ -77,15 +78,16 @@ struct FakeNavigator final : SlideNavigator
     void showNext() override {}
 };
 
-// A window's show: a timer whose ticks are counted.
+// A window's show: a timer whose ticks, as its clock passes them on, are counted.
 struct FakeShow
 {
     QTimer timer;
+    SlideShowClock* clock = new SlideShowClock(&timer);
     int ticks = 0;
     FakeShow()
     {
         timer.setInterval(3000);
-        QObject::connect(&timer, &QTimer::timeout, [this] { ++ticks; });
+        QObject::connect(clock, &SlideShowClock::ticked, [this] { ++ticks; });
         timer.start();
     }
     void tick() { QMetaObject::invokeMethod(&timer, "timeout"); }
@@ -403,7 +405,7 @@ void TestCanvasMenu::showWaitsWhileTheMenuOrItsDialogIsUp()
 {
     CanvasWindow fixture;
     FakeShow show;
-    fixture.menu->setShowTimer(&show.timer);
+    fixture.menu->setShowClock(show.clock);
     QTemporaryDir folder;
     int ticksInDialog = -1;
     fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
@@ -443,7 +445,7 @@ void TestCanvasMenu::pauseChosenMeanwhileStays()
 {
     CanvasWindow fixture;
     FakeShow show;
-    fixture.menu->setShowTimer(&show.timer);
+    fixture.menu->setShowClock(show.clock);
     // The code dialog shows a slide from a code, which pauses the window's show.
     connect(fixture.menu, &CanvasMenu::patternCodeRequested, [&] { show.timer.stop(); });
     fixture.rightClick(fixture.canvas);

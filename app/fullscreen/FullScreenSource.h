@@ -10,8 +10,8 @@ class CanvasMenu;
 class PictureBox;
 class PictureSource;
 class QLabel;
-class QTimer;
 class QWidget;
+class SlideShowClock;
 
 // What a full-screen show needs of the pattern window it shows: the picture on its canvas and
 // when it changes, the short code beside it, the show's pause and play, and its canvas menu.
@@ -31,7 +31,7 @@ public:
 };
 
 // A pattern window's show given by what the window already has: its canvas (a picture box), its
-// code label, its show timer (running means playing) with the window's own play and pause, and
+// code label, its show clock (running means playing) with the window's own play and pause, and
 // its canvas menu. Opens the full-screen show from the menu's "全屏放映" and from F11, and leaves it
 // from either when it is up.
 class PatternWindowShow final : public FullScreenSource
@@ -42,7 +42,7 @@ public:
         QWidget* window;
         PictureBox* canvas;
         QLabel* codeLabel;
-        QTimer* timer;
+        SlideShowClock* clock;
         std::function<void()> play;
         std::function<void()> pause;
         CanvasMenu* menu;

@@ -244,9 +244,9 @@ void MainWindow::attachPatternMenu()
 {
     m_attachments = std::make_unique<CanvasAttachments<CurveSlide>>(
         canvas, codeLabel, [this] { onPauseClicked(); }, [this](const CurveSlide& slide) { showKeptSlide(slide); });
-    m_attachments->menu()->setShowTimer(&showTimer);
+    m_attachments->menu()->setShowClock(showClock);
     m_fullScreen = std::make_unique<PatternWindowShow>(
-        PatternWindowShow::Parts{this, canvas, codeLabel, &showTimer, [this] { onPlayClicked(); },
+        PatternWindowShow::Parts{this, canvas, codeLabel, showClock, [this] { onPlayClicked(); },
                                  [this] { onPauseClicked(); }, m_attachments->menu()});
 }
 

@@ -5,6 +5,7 @@
 #include "app/fullscreen/FullScreenSource.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
+#include "app/widgets/SlideShowClock.h"
 #include "draw/curves/CurveControls.h"
 #include "draw/curves/CurveSlide.h"
 
@@ -104,6 +105,8 @@ public:
     QLabel* mottoLabel = nullptr;
     QLabel* logo = nullptr;
     QTimer showTimer;
+    // Its ticks, held while the canvas menu or a dialog from it is up.
+    SlideShowClock* showClock = new SlideShowClock(&showTimer);
     QTimer idleTimer; // runs, but nothing handles its ticks
     CommonDialog saveButtonDialog{this}; // the save button's dialog; the button is never shown
 
