@@ -10,6 +10,7 @@ class CanvasMenu;
 class PictureBox;
 class PictureSource;
 class QLabel;
+class QObject;
 class QWidget;
 class SlideShowClock;
 
@@ -28,6 +29,9 @@ public:
     virtual bool showPlaying() const = 0;
     virtual void setShowPlaying(bool playing) = 0;
     virtual CanvasMenu* patternMenu() const = 0;
+    // Calls changed, for as long as receiver lives, after each change of the picture on the canvas
+    // (with the code beside it) and when the show starts or stops playing.
+    virtual void watchShown(QObject* receiver, std::function<void()> changed) = 0;
 };
 
 // A pattern window's show given by what the window already has: its canvas (a picture box), its
@@ -58,6 +62,7 @@ public:
     bool showPlaying() const override;
     void setShowPlaying(bool playing) override;
     CanvasMenu* patternMenu() const override { return m_parts.menu; }
+    void watchShown(QObject* receiver, std::function<void()> changed) override;
 
 private:
     Parts m_parts;

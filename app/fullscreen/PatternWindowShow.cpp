@@ -45,3 +45,10 @@ void PatternWindowShow::setShowPlaying(bool playing)
     else
         m_parts.pause();
 }
+
+void PatternWindowShow::watchShown(QObject* receiver, std::function<void()> changed)
+{
+    // The code label is set in the same turn as the slide is drawn, before the canvas tells.
+    QObject::connect(m_parts.canvas, &PictureBox::pictureChanged, receiver, changed);
+    QObject::connect(m_parts.clock, &SlideShowClock::runningChanged, receiver, changed);
+}
