@@ -8,6 +8,7 @@
 #include "app/canvas/SlideNavigator.h"
 #include "app/messages/OutputMessages.h"
 #include "app/widgets/ModalDialogsStayUp.h"
+#include "app/widgets/SlideShowClock.h"
 #include "draw/output/ExportNames.h"
 
 #include <QAction>
@@ -80,15 +81,16 @@ struct FakeNavigator final : SlideNavigator
     void showNext() override {}
 };
 
-// A window's show: a timer whose ticks are counted.
+// A window's show: a timer whose ticks, as its clock passes them on, are counted.
 struct FakeShow
 {
     QTimer timer;
+    SlideShowClock* clock = new SlideShowClock(&timer);
     int ticks = 0;
     FakeShow()
     {
         timer.setInterval(3000);
-        QObject::connect(&timer, &QTimer::timeout, [this] { ++ticks; });
+        QObject::connect(clock, &SlideShowClock::ticked, [this] { ++ticks; });
         timer.start();
     }
     void tick() { QMetaObject::invokeMethod(&timer, "timeout"); }
@@ -325,7 +327,7 @@ void TestCanvasMenu::savingLeavesTheWindowsFree()
     fixture.shown = std::make_shared<HeldPicture>(released);
     FakeShow show;
     show.timer.setInterval(10);
-    fixture.menu->setShowTimer(&show.timer);
+    fixture.menu->setShowClock(show.clock);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("held.png"));
     fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return path; });
@@ -460,7 +462,7 @@ void TestCanvasMenu::showWaitsWhileTheMenuOrItsDialogIsUp()
 {
     CanvasWindow fixture;
     FakeShow show;
-    fixture.menu->setShowTimer(&show.timer);
+    fixture.menu->setShowClock(show.clock);
     QTemporaryDir folder;
     int ticksInDialog = -1;
     fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
@@ -500,7 +502,7 @@ void TestCanvasMenu::pauseChosenMeanwhileStays()
 {
     CanvasWindow fixture;
     FakeShow show;
-    fixture.menu->setShowTimer(&show.timer);
+    fixture.menu->setShowClock(show.clock);
     // The code dialog shows a slide from a code, which pauses the window's show.
     connect(fixture.menu, &CanvasMenu::patternCodeRequested, [&] { show.timer.stop(); });
     fixture.rightClick(fixture.canvas);

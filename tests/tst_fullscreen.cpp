@@ -25,6 +25,8 @@ namespace {
 // A pattern window as the full-screen show sees it: a canvas with a slide, a code, play and pause.
 class FakeShowWindow final : public QWidget, public FullScreenSource
 {
+    Q_OBJECT
+
 public:
     FakeShowWindow()
     {
@@ -55,13 +57,28 @@ public:
     std::uint64_t shownRevision() const override { return canvas->surface().revision(); }
     QString shownCode() const override { return code; }
     bool showPlaying() const override { return playing; }
-    void setShowPlaying(bool on) override { playing = on; }
+    void setShowPlaying(bool on) override { setPlaying(on); }
     CanvasMenu* patternMenu() const override { return menu; }
+    void watchShown(QObject* receiver, std::function<void()> changed) override
+    {
+        connect(canvas, &PictureBox::pictureChanged, receiver, changed);
+        connect(this, &FakeShowWindow::playingChanged, receiver, changed);
+    }
+
+    // Pause or play, as the window's own buttons do.
+    void setPlaying(bool on)
+    {
+        playing = on;
+        emit playingChanged();
+    }
 
     PictureBox* canvas = nullptr;
     CanvasMenu* menu = nullptr;
     QString code;
     bool playing = true;
+
+signals:
+    void playingChanged();
 };
 
 // Stands in for the desktop's screen saver service and writes down what it is asked.
@@ -102,7 +119,8 @@ private slots:
     void cleanupTestCase();
     void cleanup();
     void showsTheSlideAtTheScreensResolution();
-    void followsTheWindowsShow();
+    void followsTheCanvasWithoutWaiting_data();
+    void followsTheCanvasWithoutWaiting();
     void keysPauseAndLeave_data();
     void keysPauseAndLeave();
     void rightButtonOpensTheCanvasMenu();
@@ -178,22 +196,45 @@ void FullScreenTest::showsTheSlideAtTheScreensResolution()
             != expected.copy(pixels.width() * 3 / 4, pixels.height() * 9 / 10, pixels.width() / 4, pixels.height() / 10));
 }
 
-void FullScreenTest::followsTheWindowsShow()
+void FullScreenTest::followsTheCanvasWithoutWaiting_data()
 {
+    QTest::addColumn<bool>("newSlides");
+    QTest::addColumn<bool>("windowHidden");
+    QTest::newRow("new slides") << true << false;
+    QTest::newRow("lines drawn on the slide") << false << false;
+    // Its canvas is not painted between the changes, and tells of each all the same.
+    QTest::newRow("new slides, the window hidden") << true << true;
+    QTest::newRow("lines drawn, the window hidden") << false << true;
+}
+
+// Each change of the window's canvas reaches the frame as soon as the event loop runs once: no
+// timer stands between them.
+void FullScreenTest::followsTheCanvasWithoutWaiting()
+{
+    QFETCH(bool, newSlides);
+    QFETCH(bool, windowHidden);
     FakeShowWindow window;
+    window.canvas->setScaleMode(ScaleMode::Pixels);
     window.show();
     FullScreenShow::toggle(window);
     FullScreenShow* show = FullScreenShow::of(&window);
     QVERIFY(show);
-    const QImage before = show->frame();
-    window.drawSlide(0x12345678u);
-    QTimer* watch = show->findChild<QTimer*>(QStringLiteral("watchTimer"));
-    QVERIFY(watch && watch->isActive());
-    QMetaObject::invokeMethod(watch, "timeout");
-    QVERIFY(show->frame() != before);
-    QImage frame = show->frame();
-    frame.setDevicePixelRatio(1.0);
-    QCOMPARE(frame, FrameRenderer(window.shownPicture(), frame.size()).render());
+    if (windowHidden)
+        window.hide();
+    const std::uint32_t states[] = {0x12345678u, 0x0BADF00Du};
+    const Colour colours[] = {RGB(255, 255, 0), RGB(0, 255, 255)};
+    for (int change = 0; change < 2; ++change) {
+        const QImage before = show->frame();
+        if (newSlides)
+            window.drawSlide(states[change]);
+        else
+            window.canvas->Line(10, 40 + 100 * change, 390, 60 + 100 * change, colours[change]);
+        QCoreApplication::processEvents();
+        QVERIFY2(show->frame() != before, qPrintable(QStringLiteral("change %1").arg(change)));
+        QImage frame = show->frame();
+        frame.setDevicePixelRatio(1.0);
+        QCOMPARE(frame, FrameRenderer(window.shownPicture(), frame.size()).render());
+    }
 }
 
 void FullScreenTest::keysPauseAndLeave_data()
@@ -294,13 +335,11 @@ void FullScreenTest::asksTheDesktopNotToBlankWhilePlaying()
     pressKey(show, Qt::Key_Space); // play again
     QTRY_COMPARE(standIn.calls.size(), 3);
     QCOMPARE(standIn.calls.last(), inhibit.arg(42));
-    // Paused in the window itself: followed within one look.
-    window.playing = false;
-    QMetaObject::invokeMethod(show->findChild<QTimer*>(QStringLiteral("watchTimer")), "timeout");
+    // Paused and played in the window itself: the window tells.
+    window.setPlaying(false);
     QTRY_COMPARE(standIn.calls.size(), 4);
     QCOMPARE(standIn.calls.last(), QStringLiteral("UnInhibit 42"));
-    window.playing = true;
-    QMetaObject::invokeMethod(show->findChild<QTimer*>(QStringLiteral("watchTimer")), "timeout");
+    window.setPlaying(true);
     QTRY_COMPARE(standIn.calls.size(), 5);
     pressKey(show, Qt::Key_Escape); // leaving releases it
     QTRY_VERIFY(!show);

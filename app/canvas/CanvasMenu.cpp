@@ -1,26 +1,16 @@
 #include "app/canvas/CanvasMenu.h"
 
-#include "app/canvas/ExportDialog.h"
-#include "app/canvas/SaveDialog.h"
-#include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideNavigator.h"
-#include "app/messages/OutputMessages.h"
-#include "app/output/OutputRunner.h"
-#include "app/output/PatternClipboard.h"
-#include "app/widgets/StatusNote.h"
 #include "draw/surface/PictureSource.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QShortcut>
 #include <QWidget>
-
-#include <optional>
 
 namespace {
 
@@ -38,35 +28,25 @@ const QString canvasHint =
 
 } // namespace
 
-struct CanvasMenu::ShowHold
+void CanvasMenu::setShowClock(SlideShowClock* clock)
 {
-    explicit ShowHold(CanvasMenu* menu) : menu(menu) { menu->holdShow(); }
-    ~ShowHold()
-    {
-        if (menu)
-            menu->releaseShow();
-    }
-    ShowHold(const ShowHold&) = delete;
-    ShowHold& operator=(const ShowHold&) = delete;
-    QPointer<CanvasMenu> menu;
-};
-
-// The timer keeps running and its ticks are let go by: a pause chosen meanwhile (a kept slide
-// shown, a slide from a code) stops it as ever, and nothing here starts it again.
-void CanvasMenu::holdShow()
-{
-    if (m_holds++ == 0 && m_showTimer)
-        m_showTimer->blockSignals(true);
+    m_showClock = clock;
+    m_actions->setShowClock(clock);
 }
 
-void CanvasMenu::releaseShow()
+bool CanvasMenu::holdingShow() const { return m_showClock && m_showClock->isHeld(); }
+
+void CanvasMenu::holdWhileUp()
 {
-    if (m_holds == 0 || --m_holds > 0 || !m_showTimer)
+    if (m_openings++ == 0)
+        m_hold.emplace(m_showClock);
+}
+
+void CanvasMenu::releaseWhenDown()
+{
+    if (m_openings == 0 || --m_openings > 0)
         return;
-    m_showTimer->blockSignals(false);
-    // A whole interval from now: the next slide does not jump in as the dialog closes.
-    if (m_showTimer->isActive())
-        m_showTimer->start();
+    m_hold.reset();
 }
 
 CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
@@ -75,16 +55,16 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
       m_menu(new QMenu(canvas)),
       m_snapshot(std::move(snapshot)),
       m_code(std::move(code)),
-      m_chooseFile(askSaveFileName),
-      m_reportError(showSaveFailure)
+      m_actions(new PatternActions(canvas, this))
 {
     setObjectName(QStringLiteral("canvasMenu"));
+    connect(m_actions, &PatternActions::patternWritten, this, &CanvasMenu::patternWritten);
     m_menu->setObjectName(QStringLiteral("canvasContextMenu"));
     // No shortcuts and no mnemonics: the keyboard belongs to the covered parameter boxes.
     connect(addMenuAction("actCopyPattern", QStringLiteral("复制图案")), &QAction::triggered, this,
             &CanvasMenu::copyShownPattern);
     connect(addMenuAction("actPatternCode", QStringLiteral("图案代码…")), &QAction::triggered, this, [this] {
-        const ShowHold hold(this);
+        const SlideShowClock::Hold hold(m_showClock);
         emit patternCodeRequested(m_shown.fullCode);
     });
     connect(addMenuAction("actSavePng", QStringLiteral("保存图案 (PNG)…")), &QAction::triggered, this,
@@ -96,7 +76,7 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     connect(addMenuAction("actExportPattern", QStringLiteral("导出图案…")), &QAction::triggered, this,
             &CanvasMenu::exportShownPattern);
     connect(addMenuAction("actOpenPatternFile", QStringLiteral("打开图案文件…")), &QAction::triggered, this, [this] {
-        const ShowHold hold(this);
+        const SlideShowClock::Hold hold(m_showClock);
         emit openFileRequested();
     });
     m_menu->addSeparator();
@@ -114,7 +94,7 @@ CanvasMenu::CanvasMenu(QWidget* canvas, Snapshot snapshot, CodeSource code)
     // The show waits while the menu is up; the item chosen (if any) runs before the menu lets go,
     // and a dialog it opens holds the show on its own.
     connect(m_menu, &QMenu::aboutToHide, this, [this] {
-        QMetaObject::invokeMethod(this, &CanvasMenu::releaseShow, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &CanvasMenu::releaseWhenDown, Qt::QueuedConnection);
     });
     canvas->setAcceptDrops(true);
     canvas->setToolTip(canvasHint);
@@ -217,7 +197,7 @@ void CanvasMenu::openAt(const QPoint& globalPos)
     m_shown.fullCode = m_fullCode && m_shown.picture ? m_fullCode() : QString();
     enableItems();
     if (!m_menu->isVisible())
-        holdShow();
+        holdWhileUp();
     m_menu->popup(globalPos);
 }
 
@@ -234,99 +214,6 @@ void CanvasMenu::enableItems()
         m_previous->setEnabled(m_navigator->hasPrevious());
         m_next->setEnabled(m_navigator->hasNext());
     }
-}
-
-void CanvasMenu::copyShownPattern()
-{
-    if (!m_shown.picture)
-        return;
-    copyPattern(m_shown);
-    showStatusNote(m_canvas, QStringLiteral("已复制"));
-}
-
-void CanvasMenu::saveShownPattern(ExportKind kind)
-{
-    // A local copy: the dialog below runs an event loop in which the menu may open again.
-    const PatternPicture pattern = m_shown;
-    QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
-    if (!pattern.picture)
-        return;
-    std::optional<ShowHold> hold(std::in_place, this);
-    const QString path = m_chooseFile(owner, saveRequestFor(kind, pattern.code));
-    if (path.isEmpty())
-        return;
-    OutputJob job;
-    if (kind == ExportKind::Svg) {
-        job = asShownJob(pattern, 1.0, ExportFormat::Svg, path);
-    } else {
-        const PictureTarget target = pictureTargetFor(path);
-        // The file dialog asked about the name typed, not about the one with ".png" added.
-        if (target.path != path && !confirmReplacing(owner, target.path))
-            return;
-        job = asShownJob(pattern, kind == ExportKind::Png4x ? 4.0 : 1.0, target.format, target.path);
-    }
-    // The name is chosen: the show goes on while the file is written.
-    hold.reset();
-    runJob(std::move(job), ProgressShown::WhenSlow);
-}
-
-void CanvasMenu::exportShownPattern()
-{
-    // A local copy, as for saving: the dialogs run event loops in which the menu may open again.
-    const PatternPicture pattern = m_shown;
-    QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
-    if (!pattern.picture)
-        return;
-    // On the heap and watched: a window closed meanwhile takes the dialog and this menu with it.
-    const QPointer<CanvasMenu> self(this);
-    std::optional<ShowHold> hold(std::in_place, this);
-    const QPointer<ExportDialog> dialog = new ExportDialog(pattern.picture, owner);
-    const bool accepted = dialog->exec() == QDialog::Accepted;
-    if (!dialog || !self)
-        return;
-    const std::optional<ExportFrame> frame = dialog->reading().frame;
-    const ExportFormat format = dialog->format();
-    delete dialog;
-    if (!accepted || !frame)
-        return;
-    const QString path = m_chooseFile(owner, exportRequestFor(format, pattern.code, rememberedSaveFolder()));
-    if (path.isEmpty() || !self)
-        return;
-
-    OutputJob job;
-    job.pattern = pattern;
-    job.frame = *frame;
-    job.format = format;
-    job.path = path;
-    if (format == ExportFormat::Png) {
-        const PictureTarget target = pictureTargetFor(path);
-        job.path = target.path;
-        job.format = target.format;
-        if (job.path != path && !confirmReplacing(owner, job.path))
-            return;
-    }
-    // The choices are made: the show goes on while the file is written.
-    hold.reset();
-    runJob(std::move(job), ProgressShown::AtOnce);
-}
-
-void CanvasMenu::runJob(OutputJob job, ProgressShown shown)
-{
-    QWidget* owner = m_canvas ? m_canvas->window() : nullptr;
-    const QString path = job.path;
-    // Watched: the window may go between the worker's end and the report.
-    const QPointer<CanvasMenu> self(this);
-    runJobWithProgress(owner, std::move(job), [self, path](const OutputResult& result) {
-        if (!self)
-            return;
-        if (result.ok()) {
-            rememberSaveFolder(path);
-            showStatusNote(self->m_canvas, QStringLiteral("已保存到 %1").arg(QFileInfo(path).absolutePath()));
-        } else if (!result.cancelled()) {
-            self->m_reportError(self->m_canvas ? self->m_canvas->window() : nullptr, saveFailureMessage(path, result.error));
-        }
-        emit self->patternWritten(path, result);
-    }, shown);
 }
 
 CanvasMenu* attachCanvasMenu(QWidget* canvas, CanvasMenu::Snapshot snapshot, CanvasMenu::CodeSource code)

@@ -13,9 +13,6 @@
 
 namespace {
 
-// How often the window's canvas is looked at: a slide comes every 3 s, a step or a new background
-// at any time.
-constexpr int watchMilliseconds = 100;
 constexpr int pointerRestMilliseconds = 2000;
 
 const char* const showProperty = "fullScreenShow";
@@ -53,7 +50,6 @@ FullScreenShow::FullScreenShow(FullScreenSource& source)
     : QWidget(nullptr, Qt::Window),
       m_source(source),
       m_window(source.showWindow()),
-      m_watch(new QTimer(this)),
       m_pointerRest(new QTimer(this)),
       m_inhibitor(QStringLiteral("全屏放映图案"))
 {
@@ -65,10 +61,8 @@ FullScreenShow::FullScreenShow(FullScreenSource& source)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
 
-    m_watch->setObjectName(QStringLiteral("watchTimer"));
-    m_watch->setInterval(watchMilliseconds);
-    connect(m_watch, &QTimer::timeout, this, &FullScreenShow::follow);
-    m_watch->start();
+    // The window tells of a new slide, a step, a new background, a pause and a play.
+    m_source.watchShown(this, [this] { follow(); });
     m_pointerRest->setObjectName(QStringLiteral("pointerRestTimer"));
     m_pointerRest->setSingleShot(true);
     m_pointerRest->setInterval(pointerRestMilliseconds);
@@ -83,7 +77,7 @@ void FullScreenShow::leave() { close(); }
 
 void FullScreenShow::closeEvent(QCloseEvent* event)
 {
-    m_watch->stop();
+    m_left = true;
     m_inhibitor.setHeld(false);
     if (m_window && of(m_window) == this)
         m_window->setProperty(showProperty, QVariant());
@@ -94,7 +88,7 @@ void FullScreenShow::closeEvent(QCloseEvent* event)
 // Takes what the window shows now: a new picture is drawn again, play and pause are followed.
 void FullScreenShow::follow()
 {
-    if (!m_window)
+    if (!m_window || m_left)
         return;
     m_inhibitor.setHeld(m_source.showPlaying());
     const std::uint64_t revision = m_source.shownRevision();

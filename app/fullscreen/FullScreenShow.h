@@ -57,7 +57,8 @@ private:
     std::uint64_t m_revision = ~std::uint64_t(0);
     QString m_code;
     QImage m_frame;
-    QTimer* m_watch;
     QTimer* m_pointerRest;
     ScreenSaverInhibitor m_inhibitor;
+    // Closed and on its way out: the window's news no longer concern it.
+    bool m_left = false;
 };

@@ -10,8 +10,9 @@ class CanvasMenu;
 class PictureBox;
 class PictureSource;
 class QLabel;
-class QTimer;
+class QObject;
 class QWidget;
+class SlideShowClock;
 
 // What a full-screen show needs of the pattern window it shows: the picture on its canvas and
 // when it changes, the short code beside it, the show's pause and play, and its canvas menu.
@@ -28,10 +29,13 @@ public:
     virtual bool showPlaying() const = 0;
     virtual void setShowPlaying(bool playing) = 0;
     virtual CanvasMenu* patternMenu() const = 0;
+    // Calls changed, for as long as receiver lives, after each change of the picture on the canvas
+    // (with the code beside it) and when the show starts or stops playing.
+    virtual void watchShown(QObject* receiver, std::function<void()> changed) = 0;
 };
 
 // A pattern window's show given by what the window already has: its canvas (a picture box), its
-// code label, its show timer (running means playing) with the window's own play and pause, and
+// code label, its show clock (running means playing) with the window's own play and pause, and
 // its canvas menu. Opens the full-screen show from the menu's "全屏放映" and from F11, and leaves it
 // from either when it is up.
 class PatternWindowShow final : public FullScreenSource
@@ -42,7 +46,7 @@ public:
         QWidget* window;
         PictureBox* canvas;
         QLabel* codeLabel;
-        QTimer* timer;
+        SlideShowClock* clock;
         std::function<void()> play;
         std::function<void()> pause;
         CanvasMenu* menu;
@@ -58,6 +62,7 @@ public:
     bool showPlaying() const override;
     void setShowPlaying(bool playing) override;
     CanvasMenu* patternMenu() const override { return m_parts.menu; }
+    void watchShown(QObject* receiver, std::function<void()> changed) override;
 
 private:
     Parts m_parts;

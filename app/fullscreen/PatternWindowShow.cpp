@@ -2,10 +2,10 @@
 #include "app/fullscreen/FullScreenShow.h"
 #include "app/fullscreen/FullScreenSource.h"
 #include "app/widgets/PictureBox.h"
+#include "app/widgets/SlideShowClock.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QTimer>
 
 PatternWindowShow::PatternWindowShow(Parts parts) : m_parts(std::move(parts))
 {
@@ -36,7 +36,7 @@ std::uint64_t PatternWindowShow::shownRevision() const { return m_parts.canvas->
 
 QString PatternWindowShow::shownCode() const { return m_parts.codeLabel->text(); }
 
-bool PatternWindowShow::showPlaying() const { return m_parts.timer->isActive(); }
+bool PatternWindowShow::showPlaying() const { return m_parts.clock->isRunning(); }
 
 void PatternWindowShow::setShowPlaying(bool playing)
 {
@@ -44,4 +44,11 @@ void PatternWindowShow::setShowPlaying(bool playing)
         m_parts.play();
     else
         m_parts.pause();
+}
+
+void PatternWindowShow::watchShown(QObject* receiver, std::function<void()> changed)
+{
+    // The code label is set in the same turn as the slide is drawn, before the canvas tells.
+    QObject::connect(m_parts.canvas, &PictureBox::pictureChanged, receiver, changed);
+    QObject::connect(m_parts.clock, &SlideShowClock::runningChanged, receiver, changed);
 }

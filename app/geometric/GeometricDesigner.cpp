@@ -3,6 +3,7 @@
 #include "app/widgets/ComboPopup.h"
 #include "app/widgets/ControlLook.h"
 #include "app/widgets/PictureBox.h"
+#include "app/widgets/SlideShowClock.h"
 #include "app/widgets/WindowScaler.h"
 #include "draw/base/Numbers.h"
 #include "draw/base/Twips.h"
@@ -130,9 +131,9 @@ void GeometricDesigner::attachPatternMenu()
     m_attachments = std::make_unique<CanvasAttachments>(
         canvas, codeLabel, [this] { playingBox->setChecked(false); },
         [this](const SlideRecipe& recipe, const QString& code) { return replaySlide(recipe, code); });
-    m_attachments->menu()->setShowTimer(showTimer);
+    m_attachments->menu()->setShowClock(showClock);
     m_fullScreen = std::make_unique<PatternWindowShow>(
-        PatternWindowShow::Parts{this, canvas, codeLabel, showTimer, [this] { playingBox->setChecked(true); },
+        PatternWindowShow::Parts{this, canvas, codeLabel, showClock, [this] { playingBox->setChecked(true); },
                                  [this] { playingBox->setChecked(false); }, m_attachments->menu()});
 }
 
@@ -189,7 +190,8 @@ void GeometricDesigner::buildTimers()
         (*timers[i])->setInterval(3000);
     }
     // The idle timers have no handler and never start.
-    connect(showTimer, &QTimer::timeout, this, &GeometricDesigner::onShowTimer);
+    showClock = new SlideShowClock(showTimer);
+    connect(showClock, &SlideShowClock::ticked, this, &GeometricDesigner::onShowTimer);
     showTimer->start();
 }
 

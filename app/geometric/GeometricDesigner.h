@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class SlideShowClock;
 
 // The geometric pattern designer: every three seconds five concentric random figures on a random
 // background, with a line-width choice, pause and play, and a gradient background from the picker.
@@ -65,6 +66,8 @@ public:
     QPushButton* gradientButton = nullptr;
     QPushButton* removeGradientButton = nullptr;
     QTimer* showTimer = nullptr;
+    // Its ticks, held while the canvas menu or a dialog from it is up.
+    SlideShowClock* showClock = nullptr;
     std::array<QTimer*, 3> idleTimers{}; // nothing handles their ticks
 
 signals:

@@ -245,9 +245,9 @@ void MainWindow::attachPatternMenu()
 {
     m_attachments = std::make_unique<CanvasAttachments>(
         canvas, codeLabel, [this] { onPauseClicked(); }, [this](const SlideRecipe& recipe, const QString& code) { return replaySlide(recipe, code); });
-    m_attachments->menu()->setShowTimer(&showTimer);
+    m_attachments->menu()->setShowClock(showClock);
     m_fullScreen = std::make_unique<PatternWindowShow>(
-        PatternWindowShow::Parts{this, canvas, codeLabel, &showTimer, [this] { onPlayClicked(); },
+        PatternWindowShow::Parts{this, canvas, codeLabel, showClock, [this] { onPlayClicked(); },
                                  [this] { onPauseClicked(); }, m_attachments->menu()});
 }
 

@@ -6,6 +6,7 @@
 #include "app/mainwindow/MainWindowControls.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
+#include "app/widgets/SlideShowClock.h"
 
 #include <QList>
 #include <QTimer>
@@ -98,6 +99,8 @@ public:
     QLabel* mottoLabel = nullptr;
     QLabel* logo = nullptr;
     QTimer showTimer;
+    // Its ticks, held while the canvas menu or a dialog from it is up.
+    SlideShowClock* showClock = new SlideShowClock(&showTimer);
     QTimer idleTimer; // runs, but nothing handles its ticks
     CommonDialog saveButtonDialog{this}; // the save button's dialog; the button is never shown
 

@@ -132,7 +132,7 @@ void MainWindow::connectHandlers()
     connect(backgroundColourButton, &QPushButton::clicked, this, &MainWindow::onBackgroundColourClicked);
     connect(gradientButton, &QPushButton::clicked, this, &MainWindow::onGradientClicked);
     connect(geometricButton, &QPushButton::clicked, this, &MainWindow::onGeometricClicked);
-    connect(&showTimer, &QTimer::timeout, this, &MainWindow::onShowTimer);
+    connect(showClock, &SlideShowClock::ticked, this, &MainWindow::onShowTimer);
 }
 
 void MainWindow::onCustomOutputClicked() { plotCurve(m_curveControls, YellowPlotter); }

@@ -9,6 +9,9 @@ PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
     m_surface.setObserver(this);
     followRatio();
     followSize();
+    // What the surface did before it had an observer is shown by the first paint; from here on
+    // each change is told.
+    m_surface.takeChanged();
 }
 
 PictureBox::~PictureBox() { m_surface.setObserver(nullptr); }
@@ -61,7 +64,26 @@ void PictureBox::followRatio() const
     m_surface.setDevicePixelRatio(m_screenRatio * displayScale());
 }
 
-void PictureBox::surfaceChanged() { update(); }
+void PictureBox::surfaceChanged()
+{
+    update();
+    if (m_noticePending)
+        return;
+    m_noticePending = true;
+    QMetaObject::invokeMethod(this, &PictureBox::tellPictureChanged, Qt::QueuedConnection);
+}
+
+void PictureBox::tellPictureChanged()
+{
+    m_noticePending = false;
+    // The surface calls again at its next change even while this box is not painted (covered by a
+    // full-screen show, or minimised): a repaint is asked for already.
+    m_surface.takeChanged();
+    if (m_surface.revision() == m_toldRevision)
+        return;
+    m_toldRevision = m_surface.revision();
+    emit pictureChanged();
+}
 
 void PictureBox::surfaceRefresh()
 {

@@ -3,6 +3,8 @@
 #include "app/widgets/WindowLock.h"
 #include "draw/surface/Surface.h"
 
+#include <cstdint>
+
 #include <QScopeGuard>
 
 #include <QWidget>
@@ -10,7 +12,7 @@
 // The picture-box control: a thin widget that shows its drawing surface at the screen's device
 // pixel ratio. The surface follows the widget's size, unless it has a logical size of its own;
 // child widgets (labels) are drawn over it and are never part of it. The canvas calls are passed
-// on to the surface.
+// on to the surface, and a change of its picture is told by pictureChanged().
 class PictureBox : public QWidget, private SurfaceObserver
 {
     Q_OBJECT
@@ -75,6 +77,11 @@ public:
         return draw(surface());
     }
 
+signals:
+    // The surface's picture changed (its revision moved on; not a mere change of ratio). Told once
+    // the drawing in hand is over, when the event loop next runs, however many steps it took.
+    void pictureChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -85,6 +92,7 @@ private:
     void surfaceRefresh() override;
     void followSize() const;
     void followRatio() const;
+    void tellPictureChanged();
 
     // Follows the widget's size and ratio lazily: a hidden widget gets no resize event until shown.
     mutable Surface m_surface;
@@ -92,4 +100,7 @@ private:
     // The screen's ratio when last asked, and the widget's size the surface's ratio was set for.
     mutable qreal m_screenRatio = 1.0;
     mutable QSize m_followedSize;
+    // A notice of a change is on its way; the revision the last notice told of.
+    bool m_noticePending = false;
+    std::uint64_t m_toldRevision = 0;
 };
