@@ -7,6 +7,7 @@
 
 #include "app/messages/PatternMessages.h"
 #include "app/CommandLine.h"
+#include "app/FavouritesService.h"
 #include "app/PatternService.h"
 #include "app/ProgramWindows.h"
 #include "app/canvas/CanvasMenu.h"
@@ -140,7 +141,7 @@ void TestFullCodeWindows::init()
 void TestFullCodeWindows::cleanup()
 {
     integration::closeProgramWindows();
-    PatternService::instance().reset();
+    FavouritesService::instance().reset();
 }
 
 void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
@@ -545,7 +546,7 @@ void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
 
     // After a restart of the favourites (as after a restart of the program) the gallery lists
     // them, and "显示" brings the curve slide back in the main window, paused.
-    PatternService::instance().reset();
+    FavouritesService::instance().reset();
     main->playButton->click();
     main->onShowTimer();
     FavouritesGallery* gallery = openGallery(main->canvas);
@@ -615,7 +616,7 @@ void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
     }
     qputenv("XDG_DATA_HOME", dataHome);
     QVERIFY(!message.isEmpty());
-    QVERIFY(!PatternService::instance().favourites().isAvailable());
+    QVERIFY(!FavouritesService::instance().favourites().isAvailable());
     QVERIFY(main->showTimer.isActive());
     const std::size_t slides = main->slides().history().size();
     main->onShowTimer();
