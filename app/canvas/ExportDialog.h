@@ -25,7 +25,8 @@ class ExportDialog : public QDialog
 public:
     ExportDialog(std::shared_ptr<const PictureSource> picture, QWidget* owner);
 
-    // The entries as they stand, and the frame they come to (none while they make none).
+    // The entries as they stand (with a preset chosen, the size of one's own kept for later), and
+    // the frame they come to (none while they make none).
     ExportChoice choice() const;
     const FrameReading& reading() const { return m_reading; }
     ExportFormat format() const;
@@ -49,11 +50,17 @@ public:
 private:
     void showChoice(const ExportChoice& choice);
     void sizeEntryChanged();
+    void unitChanged();
     void entriesChanged();
+    void showPresetSize();
     void exportChosen();
 
     std::shared_ptr<const PictureSource> m_picture;
     FrameReading m_reading;
     int m_shownSize = -1;
+    LengthUnit m_shownUnit = LengthUnit::Pixels;
+    // The size of one's own while a preset's size stands in its boxes.
+    QString m_customWidth;
+    QString m_customHeight;
     QSize m_previewFrame;
 };
