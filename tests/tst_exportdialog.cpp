@@ -202,6 +202,8 @@ private slots:
     void presetShowsItsSizeGreyed_data();
     void presetShowsItsSizeGreyed();
     void choicesAreRememberedForTheNextTime();
+    void unfinishedExportLeavesTheChoicesAsBefore_data();
+    void unfinishedExportLeavesTheChoicesAsBefore();
 
     void fileDialogIsAskedForTheFormat_data();
     void fileDialogIsAskedForTheFormat();
@@ -653,6 +655,8 @@ void TestExportDialog::presetShowsItsSizeGreyed()
     QCOMPARE(lengthUnitLabel(dialog.choice().unit), unit);
 }
 
+// The dialog starts from the choices of the last finished export. The test stands in for the
+// canvas menu: once the file is written, it remembers what the dialog was left with.
 void TestExportDialog::choicesAreRememberedForTheNextTime()
 {
     Entries first = custom("123.5", "80", QStringLiteral("毫米"), "200");
@@ -664,8 +668,23 @@ void TestExportDialog::choicesAreRememberedForTheNextTime()
     second.dpi = QStringLiteral("150");
     for (const Entries& entries : {first, second}) {
         CanvasWindow fixture;
-        fixture.menu->setFileChooser([](QWidget*, const SaveRequest&) { return QString(); });
-        QVERIFY(exportThroughDialog(fixture, entries));
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("written.") + entries.format.toLower());
+        fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return path; });
+        QSignalSpy written(fixture.menu, &CanvasMenu::patternWritten);
+        ExportChoice chosen;
+        ModalDialog<ExportDialog> exported([&](ExportDialog* dialog) {
+            entries.enterInto(dialog);
+            chosen = dialog->choice();
+            dialog->exportButton->click();
+        });
+        fixture.openMenu();
+        fixture.action("actExportPattern")->trigger();
+        QVERIFY(exported.answered());
+        QVERIFY(written.wait(exportTimeout));
+        QVERIFY(written.constFirst().at(1).value<OutputResult>().ok());
+        rememberExportChoice(chosen);
+
         ExportChoice shown;
         FrameReading reading;
         ModalDialog<ExportDialog> answer([&](ExportDialog* dialog) {
@@ -692,6 +711,51 @@ void TestExportDialog::choicesAreRememberedForTheNextTime()
             QCOMPARE(lengthUnitLabel(shown.unit), first.unit);
         }
     }
+}
+
+void TestExportDialog::unfinishedExportLeavesTheChoicesAsBefore_data()
+{
+    QTest::addColumn<bool>("pressExport");
+    QTest::newRow("export dialog cancelled") << false;
+    QTest::newRow("file dialog cancelled") << true;
+}
+
+// Choices count once their export is written: an export given up on the way leaves those of the
+// last finished one.
+void TestExportDialog::unfinishedExportLeavesTheChoicesAsBefore()
+{
+    QFETCH(bool, pressExport);
+    ExportChoice before;
+    before.format = ExportFormat::Svg;
+    before.size = sizeIndex(QStringLiteral("自定义"));
+    before.unit = LengthUnit::Millimetres;
+    before.width = QStringLiteral("123.5");
+    before.height = QStringLiteral("80");
+    before.dpi = QStringLiteral("200");
+    rememberExportChoice(before);
+    QCOMPARE(rememberedExportChoice(), before);
+
+    CanvasWindow fixture;
+    int asked = 0;
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
+        ++asked;
+        return QString();
+    });
+    Entries other;
+    other.format = QStringLiteral("PDF");
+    other.size = QStringLiteral("A3");
+    other.landscape = true;
+    other.dpi = QStringLiteral("150");
+    ModalDialog<ExportDialog> answer([&](ExportDialog* dialog) {
+        other.enterInto(dialog);
+        (pressExport ? dialog->exportButton : dialog->cancelButton)->click();
+    });
+    fixture.openMenu();
+    fixture.action("actExportPattern")->trigger();
+    QVERIFY(answer.answered());
+    QCOMPARE(asked, pressExport ? 1 : 0);
+    QVERIFY(!fixture.runner());
+    QCOMPARE(rememberedExportChoice(), before);
 }
 
 void TestExportDialog::fileDialogIsAskedForTheFormat_data()
@@ -920,6 +984,8 @@ void TestExportDialog::cancelledExportLeavesNoFile()
     QTest::qWait(50); // the queued report, were there one
     QCOMPARE(reports, 0);
     QVERIFY(QDir(rememberedSaveFolder()) != QDir(folder.path()));
+    // Nor are its choices: the next export starts from the first run's.
+    QCOMPARE(rememberedExportChoice(), ExportChoice());
 }
 
 void TestExportDialog::closingTheWindowStopsTheExport()

@@ -77,7 +77,9 @@ QSize previewSizeFor(QSize frame, QSize box);
 // The file dialog's request for an export in this format, starting in folder.
 SaveRequest exportRequestFor(ExportFormat format, const QString& code, const QString& folder);
 
-// The last choices made, from the program's settings (the defaults the first time, and in place
-// of any value that does not read back).
+// The choices of the last finished export, from the program's settings (the defaults the first
+// time, and in place of any value that does not read back).
 ExportChoice rememberedExportChoice();
+// Stores the choices the dialog was left with; called once their export has been written, so a
+// cancelled export leaves the last finished one's choices.
 void rememberExportChoice(const ExportChoice& choice);

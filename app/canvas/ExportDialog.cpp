@@ -274,6 +274,5 @@ void ExportDialog::exportChosen()
 {
     if (!m_reading.frame)
         return;
-    rememberExportChoice(choice());
     accept();
 }

@@ -16,8 +16,8 @@ class QRadioButton;
 
 // The dialog "导出图案": format, size (a screen, a sheet of paper in either orientation, or a
 // width and height in a unit), resolution, the pixel size they come to and a small preview of
-// the pattern in that frame. "导出…" is offered only while the entries make a usable frame; the
-// choices are remembered for the next time.
+// the pattern in that frame. "导出…" is offered only while the entries make a usable frame. It
+// starts from the choices of the last finished export; whoever runs the export remembers them.
 class ExportDialog : public QDialog
 {
     Q_OBJECT
