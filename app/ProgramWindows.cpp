@@ -1,5 +1,6 @@
 #include "app/ProgramWindows.h"
 
+#include "app/FavouritesService.h"
 #include "app/PatternService.h"
 #include "app/geometric/GeometricDesigner.h"
 #include "app/mainwindow/MainWindow.h"
@@ -8,10 +9,11 @@
 
 namespace {
 
-// Codes, files and favourites of a pattern window go through the one service.
-QWidget* withPatternService(QWidget* window)
+// Codes, files and favourites of a pattern window go through the services.
+QWidget* withPatternServices(QWidget* window)
 {
     PatternService::instance().attachWindow(window);
+    FavouritesService::instance().attachWindow(window);
     return window;
 }
 
@@ -22,8 +24,8 @@ void registerWindows()
     auto& registry = WindowRegistry::instance();
     // The main window is built again when needed after the user closed it (the designer may
     // still be open and its picker apply a gradient or ask for the main window's width).
-    registry.setFactory(WindowId::Main, [] { return withPatternService(new MainWindow); });
-    registry.setFactory(WindowId::Geometric, [] { return withPatternService(new GeometricDesigner); });
+    registry.setFactory(WindowId::Main, [] { return withPatternServices(new MainWindow); });
+    registry.setFactory(WindowId::Geometric, [] { return withPatternServices(new GeometricDesigner); });
     // The picker is owned by the main window, so it stays above it.
     registry.setFactory(WindowId::GradientPicker,
                         [] { return new GradientPicker(WindowRegistry::instance().window(WindowId::Main)); });

@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
+#include "app/FavouritesService.h"
 #include "app/HeadlessExport.h"
-#include "app/PatternService.h"
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
 #include "app/screensaver/XWindowShow.h"
@@ -80,7 +80,7 @@ int main(int argc, char* argv[])
     const StartRequest request = parseCommandLine(QApplication::arguments());
     startProgram();
     // The favourites' database connection and gallery go while the application still exists.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { PatternService::instance().reset(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [] { FavouritesService::instance().reset(); });
     showStartRequest(request);
     return app.exec();
 }

@@ -3,7 +3,7 @@
 // thumbnail is asked for. "ratio" is the 1,000's time over the 10's; the target is at most 3,
 // which holds only while opening reads no thumbnail it does not show.
 
-#include "app/PatternService.h"
+#include "app/FavouritesService.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
 #include "app/favourites/ThumbnailCache.h"

@@ -194,7 +194,16 @@ private slots:
     void unusableEntriesDisableExportAndSayWhy();
     void previewKeepsTheFramesShape_data();
     void previewKeepsTheFramesShape();
+    void unitChangeKeepsThePixels_data();
+    void unitChangeKeepsThePixels();
+    void unitsInTurnStayWithinAPixel_data();
+    void unitsInTurnStayWithinAPixel();
+    void resolutionChangeKeepsTheLengths();
+    void presetShowsItsSizeGreyed_data();
+    void presetShowsItsSizeGreyed();
     void choicesAreRememberedForTheNextTime();
+    void unfinishedExportLeavesTheChoicesAsBefore_data();
+    void unfinishedExportLeavesTheChoicesAsBefore();
 
     void fileDialogIsAskedForTheFormat_data();
     void fileDialogIsAskedForTheFormat();
@@ -508,6 +517,146 @@ void TestExportDialog::previewKeepsTheFramesShape()
     }
 }
 
+void TestExportDialog::unitChangeKeepsThePixels_data()
+{
+    QTest::addColumn<Entries>("entries");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QSize>("pixels"); // empty: the entries make no frame
+    const QString px = QStringLiteral("像素");
+    const QString mm = QStringLiteral("毫米");
+    const QString cm = QStringLiteral("厘米");
+    const QString in = QStringLiteral("英寸");
+    QTest::newRow("pixels to millimetres") << custom("1920", "1080", px, "300") << mm << "162.56" << "91.44"
+                                           << QSize(1920, 1080);
+    QTest::newRow("pixels to inches") << custom("1920", "1080", px, "96") << in << "20" << "11.25" << QSize(1920, 1080);
+    QTest::newRow("pixels to centimetres, rounded") << custom("1000", "333", px, "96") << cm << "26.46" << "8.81"
+                                                    << QSize(1000, 333);
+    QTest::newRow("millimetres to pixels") << custom("210", "297", mm, "300") << px << "2480" << "3508"
+                                           << QSize(2480, 3508);
+    QTest::newRow("inches to centimetres") << custom("8.5", "11", in, "300") << cm << "21.59" << "27.94"
+                                           << QSize(2550, 3300);
+    QTest::newRow("centimetres to millimetres") << custom("12.5", "3.3", cm, "96") << mm << "125" << "33"
+                                                << QSize(472, 125);
+    // Two decimals of an inch are 12 pixels at 1200 dpi: as many more as the pixels need.
+    QTest::newRow("inches at a high resolution") << custom("1081", "1", px, "1200") << in << "0.901" << "0.001"
+                                                 << QSize(1081, 1);
+    QTest::newRow("no number stays as typed") << custom("abc", "500", px, "96") << mm << "abc" << "132.29" << QSize();
+}
+
+// A size typed in one unit is the same size in another: the numbers follow, the pixels stay.
+void TestExportDialog::unitChangeKeepsThePixels()
+{
+    QFETCH(Entries, entries);
+    QFETCH(QString, unit);
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QSize, pixels);
+    ExportDialog dialog(slideOf(plainCode).picture, nullptr);
+    entries.enterInto(&dialog);
+    dialog.unitBox->setCurrentText(unit);
+    QCOMPARE(dialog.widthBox->text(), width);
+    QCOMPARE(dialog.heightBox->text(), height);
+    QCOMPARE(dialog.dpiBox->text(), entries.dpi.value());
+    QCOMPARE(dialog.reading().frame.has_value(), !pixels.isEmpty());
+    if (!pixels.isEmpty())
+        QCOMPARE(dialog.reading().frame->pixels, pixels);
+}
+
+void TestExportDialog::unitsInTurnStayWithinAPixel_data()
+{
+    QTest::addColumn<QString>("dpi");
+    for (const char* dpi : {"72", "72.5", "96", "300", "1200", "2400"})
+        QTest::newRow(dpi) << QString::fromLatin1(dpi);
+}
+
+// Changed again and again, a size does not drift: each unit comes within a pixel of the start.
+void TestExportDialog::unitsInTurnStayWithinAPixel()
+{
+    QFETCH(QString, dpi);
+    ExportDialog dialog(slideOf(plainCode).picture, nullptr);
+    custom("1917", "1077", QStringLiteral("像素"), dpi).enterInto(&dialog);
+    const QStringList units{QStringLiteral("毫米"), QStringLiteral("厘米"), QStringLiteral("英寸"),
+                            QStringLiteral("毫米"), QStringLiteral("像素"), QStringLiteral("英寸"),
+                            QStringLiteral("厘米"), QStringLiteral("像素")};
+    for (const QString& unit : units) {
+        dialog.unitBox->setCurrentText(unit);
+        QVERIFY2(dialog.reading().frame, qPrintable(unit));
+        const QSize pixels = dialog.reading().frame->pixels;
+        QVERIFY2(std::abs(pixels.width() - 1917) <= 1 && std::abs(pixels.height() - 1077) <= 1,
+                 qPrintable(QStringLiteral("%1: %2 × %3 (%4 × %5)")
+                                .arg(unit)
+                                .arg(pixels.width())
+                                .arg(pixels.height())
+                                .arg(dialog.widthBox->text(), dialog.heightBox->text())));
+    }
+    QCOMPARE(dialog.widthBox->text(), QStringLiteral("1917"));
+    QCOMPARE(dialog.heightBox->text(), QStringLiteral("1077"));
+}
+
+// A length is what the user measured; another resolution puts more or fewer pixels in it.
+void TestExportDialog::resolutionChangeKeepsTheLengths()
+{
+    ExportDialog dialog(slideOf(plainCode).picture, nullptr);
+    custom("100", "50", QStringLiteral("毫米"), "300").enterInto(&dialog);
+    QCOMPARE(dialog.reading().frame->pixels, QSize(1181, 591));
+    dialog.dpiBox->setText(QStringLiteral("150"));
+    QCOMPARE(dialog.widthBox->text(), QStringLiteral("100"));
+    QCOMPARE(dialog.heightBox->text(), QStringLiteral("50"));
+    QCOMPARE(dialog.reading().frame->pixels, QSize(591, 295));
+}
+
+void TestExportDialog::presetShowsItsSizeGreyed_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("dpi"); // empty: the size's own
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    const QString px = QStringLiteral("像素");
+    QTest::newRow("A4 in pixels") << "A4" << false << px << "" << "2480" << "3508";
+    QTest::newRow("A4 in millimetres") << "A4" << false << QStringLiteral("毫米") << "" << "210" << "297";
+    QTest::newRow("A4 at 150 dpi") << "A4" << false << px << "150" << "1240" << "1754";
+    QTest::newRow("A3 landscape in centimetres") << "A3" << true << QStringLiteral("厘米") << "" << "42" << "29.7";
+    QTest::newRow("A4 in inches, to the pixel") << "A4" << false << QStringLiteral("英寸") << "" << "8.268" << "11.693";
+    QTest::newRow("full HD in pixels") << QStringLiteral("1920 × 1080") << false << px << "" << "1920" << "1080";
+    QTest::newRow("full HD in millimetres at 72 dpi")
+        << QStringLiteral("1920 × 1080") << false << QStringLiteral("毫米") << "72" << "677.33" << "381";
+    QTest::newRow("4K in inches") << QStringLiteral("3840 × 2160 (4K)") << false << QStringLiteral("英寸") << ""
+                                  << "40" << "22.5";
+}
+
+// A screen or a sheet shows its real size in the greyed boxes; the size of one's own comes back
+// when it is chosen again.
+void TestExportDialog::presetShowsItsSizeGreyed()
+{
+    QFETCH(QString, size);
+    QFETCH(bool, landscape);
+    QFETCH(QString, unit);
+    QFETCH(QString, dpi);
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    ExportDialog dialog(slideOf(plainCode).picture, nullptr);
+    custom("640", "480", unit, "96").enterInto(&dialog);
+    dialog.sizeBox->setCurrentText(size);
+    (landscape ? dialog.landscapeButton : dialog.portraitButton)->setChecked(true);
+    if (!dpi.isEmpty())
+        dialog.dpiBox->setText(dpi);
+    QVERIFY(!dialog.widthBox->isEnabled() && !dialog.heightBox->isEnabled());
+    QCOMPARE(dialog.widthBox->text(), width);
+    QCOMPARE(dialog.heightBox->text(), height);
+
+    dialog.sizeBox->setCurrentText(QStringLiteral("自定义"));
+    QVERIFY(dialog.widthBox->isEnabled());
+    QCOMPARE(dialog.widthBox->text(), QStringLiteral("640"));
+    QCOMPARE(dialog.heightBox->text(), QStringLiteral("480"));
+    QCOMPARE(lengthUnitLabel(dialog.choice().unit), unit);
+}
+
+// The dialog starts from the choices of the last finished export: the canvas menu remembers what
+// the dialog was left with once the file is written.
 void TestExportDialog::choicesAreRememberedForTheNextTime()
 {
     Entries first = custom("123.5", "80", QStringLiteral("毫米"), "200");
@@ -519,8 +668,20 @@ void TestExportDialog::choicesAreRememberedForTheNextTime()
     second.dpi = QStringLiteral("150");
     for (const Entries& entries : {first, second}) {
         CanvasWindow fixture;
-        fixture.menu->setFileChooser([](QWidget*, const SaveRequest&) { return QString(); });
-        QVERIFY(exportThroughDialog(fixture, entries));
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("written.") + entries.format.toLower());
+        fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) { return path; });
+        QSignalSpy written(fixture.menu, &CanvasMenu::patternWritten);
+        ModalDialog<ExportDialog> exported([&](ExportDialog* dialog) {
+            entries.enterInto(dialog);
+            dialog->exportButton->click();
+        });
+        fixture.openMenu();
+        fixture.action("actExportPattern")->trigger();
+        QVERIFY(exported.answered());
+        QVERIFY(written.wait(exportTimeout));
+        QVERIFY(written.constFirst().at(1).value<OutputResult>().ok());
+
         ExportChoice shown;
         FrameReading reading;
         ModalDialog<ExportDialog> answer([&](ExportDialog* dialog) {
@@ -547,6 +708,51 @@ void TestExportDialog::choicesAreRememberedForTheNextTime()
             QCOMPARE(lengthUnitLabel(shown.unit), first.unit);
         }
     }
+}
+
+void TestExportDialog::unfinishedExportLeavesTheChoicesAsBefore_data()
+{
+    QTest::addColumn<bool>("pressExport");
+    QTest::newRow("export dialog cancelled") << false;
+    QTest::newRow("file dialog cancelled") << true;
+}
+
+// Choices count once their export is written: an export given up on the way leaves those of the
+// last finished one.
+void TestExportDialog::unfinishedExportLeavesTheChoicesAsBefore()
+{
+    QFETCH(bool, pressExport);
+    ExportChoice before;
+    before.format = ExportFormat::Svg;
+    before.size = sizeIndex(QStringLiteral("自定义"));
+    before.unit = LengthUnit::Millimetres;
+    before.width = QStringLiteral("123.5");
+    before.height = QStringLiteral("80");
+    before.dpi = QStringLiteral("200");
+    rememberExportChoice(before);
+    QCOMPARE(rememberedExportChoice(), before);
+
+    CanvasWindow fixture;
+    int asked = 0;
+    fixture.menu->setFileChooser([&](QWidget*, const SaveRequest&) {
+        ++asked;
+        return QString();
+    });
+    Entries other;
+    other.format = QStringLiteral("PDF");
+    other.size = QStringLiteral("A3");
+    other.landscape = true;
+    other.dpi = QStringLiteral("150");
+    ModalDialog<ExportDialog> answer([&](ExportDialog* dialog) {
+        other.enterInto(dialog);
+        (pressExport ? dialog->exportButton : dialog->cancelButton)->click();
+    });
+    fixture.openMenu();
+    fixture.action("actExportPattern")->trigger();
+    QVERIFY(answer.answered());
+    QCOMPARE(asked, pressExport ? 1 : 0);
+    QVERIFY(!fixture.runner());
+    QCOMPARE(rememberedExportChoice(), before);
 }
 
 void TestExportDialog::fileDialogIsAskedForTheFormat_data()
@@ -775,6 +981,8 @@ void TestExportDialog::cancelledExportLeavesNoFile()
     QTest::qWait(50); // the queued report, were there one
     QCOMPARE(reports, 0);
     QVERIFY(QDir(rememberedSaveFolder()) != QDir(folder.path()));
+    // Nor are its choices: the next export starts from the first run's.
+    QCOMPARE(rememberedExportChoice(), ExportChoice());
 }
 
 void TestExportDialog::closingTheWindowStopsTheExport()
@@ -885,6 +1093,8 @@ void TestExportDialog::saveFolderIsRememberedAcrossMenus()
         }
         QCOMPARE(QDir(asked.folder), QDir(picturesFolder()));
         QTRY_COMPARE(filesIn(folder.path()).size(), 1);
+        // The file is in place before the save's report reaches the window: the window stays till then.
+        QTRY_COMPARE(QDir(rememberedSaveFolder()), QDir(folder.path()));
     }
     // A fresh menu, as after starting the program again: its saves and exports start there.
     CanvasWindow second;

@@ -7,10 +7,12 @@
 
 #include "app/messages/PatternMessages.h"
 #include "app/CommandLine.h"
+#include "app/FavouritesService.h"
 #include "app/PatternService.h"
 #include "app/ProgramWindows.h"
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/PatternCodeDialog.h"
+#include "app/canvas/SaveFolder.h"
 #include "app/favourites/FavouriteStore.h"
 #include "app/favourites/FavouritesGallery.h"
 #include "app/fullscreen/FullScreenShow.h"
@@ -66,6 +68,28 @@ QImage pictureOf(const QString& code)
 
 QImage canvasImage(PictureBox* canvas) { return canvas->Image().convertToFormat(QImage::Format_RGB32); }
 
+// Remembers a folder that is there, or one that has gone since; returns where file dialogs should
+// open: that folder, or the default one in place of the gone.
+QString rememberFolder(bool gone, const QTemporaryDir& there)
+{
+    if (!gone) {
+        rememberSaveFolder(there.filePath(QStringLiteral("earlier.png")));
+        return there.path();
+    }
+    {
+        QTemporaryDir goneSince;
+        rememberSaveFolder(goneSince.filePath(QStringLiteral("earlier.png")));
+    }
+    return defaultSaveFolder();
+}
+
+void addFolderRows()
+{
+    QTest::addColumn<bool>("gone");
+    QTest::newRow("remembered folder") << false;
+    QTest::newRow("remembered folder gone since") << true;
+}
+
 // Enters the text in the code dialog and presses "确定", or Enter in the box.
 void enterCode(PatternCodeDialog* dialog, const QString& text, bool byEnterKey = false)
 {
@@ -106,6 +130,8 @@ private slots:
     void savedFilesOpenAgain();
     void droppedFileShowsItsSlide();
     void unusableFilesAreExplained();
+    void openFileDialogStartsInTheRememberedFolder_data();
+    void openFileDialogStartsInTheRememberedFolder();
     void commandLineShowsCodeOrFile();
     void favouriteIsKeptAndShownAgain();
     void favouritesShowStopsWhenPlayIsPressed();
@@ -113,6 +139,10 @@ private slots:
     void minimisedGalleryComesBack();
     void favouriteIsExportedUnderItsName_data();
     void favouriteIsExportedUnderItsName();
+    void favouriteExportStartsInTheRememberedFolder_data();
+    void favouriteExportStartsInTheRememberedFolder();
+    void keptFavouriteLeavesANote_data();
+    void keptFavouriteLeavesANote();
 
 private:
     QTemporaryDir m_home;
@@ -140,7 +170,7 @@ void TestFullCodeWindows::init()
 void TestFullCodeWindows::cleanup()
 {
     integration::closeProgramWindows();
-    PatternService::instance().reset();
+    FavouritesService::instance().reset();
 }
 
 void TestFullCodeWindows::menusOfferCodesFilesAndFavourites()
@@ -476,6 +506,51 @@ void TestFullCodeWindows::unusableFilesAreExplained()
     QCOMPARE(canvasImage(main->canvas), before);
 }
 
+void TestFullCodeWindows::openFileDialogStartsInTheRememberedFolder_data() { addFolderRows(); }
+
+// "打开图案文件…" opens where the last file was saved or opened, never in a folder that has gone,
+// and the file opened there is the folder remembered next.
+void TestFullCodeWindows::openFileDialogStartsInTheRememberedFolder()
+{
+    QFETCH(bool, gone);
+    QTemporaryDir savedIn;
+    const QString path = savedIn.filePath(QStringLiteral("pattern.png"));
+    MainWindow* main = mainWindow();
+    main->onShowTimer();
+    const QImage saved = canvasImage(main->canvas);
+    CanvasMenu* menu = menuOf(main->canvas);
+    menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
+    menu->openAt(QPoint(10, 10));
+    menu->menu()->close();
+    QSignalSpy written(menu, &CanvasMenu::patternWritten);
+    menu->saveShownPattern(ExportKind::Png);
+    QVERIFY(written.wait(20000));
+    main->onShowTimer();
+
+    QTemporaryDir elsewhere;
+    const QString expected = rememberFolder(gone, elsewhere);
+    QString startedIn;
+    QString name;
+    ModalDialog<QFileDialog> answer([&](QFileDialog* dialog) {
+        startedIn = dialog->directory().absolutePath();
+        name = dialog->objectName();
+        // Typed as the user would: selectFile() leaves a focused name box alone.
+        auto* nameBox = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(nameBox);
+        nameBox->setText(path);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides its override
+    });
+    menu->openAt(QPoint(10, 10));
+    menu->menu()->close();
+    menu->menu()->findChild<QAction*>("actOpenPatternFile")->trigger();
+    QCOMPARE(answer.answered(), 1);
+    QCOMPARE(name, QStringLiteral("openPatternDialog"));
+    QVERIFY2(QFileInfo(startedIn).isDir(), qPrintable(startedIn));
+    QCOMPARE(QDir(startedIn), QDir(expected));
+    QCOMPARE(canvasImage(main->canvas), saved);
+    QCOMPARE(QDir(rememberedSaveFolder()), QDir(savedIn.path()));
+}
+
 void TestFullCodeWindows::commandLineShowsCodeOrFile()
 {
     SlideRecipe recipe;
@@ -545,7 +620,7 @@ void TestFullCodeWindows::favouriteIsKeptAndShownAgain()
 
     // After a restart of the favourites (as after a restart of the program) the gallery lists
     // them, and "显示" brings the curve slide back in the main window, paused.
-    PatternService::instance().reset();
+    FavouritesService::instance().reset();
     main->playButton->click();
     main->onShowTimer();
     FavouritesGallery* gallery = openGallery(main->canvas);
@@ -615,7 +690,7 @@ void TestFullCodeWindows::favouritesUnavailableLeaveTheShowsRunning()
     }
     qputenv("XDG_DATA_HOME", dataHome);
     QVERIFY(!message.isEmpty());
-    QVERIFY(!PatternService::instance().favourites().isAvailable());
+    QVERIFY(!FavouritesService::instance().favourites().isAvailable());
     QVERIFY(main->showTimer.isActive());
     const std::size_t slides = main->slides().history().size();
     main->onShowTimer();
@@ -674,6 +749,67 @@ void TestFullCodeWindows::favouriteIsExportedUnderItsName()
     QCOMPARE(answer.answered(), 1);
     QCOMPARE(files.size(), 1);
     QCOMPARE(QFileInfo(files.constFirst()).fileName(), offered);
+}
+
+void TestFullCodeWindows::favouriteExportStartsInTheRememberedFolder_data() { addFolderRows(); }
+
+// The gallery's "导出…" asks for the file where the last one was saved, as the canvas menu does.
+void TestFullCodeWindows::favouriteExportStartsInTheRememberedFolder()
+{
+    QFETCH(bool, gone);
+    QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
+    MainWindow* main = mainWindow();
+    main->onShowTimer();
+    keepShownSlide(main->canvas);
+    FavouritesGallery* gallery = openGallery(main->canvas);
+    QVERIFY(gallery);
+    auto* list = gallery->findChild<QListView*>(QStringLiteral("lstFavourites"));
+    QCOMPARE(list->model()->rowCount(), 1);
+    list->setCurrentIndex(list->model()->index(0, 0));
+
+    QTemporaryDir there;
+    const QString expected = rememberFolder(gone, there);
+    QString startedIn;
+    ModalDialog<QFileDialog> answer([&](QFileDialog* dialog) {
+        startedIn = dialog->directory().absolutePath();
+        static_cast<QDialog*>(dialog)->reject();
+    });
+    gallery->findChild<QAction*>(QStringLiteral("actExportFavourite"))->trigger();
+    QCOMPARE(answer.answered(), 1);
+    QVERIFY2(QFileInfo(startedIn).isDir(), qPrintable(startedIn));
+    QCOMPARE(QDir(startedIn), QDir(expected));
+}
+
+void TestFullCodeWindows::keptFavouriteLeavesANote_data()
+{
+    QTest::addColumn<bool>("geometric");
+    QTest::newRow("main window") << false;
+    QTest::newRow("geometric designer") << true;
+}
+
+// "收藏图案" asks nothing when it works: a short note on the canvas says it was done.
+void TestFullCodeWindows::keptFavouriteLeavesANote()
+{
+    QFETCH(bool, geometric);
+    QFile::remove(FavouriteStore::defaultFolder() + QLatin1Char('/') + FavouriteStore::fileName());
+    PictureBox* canvas = mainWindow()->canvas;
+    if (geometric) {
+        mainWindow()->geometricButton->click();
+        designer()->showTimer->stop();
+        designer()->onShowTimer();
+        canvas = designer()->canvas;
+    } else {
+        mainWindow()->onShowTimer();
+    }
+    const auto note = [canvas] {
+        return canvas->findChild<QLabel*>(QStringLiteral("statusNote"), Qt::FindDirectChildrenOnly);
+    };
+    QVERIFY(!note() || note()->isHidden());
+    keepShownSlide(canvas);
+    QVERIFY(note());
+    QVERIFY(!note()->isHidden());
+    QCOMPARE(note()->text(), QStringLiteral("已收藏"));
+    QCOMPARE(FavouritesService::instance().favourites().all().size(), 1);
 }
 
 void TestFullCodeWindows::fullScreenFromTheMenuAndF11_data()

@@ -58,6 +58,36 @@ TypedNumber readTyped(const QString& text, const QString& what)
     return {value, QString()};
 }
 
+bool usableDpi(double dpi) { return std::isfinite(dpi) && dpi >= minExportDpi && dpi <= maxExportDpi; }
+
+double unitsPerInch(LengthUnit unit, double dpi)
+{
+    switch (unit) {
+    case LengthUnit::Pixels:
+        return dpi;
+    case LengthUnit::Millimetres:
+        return 25.4;
+    case LengthUnit::Centimetres:
+        return 2.54;
+    case LengthUnit::Inches:
+        break;
+    }
+    return 1;
+}
+
+// The number with at most decimals places, without trailing zeros.
+QString decimalText(double value, int decimals)
+{
+    QString text = QString::number(value + 0.0, 'f', decimals); // + 0.0: no "-0"
+    if (text.contains(u'.')) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text == QLatin1String("-0") ? QStringLiteral("0") : text;
+}
+
 FrameReading refused(const QString& problem) { return {std::nullopt, problem}; }
 
 QString outsideSides(const QString& what)
@@ -143,6 +173,53 @@ QString frameDescription(const ExportFrame& frame)
         .arg(frame.pixels.width())
         .arg(frame.pixels.height())
         .arg(QString::number(frame.dpi, 'g', 12));
+}
+
+std::optional<QString> convertedLength(const QString& typed, LengthUnit from, LengthUnit to, double dpi)
+{
+    const std::optional<double> value = textToNumber(typed);
+    if (!value || !std::isfinite(*value))
+        return std::nullopt;
+    if (from == to)
+        return typed;
+    const bool pixelsInvolved = from == LengthUnit::Pixels || to == LengthUnit::Pixels;
+    if (pixelsInvolved && !usableDpi(dpi))
+        return std::nullopt;
+    const double inches = *value / unitsPerInch(from, dpi);
+    const double converted = inches * unitsPerInch(to, dpi);
+    // Beyond any usable side by far: left as typed rather than written out in many digits.
+    if (!(std::abs(converted) < 1e12))
+        return std::nullopt;
+    if (to == LengthUnit::Pixels)
+        return decimalText(std::round(converted), 0);
+    // Two decimals read well; a length at a high resolution needs more to keep its pixels.
+    const std::optional<int> pixels = usableDpi(dpi) ? lengthInPixels(*value, from, dpi) : std::nullopt;
+    constexpr int mostDecimals = 6;
+    for (int decimals = 2;; ++decimals) {
+        const double scale = std::pow(10.0, decimals);
+        const double rounded = std::round(converted * scale) / scale;
+        if (decimals == mostDecimals || !pixels || lengthInPixels(rounded, to, dpi) == pixels)
+            return decimalText(rounded, decimals);
+    }
+}
+
+SizeTexts presetSizeTexts(const ExportSizeEntry& entry, bool landscape, LengthUnit unit, double dpi)
+{
+    // A screen is its pixels, a sheet its millimetres; either is written in the unit asked for.
+    QSizeF size;
+    LengthUnit own = LengthUnit::Pixels;
+    if (entry.screen) {
+        size = QSizeF(*entry.screen);
+    } else if (entry.paper) {
+        size = paperMillimetres(*entry.paper, landscape);
+        own = LengthUnit::Millimetres;
+    } else {
+        return {};
+    }
+    const auto written = [&](double length) {
+        return convertedLength(decimalText(length, 6), own, unit, dpi).value_or(QString());
+    };
+    return {written(size.width()), written(size.height())};
 }
 
 QSize previewSizeFor(QSize frame, QSize box)

@@ -57,13 +57,29 @@ FrameReading readExportFrame(const ExportChoice& choice);
 // "2480 × 3508 像素，300 dpi"
 QString frameDescription(const ExportFrame& frame);
 
+// A width or height typed in one unit, written in another so that it comes to the same pixels at
+// the resolution: pixels whole, lengths to two decimals (more only where two would miss the pixel).
+// None when the text is no number, or when pixels are involved and the resolution is unusable.
+std::optional<QString> convertedLength(const QString& typed, LengthUnit from, LengthUnit to, double dpi);
+
+// A screen's or a sheet's own width and height (a sheet in its orientation) written in a unit at a
+// resolution; empty texts where they cannot be written. Nothing for a size of one's own.
+struct SizeTexts
+{
+    QString width;
+    QString height;
+};
+SizeTexts presetSizeTexts(const ExportSizeEntry& entry, bool landscape, LengthUnit unit, double dpi);
+
 // A frame's shape fitted into a box for its preview, at least one pixel each way.
 QSize previewSizeFor(QSize frame, QSize box);
 
 // The file dialog's request for an export in this format, starting in folder.
 SaveRequest exportRequestFor(ExportFormat format, const QString& code, const QString& folder);
 
-// The last choices made, from the program's settings (the defaults the first time, and in place
-// of any value that does not read back).
+// The choices of the last finished export, from the program's settings (the defaults the first
+// time, and in place of any value that does not read back).
 ExportChoice rememberedExportChoice();
+// Stores the choices the dialog was left with; called once their export has been written, so a
+// cancelled export leaves the last finished one's choices.
 void rememberExportChoice(const ExportChoice& choice);

@@ -1,5 +1,6 @@
 #include "app/canvas/ExportDialog.h"
 
+#include "draw/base/Numbers.h"
 #include "draw/output/FrameRenderer.h"
 #include "draw/surface/PictureSource.h"
 
@@ -12,7 +13,10 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace {
 
@@ -36,6 +40,16 @@ SizeKind kindOf(int index)
     if (index < 0 || index >= entries.size() || entries.at(index).custom())
         return SizeKind::Custom;
     return entries.at(index).paper ? SizeKind::Paper : SizeKind::Screen;
+}
+
+// The resolution typed, or NaN for a text that is no number.
+double typedDpi(const QLineEdit* box) { return textToNumber(box->text()).value_or(std::nan("")); }
+
+// Sets a box's text without it counting as the user's edit.
+void putText(QLineEdit* box, const QString& text)
+{
+    const QSignalBlocker quiet(box);
+    box->setText(text);
 }
 
 } // namespace
@@ -133,7 +147,7 @@ ExportDialog::ExportDialog(std::shared_ptr<const PictureSource> picture, QWidget
     connect(sizeBox, &QComboBox::currentIndexChanged, this, &ExportDialog::sizeEntryChanged);
     for (QLineEdit* box : {widthBox, heightBox, dpiBox})
         connect(box, &QLineEdit::textChanged, this, &ExportDialog::entriesChanged);
-    connect(unitBox, &QComboBox::currentIndexChanged, this, &ExportDialog::entriesChanged);
+    connect(unitBox, &QComboBox::currentIndexChanged, this, &ExportDialog::unitChanged);
     connect(landscapeButton, &QRadioButton::toggled, this, &ExportDialog::entriesChanged);
     connect(exportButton, &QPushButton::clicked, this, &ExportDialog::exportChosen);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -149,8 +163,9 @@ ExportChoice ExportDialog::choice() const
     choice.size = sizeBox->currentIndex();
     choice.landscape = landscapeButton->isChecked();
     choice.unit = LengthUnit(unitBox->currentData().toInt());
-    choice.width = widthBox->text();
-    choice.height = heightBox->text();
+    const bool custom = kindOf(choice.size) == SizeKind::Custom;
+    choice.width = custom ? widthBox->text() : m_customWidth;
+    choice.height = custom ? heightBox->text() : m_customHeight;
     choice.dpi = dpiBox->text();
     return choice;
 }
@@ -161,10 +176,13 @@ void ExportDialog::showChoice(const ExportChoice& choice)
     sizeBox->setCurrentIndex(choice.size);
     (choice.landscape ? landscapeButton : portraitButton)->setChecked(true);
     unitBox->setCurrentIndex(std::max(0, unitBox->findData(int(choice.unit))));
-    widthBox->setText(choice.width);
-    heightBox->setText(choice.height);
+    m_customWidth = choice.width;
+    m_customHeight = choice.height;
+    putText(widthBox, choice.width);
+    putText(heightBox, choice.height);
     dpiBox->setText(choice.dpi);
     m_shownSize = sizeBox->currentIndex();
+    m_shownUnit = LengthUnit(unitBox->currentData().toInt());
     entriesChanged();
 }
 
@@ -174,10 +192,49 @@ void ExportDialog::sizeEntryChanged()
     // the one typed.
     const int index = sizeBox->currentIndex();
     const SizeKind kind = kindOf(index);
-    if (kind != SizeKind::Custom && kind != kindOf(m_shownSize))
-        dpiBox->setText(QString::number(defaultDpiFor(exportSizeEntries().at(index))));
+    const SizeKind shownKind = kindOf(m_shownSize);
+    // The size of one's own is kept while a preset shows its size in the same boxes.
+    if (shownKind == SizeKind::Custom && kind != SizeKind::Custom) {
+        m_customWidth = widthBox->text();
+        m_customHeight = heightBox->text();
+    } else if (shownKind != SizeKind::Custom && kind == SizeKind::Custom) {
+        putText(widthBox, m_customWidth);
+        putText(heightBox, m_customHeight);
+    }
     m_shownSize = index;
+    if (kind != SizeKind::Custom && kind != shownKind)
+        dpiBox->setText(QString::number(defaultDpiFor(exportSizeEntries().at(index))));
     entriesChanged();
+}
+
+void ExportDialog::unitChanged()
+{
+    // Another unit writes the same size: the pixels stay, the numbers follow.
+    const LengthUnit unit = LengthUnit(unitBox->currentData().toInt());
+    const double dpi = typedDpi(dpiBox);
+    const auto converted = [&](const QString& typed) {
+        return convertedLength(typed, m_shownUnit, unit, dpi).value_or(typed);
+    };
+    if (kindOf(sizeBox->currentIndex()) == SizeKind::Custom) {
+        putText(widthBox, converted(widthBox->text()));
+        putText(heightBox, converted(heightBox->text()));
+    } else {
+        m_customWidth = converted(m_customWidth);
+        m_customHeight = converted(m_customHeight);
+    }
+    m_shownUnit = unit;
+    entriesChanged();
+}
+
+void ExportDialog::showPresetSize()
+{
+    const int index = sizeBox->currentIndex();
+    if (kindOf(index) == SizeKind::Custom)
+        return;
+    const SizeTexts size = presetSizeTexts(exportSizeEntries().at(index), landscapeButton->isChecked(),
+                                           LengthUnit(unitBox->currentData().toInt()), typedDpi(dpiBox));
+    putText(widthBox, size.width);
+    putText(heightBox, size.height);
 }
 
 void ExportDialog::entriesChanged()
@@ -187,6 +244,7 @@ void ExportDialog::entriesChanged()
     landscapeButton->setEnabled(kind == SizeKind::Paper);
     for (QWidget* box : std::initializer_list<QWidget*>{widthBox, heightBox, unitBox})
         box->setEnabled(kind == SizeKind::Custom);
+    showPresetSize();
 
     m_reading = readExportFrame(choice());
     exportButton->setEnabled(m_reading.frame.has_value());
@@ -216,6 +274,5 @@ void ExportDialog::exportChosen()
 {
     if (!m_reading.frame)
         return;
-    rememberExportChoice(choice());
     accept();
 }

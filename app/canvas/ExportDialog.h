@@ -16,8 +16,8 @@ class QRadioButton;
 
 // The dialog "导出图案": format, size (a screen, a sheet of paper in either orientation, or a
 // width and height in a unit), resolution, the pixel size they come to and a small preview of
-// the pattern in that frame. "导出…" is offered only while the entries make a usable frame; the
-// choices are remembered for the next time.
+// the pattern in that frame. "导出…" is offered only while the entries make a usable frame. It
+// starts from the choices of the last finished export; whoever runs the export remembers them.
 class ExportDialog : public QDialog
 {
     Q_OBJECT
@@ -25,7 +25,8 @@ class ExportDialog : public QDialog
 public:
     ExportDialog(std::shared_ptr<const PictureSource> picture, QWidget* owner);
 
-    // The entries as they stand, and the frame they come to (none while they make none).
+    // The entries as they stand (with a preset chosen, the size of one's own kept for later), and
+    // the frame they come to (none while they make none).
     ExportChoice choice() const;
     const FrameReading& reading() const { return m_reading; }
     ExportFormat format() const;
@@ -49,11 +50,17 @@ public:
 private:
     void showChoice(const ExportChoice& choice);
     void sizeEntryChanged();
+    void unitChanged();
     void entriesChanged();
+    void showPresetSize();
     void exportChosen();
 
     std::shared_ptr<const PictureSource> m_picture;
     FrameReading m_reading;
     int m_shownSize = -1;
+    LengthUnit m_shownUnit = LengthUnit::Pixels;
+    // The size of one's own while a preset's size stands in its boxes.
+    QString m_customWidth;
+    QString m_customHeight;
     QSize m_previewFrame;
 };

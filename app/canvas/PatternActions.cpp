@@ -69,6 +69,8 @@ void PatternActions::exportPattern(PatternPicture pattern)
         return;
     const std::optional<ExportFrame> frame = dialog->reading().frame;
     const ExportFormat format = dialog->format();
+    // Remembered for the next export only once this one is written.
+    const ExportChoice choice = dialog->choice();
     delete dialog;
     if (!accepted || !frame)
         return;
@@ -90,23 +92,27 @@ void PatternActions::exportPattern(PatternPicture pattern)
     }
     // The choices are made: the show goes on while the file is written.
     hold.reset();
-    runJob(std::move(job), ProgressShown::AtOnce);
+    runJob(std::move(job), ProgressShown::AtOnce, [choice] { rememberExportChoice(choice); });
 }
 
-void PatternActions::runJob(OutputJob job, ProgressShown shown)
+void PatternActions::runJob(OutputJob job, ProgressShown shown, std::function<void()> written)
 {
     const QString path = job.path;
     // Watched: the window may go between the worker's end and the report.
     const QPointer<PatternActions> self(this);
-    runJobWithProgress(owner(), std::move(job), [self, path](const OutputResult& result) {
-        if (!self)
-            return;
+    runJobWithProgress(owner(), std::move(job), [self, path, written](const OutputResult& result) {
+        // What is remembered for the next time does not depend on the window still being there.
         if (result.ok()) {
             rememberSaveFolder(path);
-            showStatusNote(self->m_canvas, QStringLiteral("已保存到 %1").arg(QFileInfo(path).absolutePath()));
-        } else if (!result.cancelled()) {
-            self->m_reportError(self->owner(), saveFailureMessage(path, result.error));
+            if (written)
+                written();
         }
+        if (!self)
+            return;
+        if (result.ok())
+            showStatusNote(self->m_canvas, QStringLiteral("已保存到 %1").arg(QFileInfo(path).absolutePath()));
+        else if (!result.cancelled())
+            self->m_reportError(self->owner(), saveFailureMessage(path, result.error));
         emit self->patternWritten(path, result);
     }, shown);
 }

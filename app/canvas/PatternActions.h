@@ -48,7 +48,7 @@ signals:
 private:
     QWidget* owner() const;
     // Runs the job off the user-interface thread; tells the user how it ended.
-    void runJob(OutputJob job, ProgressShown shown);
+    void runJob(OutputJob job, ProgressShown shown, std::function<void()> written = {});
 
     QPointer<QWidget> m_canvas;
     QPointer<SlideShowClock> m_showClock;

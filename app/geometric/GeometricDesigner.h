@@ -37,6 +37,10 @@ public:
     void showRecipe(const SlideRecipe& recipe) override;
     QString shownFullCode() const override { return m_attachments->shownFullCode(); }
     CanvasMenu* patternMenu() const override { return m_attachments->menu(); }
+    QMetaObject::Connection onShowResumed(QObject* context, std::function<void()> handler) override
+    {
+        return connect(this, &GeometricDesigner::showResumed, context, std::move(handler));
+    }
 
     // Fills the line-width list.
     void onLoad();

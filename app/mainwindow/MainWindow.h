@@ -41,6 +41,10 @@ public:
     void showRecipe(const SlideRecipe& recipe) override;
     QString shownFullCode() const override { return m_attachments->shownFullCode(); }
     CanvasMenu* patternMenu() const override { return m_attachments->menu(); }
+    QMetaObject::Connection onShowResumed(QObject* context, std::function<void()> handler) override
+    {
+        return connect(this, &MainWindow::showResumed, context, std::move(handler));
+    }
 
     // The boxes as the curve routines read and write them.
     CurveControls& curveControls() { return m_curveControls; }
