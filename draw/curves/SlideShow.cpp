@@ -32,7 +32,7 @@ QString patternCode(const CurveControls& controls)
 
 CurveSlide slideShowTick(CurveControls& controls) { return slideShowTick(controls, RandomSource::stream()); }
 
-CurveSlide slideShowTick(CurveControls& controls, RandomStream& random)
+CurveSlide drawCurveSlide(CurveControls& controls, RandomStream& random)
 {
     CurveSlide slide;
     slide.randomState = random.state();
@@ -42,6 +42,12 @@ CurveSlide slideShowTick(CurveControls& controls, RandomStream& random)
     const CurveStyle styles[] = {CurveStyle::One, CurveStyle::Two, CurveStyle::Three, CurveStyle::Four};
     for (std::size_t run = 0; run < slide.runs.size(); ++run)
         slide.runs[run] = runStylePreset(controls, styles[run], random);
+    return slide;
+}
+
+CurveSlide slideShowTick(CurveControls& controls, RandomStream& random)
+{
+    CurveSlide slide = drawCurveSlide(controls, random);
     applyPenWidth(controls);
     slide.code = patternCode(controls);
     controls.showPatternCode(slide.code);

@@ -125,11 +125,15 @@ CurveSlide replayCurveSlide(const SlideRecipe& recipe, CurveControls& controls)
     Surface& canvas = controls.curveCanvas();
     const int width = canvas.DrawWidth();
     putBackground(recipe, canvas);
+    // Drawn with the recipe's width; the window's own width stays for its next slide, so the
+    // width is not taken from the text as the show's tick does.
     canvas.setDrawWidth(recipe.width);
     RandomStream random(recipe.randomState);
     ReplayControls replay(controls, categoryText(recipe.divisor), integerToText(recipe.width));
-    CurveSlide slide = slideShowTick(replay, random);
+    CurveSlide slide = drawCurveSlide(replay, random);
     canvas.setDrawWidth(width);
+    slide.code = patternCode(replay);
+    replay.showPatternCode(slide.code);
     return slide;
 }
 
