@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cstdio>
@@ -168,10 +169,15 @@ ExportCommand exportCommand(const QCommandLineParser& parser)
         command.format = formatFromSuffix(command.output).value_or(ExportFormat::Png);
     }
     if (command.format == ExportFormat::Png) {
-        // A name ending in .jpg and the like is written in that format where Qt can.
+        // A name ending in .jpg and the like is written in that format where Qt can; a name whose
+        // ending names a format there is no writer for (.gif, .tiff, ...) would get PNG bytes
+        // under a name that promises something else.
         const PictureTarget target = pictureTargetFor(command.output);
+        const QString suffix = QFileInfo(command.output).suffix();
         if (target.path == command.output)
             command.format = target.format;
+        else if (!parser.isSet(formatOption) && !suffix.isEmpty())
+            usageError(parser, QStringLiteral("不能写成“.%1”格式：请用 .png、.svg 或 .pdf，或用 --format 指定").arg(suffix));
     }
 
     if (parser.isSet(sizeOption) && parser.isSet(paperOption))

@@ -188,6 +188,10 @@ void ExportCommandTest::mistakesGetOneLineAndAStatus_data()
     QTest::newRow("not a code") << QStringList{"--export", "x.png", "--code", "<&>\n'\""} << 2 << QStringLiteral("代码");
     QTest::newRow("unknown option") << QStringList{"--export", "x.png", "--colour", "red"} << 2
                                     << QStringLiteral("colour");
+    // A name whose ending promises a format there is no writer for gets no PNG bytes under it.
+    for (const char* name : {"x.gif", "x.tiff", "x.xyz"})
+        QTest::addRow("no writer for %s", name) << QStringList{"--export", name, "--code", code} << 2
+                                                << QStringLiteral("格式");
     QTest::newRow("missing file") << QStringList{"--export", "x.png", "/nonexistent/pattern.png"} << 1
                                   << QStringLiteral("pattern.png");
 }
