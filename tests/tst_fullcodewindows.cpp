@@ -59,6 +59,19 @@ GeometricDesigner* designer()
 
 CanvasMenu* menuOf(PictureBox* canvas) { return canvas->findChild<CanvasMenu*>(QStringLiteral("canvasMenu")); }
 
+// Saves the slide on the canvas as PNG to path through its canvas menu, as the user would, and
+// waits (bounded) for the file to be written; false when it was not.
+bool saveShownSlide(PictureBox* canvas, const QString& path)
+{
+    CanvasMenu* menu = menuOf(canvas);
+    menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
+    menu->openAt(QPoint(10, 10));
+    menu->menu()->close();
+    QSignalSpy written(menu, &CanvasMenu::patternWritten);
+    menu->saveShownPattern(ExportKind::Png);
+    return written.wait(20000) && written.constFirst().at(1).value<OutputResult>().ok();
+}
+
 // The picture a code names, drawn on its own canvas.
 QImage pictureOf(const QString& code)
 {
@@ -457,13 +470,7 @@ void TestFullCodeWindows::droppedFileShowsItsSlide()
     MainWindow* main = mainWindow();
     main->onShowTimer();
     const QImage saved = canvasImage(main->canvas);
-    CanvasMenu* menu = menuOf(main->canvas);
-    menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
-    menu->openAt(QPoint(10, 10));
-    menu->menu()->close();
-    QSignalSpy written(menu, &CanvasMenu::patternWritten);
-    menu->saveShownPattern(ExportKind::Png);
-    QVERIFY(written.wait(20000));
+    QVERIFY(saveShownSlide(main->canvas, path));
     main->onShowTimer();
 
     QMimeData mime;
@@ -518,13 +525,7 @@ void TestFullCodeWindows::openFileDialogStartsInTheRememberedFolder()
     MainWindow* main = mainWindow();
     main->onShowTimer();
     const QImage saved = canvasImage(main->canvas);
-    CanvasMenu* menu = menuOf(main->canvas);
-    menu->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
-    menu->openAt(QPoint(10, 10));
-    menu->menu()->close();
-    QSignalSpy written(menu, &CanvasMenu::patternWritten);
-    menu->saveShownPattern(ExportKind::Png);
-    QVERIFY(written.wait(20000));
+    QVERIFY(saveShownSlide(main->canvas, path));
     main->onShowTimer();
 
     QTemporaryDir elsewhere;
@@ -540,6 +541,7 @@ void TestFullCodeWindows::openFileDialogStartsInTheRememberedFolder()
         nameBox->setText(path);
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides its override
     });
+    CanvasMenu* menu = menuOf(main->canvas);
     menu->openAt(QPoint(10, 10));
     menu->menu()->close();
     menu->menu()->findChild<QAction*>("actOpenPatternFile")->trigger();
