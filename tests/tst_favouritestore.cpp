@@ -15,6 +15,7 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <climits>
 #include <memory>
 
 namespace {
@@ -96,6 +97,44 @@ QString writerProgram()
     return fromCtest.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/favourites_writer") : fromCtest;
 }
 
+// The favourites table as every copy of the program so far has made it.
+const QString ourTable = QStringLiteral("CREATE TABLE favourites (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                        " code TEXT NOT NULL UNIQUE COLLATE NOCASE, name TEXT NOT NULL,"
+                                        " added TEXT NOT NULL, window TEXT NOT NULL)");
+const QString ourRow = QStringLiteral("INSERT INTO favourites (code, name, added, window)"
+                                      " VALUES ('TN1OLD', '旧的', '2026-12-11T08:30:05.000+00:00', 'curves')");
+// The mark this program puts in its own files, spelled out apart from the program's constant.
+constexpr qint64 ourMark = 0x50444656;
+
+// A file's bytes and modification time: what "left as it was" means.
+struct FileSnapshot
+{
+    QByteArray hash;
+    QDateTime modified;
+    bool operator==(const FileSnapshot&) const = default;
+};
+
+FileSnapshot snapshot(const QString& path)
+{
+    return {fileHash(path), QFileInfo(path).fileTime(QFileDevice::FileModificationTime)};
+}
+
+char* toString(const FileSnapshot& file)
+{
+    return qstrdup(QByteArray(file.hash.toHex().left(12) + ' ' + file.modified.toString(Qt::ISODateWithMs).toUtf8()));
+}
+
+// The one file a store moved aside in folder, or an empty string.
+QString movedAsideIn(const QString& folder)
+{
+    const QStringList moved = QDir(folder).entryList({QStringLiteral("favourites.sqlite.damaged-*")}, QDir::Files);
+    for (const QString& name : moved) {
+        if (!name.endsWith(QStringLiteral("-wal")) && !name.endsWith(QStringLiteral("-shm")))
+            return QDir(folder).filePath(name);
+    }
+    return {};
+}
+
 bool hasChinese(const QString& text)
 {
     return text.contains(QRegularExpression(QStringLiteral("\\p{Han}")));
@@ -124,6 +163,8 @@ private slots:
     void damagedFileIsMovedAsideAndANewOneWorks_data();
     void damagedFileIsMovedAsideAndANewOneWorks();
     void laterVersionIsLeftUntouched();
+    void fileIsJudgedBeforeAnythingIsWritten_data();
+    void fileIsJudgedBeforeAnythingIsWritten();
     void unwritablePlaceFailsEveryCall_data();
     void unwritablePlaceFailsEveryCall();
     void twoProgramsAddingAtOnceLoseNothing();
@@ -401,6 +442,89 @@ void TestFavouriteStore::laterVersionIsLeftUntouched()
     }
     QCOMPARE(fileHash(path()), original);
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), filesBefore);
+}
+
+void TestFavouriteStore::fileIsJudgedBeforeAnythingIsWritten_data()
+{
+    // The statements that make the file (none: a file of no bytes); what the store does with it:
+    // "kept" opens it and marks it as ours, "aside" moves it away unchanged and starts a new one,
+    // "newer" leaves it unchanged and unavailable; and how many favourites it then shows.
+    QTest::addColumn<QStringList>("sql");
+    QTest::addColumn<QString>("verdict");
+    QTest::addColumn<int>("shown");
+    const QString mark = QStringLiteral("PRAGMA application_id = %1").arg(ourMark);
+    const auto version = [](qint64 n) { return QStringLiteral("PRAGMA user_version = %1").arg(n); };
+    const QString notes = QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)");
+    const QString aNote = QStringLiteral("INSERT INTO notes (body) VALUES ('购物清单')");
+
+    QTest::newRow("no bytes at all") << QStringList() << "kept" << 0;
+    QTest::newRow("empty database, version 0") << QStringList{notes, QStringLiteral("DROP TABLE notes")} << "kept" << 0;
+    QTest::newRow("ours from before the mark") << QStringList{ourTable, ourRow, version(1)} << "kept" << 1;
+    QTest::newRow("ours, marked") << QStringList{ourTable, ourRow, version(1), mark} << "kept" << 1;
+    QTest::newRow("another program's notes") << QStringList{notes, aNote} << "aside" << 0;
+    QTest::newRow("another program's notes, version 1") << QStringList{notes, aNote, version(1)} << "aside" << 0;
+    QTest::newRow("another program's own favourites table")
+        << QStringList{QStringLiteral("CREATE TABLE favourites (id INTEGER PRIMARY KEY, title TEXT)"),
+                       QStringLiteral("INSERT INTO favourites (title) VALUES ('书签')"), version(1)}
+        << "aside" << 0;
+    QTest::newRow("our table under another application id")
+        << QStringList{ourTable, ourRow, version(1), QStringLiteral("PRAGMA application_id = 1234")} << "aside" << 0;
+    QTest::newRow("our table beside another's, unmarked") << QStringList{ourTable, ourRow, notes, version(1)} << "aside" << 0;
+    QTest::newRow("version -1, unmarked") << QStringList{ourTable, ourRow, version(-1)} << "aside" << 0;
+    QTest::newRow("version -1, marked") << QStringList{ourTable, ourRow, version(-1), mark} << "aside" << 0;
+    QTest::newRow("version INT_MIN, unmarked") << QStringList{ourTable, ourRow, version(INT_MIN)} << "aside" << 0;
+    QTest::newRow("version INT_MIN, marked") << QStringList{ourTable, ourRow, version(INT_MIN), mark} << "aside" << 0;
+    QTest::newRow("version 0 with the table, unmarked") << QStringList{ourTable, ourRow} << "aside" << 0;
+    QTest::newRow("version 0 with the table, marked") << QStringList{ourTable, ourRow, mark} << "aside" << 0;
+    QTest::newRow("version 1 without the table, marked") << QStringList{notes, version(1), mark} << "aside" << 0;
+    QTest::newRow("newer version, marked") << QStringList{ourTable, ourRow, version(2), mark} << "newer" << 0;
+    QTest::newRow("version INT_MAX, marked") << QStringList{ourTable, ourRow, version(INT_MAX), mark} << "newer" << 0;
+}
+
+void TestFavouriteStore::fileIsJudgedBeforeAnythingIsWritten()
+{
+    QFETCH(QStringList, sql);
+    QFETCH(QString, verdict);
+    QFETCH(int, shown);
+    if (sql.isEmpty()) {
+        QVERIFY(writeFile(path(), QByteArray()));
+    } else {
+        RawDatabase raw(path());
+        for (const QString& statement : sql)
+            QVERIFY2(raw.exec(statement), qPrintable(statement));
+    }
+    const FileSnapshot before = snapshot(path());
+    const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::Files);
+
+    FavouriteStore store(m_dir->path());
+    if (verdict == QStringLiteral("newer")) {
+        QVERIFY(!store.isAvailable());
+        QVERIFY(hasChinese(store.problem()));
+        QVERIFY(!store.add(QStringLiteral("TN1NEW"), curves));
+        QCOMPARE(snapshot(path()), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), filesBefore);
+        return;
+    }
+    QVERIFY2(store.isAvailable(), qPrintable(store.problem()));
+    QCOMPARE(store.count(), shown);
+    QVERIFY(store.add(QStringLiteral("TN1NEW"), curves));
+    const QString moved = movedAsideIn(m_dir->path());
+    if (verdict == QStringLiteral("aside")) {
+        // Kept aside byte for byte, with no WAL made for it, and the user told where.
+        QVERIFY(!moved.isEmpty());
+        QCOMPARE(snapshot(moved), before);
+        QVERIFY(!QFile::exists(moved + QStringLiteral("-wal")));
+        QVERIFY2(store.problem().contains(QDir::toNativeSeparators(moved)), qPrintable(store.problem()));
+        QVERIFY(hasChinese(store.problem()));
+    } else {
+        QCOMPARE(moved, QString());
+        QCOMPARE(store.problem(), QString());
+    }
+    RawDatabase raw(path());
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA application_id")).toLongLong(), ourMark);
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    QCOMPARE(raw.value(QStringLiteral("SELECT COUNT(*) FROM favourites")).toInt(), shown + 1);
 }
 
 void TestFavouriteStore::unwritablePlaceFailsEveryCall_data()

@@ -294,15 +294,16 @@ OpenResult prepareFavouriteDatabase(QSqlDatabase& db, const OpenRequest& request
     db.setConnectOptions(request.options);
     if (!db.open())
         return failure(db.lastError());
-    // Ours and current: nothing to write, so no lock to wait for.
-    if (current)
-        return {OpenOutcome::Ready, {}, favouriteSchemaVersion};
     OpenResult result;
     {
         QSqlQuery query(db);
+        // Ours, current and in WAL mode: nothing to write, so no lock to wait for.
+        if (current && query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next()
+            && query.value(0).toString() == QStringLiteral("wal"))
+            return {OpenOutcome::Ready, {}, favouriteSchemaVersion};
         const bool wal = query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
         query.finish();
-        result = wal ? migrate(db) : failure(query.lastError());
+        result = !wal ? failure(query.lastError()) : current ? OpenResult{OpenOutcome::Ready, {}, version} : migrate(db);
     }
     // SQLite quietly opens a file it may not write for reading: found out at the first write.
     if (existed && result.outcome == OpenOutcome::ReadOnly)
