@@ -32,10 +32,11 @@ QDateTime morning()
 class RawDatabase
 {
 public:
-    explicit RawDatabase(const QString& path)
+    explicit RawDatabase(const QString& path, const QString& options = {})
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(path);
+        db.setConnectOptions(options);
         db.open();
     }
     ~RawDatabase()
@@ -135,6 +136,37 @@ QString movedAsideIn(const QString& folder)
     return {};
 }
 
+// Another program holding the database's write lock (favourites_writer --hold) until released.
+class LockHolder
+{
+public:
+    ~LockHolder()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+    bool take(const QString& folder)
+    {
+        m_process.start(writerProgram(), {folder, QStringLiteral("--hold")});
+        QByteArray said;
+        while (!said.contains('\n') && m_process.waitForReadyRead(10000))
+            said += m_process.readAllStandardOutput();
+        return said == "held\n";
+    }
+    bool isHolding() const { return m_process.state() == QProcess::Running; }
+    bool release()
+    {
+        m_process.write("\n");
+        m_process.closeWriteChannel();
+        return m_process.waitForFinished(10000) && m_process.exitCode() == 0;
+    }
+
+private:
+    QProcess m_process;
+};
+
 bool hasChinese(const QString& text)
 {
     return text.contains(QRegularExpression(QStringLiteral("\\p{Han}")));
@@ -167,6 +199,8 @@ private slots:
     void fileIsJudgedBeforeAnythingIsWritten();
     void unwritablePlaceFailsEveryCall_data();
     void unwritablePlaceFailsEveryCall();
+    void lockHeldElsewhereIsTriedAgainLater_data();
+    void lockHeldElsewhereIsTriedAgainLater();
     void twoProgramsAddingAtOnceLoseNothing();
     void killedWriterLeavesEveryPrintedCode();
 
@@ -559,6 +593,67 @@ void TestFavouriteStore::unwritablePlaceFailsEveryCall()
     if (place == QStringLiteral("folder-as-file"))
         QVERIFY(QFileInfo(path()).isDir());
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.damaged-*")}, QDir::AllEntries), QStringList());
+}
+
+void TestFavouriteStore::lockHeldElsewhereIsTriedAgainLater_data()
+{
+    // The file before the lock is taken, and whether opening it needs the lock (to make or mark it).
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("openingWrites");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("no file yet") << QStringLiteral("none") << true << 0;
+    QTest::newRow("ours from before the mark") << QStringLiteral("unmarked") << true << 1;
+    QTest::newRow("ours, current") << QStringLiteral("current") << false << 1;
+}
+
+void TestFavouriteStore::lockHeldElsewhereIsTriedAgainLater()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, openingWrites);
+    QFETCH(int, shown);
+    if (file == QStringLiteral("unmarked")) {
+        RawDatabase raw(path());
+        for (const QString& statement : {QStringLiteral("PRAGMA journal_mode=WAL"), ourTable, ourRow,
+                                         QStringLiteral("PRAGMA user_version = 1")})
+            QVERIFY2(raw.exec(statement), qPrintable(statement));
+    } else if (file == QStringLiteral("current")) {
+        FavouriteStore store(m_dir->path());
+        QVERIFY(store.add(QStringLiteral("TN1OLD"), curves));
+    }
+    LockHolder holder;
+    QVERIFY2(holder.take(m_dir->path()), "the other program to take the lock");
+
+    // Each call comes back while the other program still holds the lock, saying it is busy.
+    FavouriteStore store(m_dir->path());
+    if (openingWrites) {
+        QCOMPARE(store.state(), FavouriteStore::State::Busy);
+        QVERIFY(!store.isAvailable());
+        QVERIFY(store.all().isEmpty());
+    } else {
+        QCOMPARE(store.state(), FavouriteStore::State::Ready);
+        QCOMPARE(store.count(), shown); // reading waits for no one
+    }
+    QVERIFY(!store.add(QStringLiteral("TN1NEW"), curves));
+    QCOMPARE(store.state(), FavouriteStore::State::Busy);
+    QVERIFY(hasChinese(store.problem()));
+    QVERIFY(holder.isHolding());
+    {
+        RawDatabase raw(path(), QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QVERIFY2(!raw.exec(QStringLiteral("BEGIN IMMEDIATE")), "the lock to be still held");
+    }
+
+    QVERIFY2(holder.release(), "the other program to let the lock go");
+    if (openingWrites) {
+        // The store's own thread was waiting: it makes and marks the file without being asked.
+        QTRY_VERIFY2_WITH_TIMEOUT(RawDatabase(path()).value(QStringLiteral("PRAGMA application_id")).toLongLong() == ourMark,
+                                  "the store's waiting thread to mark the file once the lock is free", 20000);
+    }
+    QVERIFY(store.isAvailable());
+    QCOMPARE(store.state(), FavouriteStore::State::Ready);
+    QCOMPARE(store.problem(), QString());
+    QCOMPARE(store.count(), shown);
+    QVERIFY(store.add(QStringLiteral("TN1NEW"), curves));
+    QCOMPARE(store.count(), shown + 1);
 }
 
 void TestFavouriteStore::twoProgramsAddingAtOnceLoseNothing()
