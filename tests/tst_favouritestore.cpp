@@ -17,6 +17,9 @@
 
 #include <climits>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -201,6 +204,9 @@ private slots:
     void unwritablePlaceFailsEveryCall();
     void lockHeldElsewhereIsTriedAgainLater_data();
     void lockHeldElsewhereIsTriedAgainLater();
+    void readOnlyStoreShowsButChangesNothing();
+    void unwritablePlaceIsOpenedForReading_data();
+    void unwritablePlaceIsOpenedForReading();
     void twoProgramsAddingAtOnceLoseNothing();
     void killedWriterLeavesEveryPrintedCode();
 
@@ -654,6 +660,78 @@ void TestFavouriteStore::lockHeldElsewhereIsTriedAgainLater()
     QCOMPARE(store.count(), shown);
     QVERIFY(store.add(QStringLiteral("TN1NEW"), curves));
     QCOMPARE(store.count(), shown + 1);
+}
+
+void TestFavouriteStore::readOnlyStoreShowsButChangesNothing()
+{
+    qint64 kept = 0;
+    {
+        FavouriteStore store(m_dir->path());
+        QVERIFY(store.add(QStringLiteral("TN1FIRST"), curves, morning()));
+        kept = store.add(QStringLiteral("TN1SECOND"), geometric, morning().addSecs(60))->id;
+    }
+    const FileSnapshot before = snapshot(path());
+
+    // Opened for reading, as for a file this user cannot write (chmod does not stop root, who
+    // runs these tests; the next test has another user look at such a file).
+    FavouriteStore store(m_dir->path(), FavouriteStore::Options{250, true});
+    QVERIFY(store.isAvailable());
+    QCOMPARE(store.state(), FavouriteStore::State::ReadOnly);
+    QCOMPARE(codesOf(store.all()), (QStringList{QStringLiteral("TN1SECOND"), QStringLiteral("TN1FIRST")}));
+    QVERIFY(hasChinese(store.problem()));
+    QVERIFY(!store.add(QStringLiteral("TN1THIRD"), curves));
+    QVERIFY(!store.rename(kept, QStringLiteral("新名")));
+    QVERIFY(store.remove({kept}).isEmpty());
+    QVERIFY(!store.restore({Favourite{99, QStringLiteral("TN1BACK"), QStringLiteral("名"), morning(), curves}}));
+    QCOMPARE(store.state(), FavouriteStore::State::ReadOnly);
+    QCOMPARE(store.count(), 2);
+    QCOMPARE(snapshot(path()), before);
+}
+
+void TestFavouriteStore::unwritablePlaceIsOpenedForReading_data()
+{
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("file mode 0444") << false;
+    QTest::newRow("folder this user cannot write") << true;
+}
+
+// Another user (nobody, when the tests run as root) opens favourites it may read but not write.
+void TestFavouriteStore::unwritablePlaceIsOpenedForReading()
+{
+    QFETCH(bool, fileWritable);
+    const bool root = ::geteuid() == 0;
+    const QString folder = m_dir->filePath(QStringLiteral("profile"));
+    {
+        FavouriteStore store(folder);
+        QVERIFY(store.add(QStringLiteral("TN1KEPT"), curves));
+    }
+    const QString file = QDir(folder).filePath(FavouriteStore::fileName());
+    const QFileDevice::Permissions everyoneReads = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions everyoneEnters = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(m_dir->path(), everyoneReads | everyoneEnters | QFileDevice::WriteOwner));
+    QVERIFY(QFile::setPermissions(file, everyoneReads | (fileWritable ? QFileDevice::WriteOwner : QFileDevice::Permissions())));
+    QVERIFY(QFile::setPermissions(folder, everyoneReads | everyoneEnters | (fileWritable ? QFileDevice::Permissions() : QFileDevice::WriteOwner)));
+    // The user who looks owns what it should be able to write, and nothing else.
+    const uid_t nobody = 65534;
+    if (root) {
+        QCOMPARE(::chown(qPrintable(file), fileWritable ? nobody : 0, fileWritable ? nobody : 0), 0);
+        QCOMPARE(::chown(qPrintable(folder), fileWritable ? 0 : nobody, fileWritable ? 0 : nobody), 0);
+    }
+    const FileSnapshot before = snapshot(file);
+
+    QProcess look;
+    if (root)
+        look.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                               QStringLiteral("--clear-groups"), writerProgram(), folder,
+                                               QStringLiteral("--look")});
+    else
+        look.start(writerProgram(), {folder, QStringLiteral("--look")});
+    QVERIFY2(look.waitForFinished(30000), "the other user's look at the favourites to end");
+    QVERIFY2(look.exitCode() == 0, look.readAllStandardError().constData());
+    QCOMPARE(QString::fromUtf8(look.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{QStringLiteral("read-only"), QStringLiteral("TN1KEPT"), QStringLiteral("add refused")}));
+    QCOMPARE(snapshot(file), before);
+    QVERIFY(QFile::setPermissions(folder, everyoneReads | everyoneEnters | QFileDevice::WriteOwner));
 }
 
 void TestFavouriteStore::twoProgramsAddingAtOnceLoseNothing()

@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
@@ -226,6 +227,28 @@ OpenResult openForReading(QSqlDatabase& db, const QString& options, int version)
     return {OpenOutcome::ReadOnly, {}, version};
 }
 
+// Opens the file for reading only and judges it; left open. Immutable: read as a file no one
+// changes, with no -shm beside it.
+Verdict inspectReading(QSqlDatabase& db, const QString& options, bool immutable)
+{
+    QString readOptions = options + QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (immutable) {
+        readOptions += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QUrl::fromLocalFile(db.databaseName()).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?immutable=1"));
+    }
+    db.setConnectOptions(readOptions);
+    if (!db.open())
+        return {failure(db.lastError()), false};
+    return inspect(db);
+}
+
+// Reading failed for want of writing beside the file (its -shm), not for what is in it.
+bool isUnreadableHere(const OpenResult& result)
+{
+    return result.outcome == OpenOutcome::ReadOnly || result.outcome == OpenOutcome::Failed;
+}
+
 } // namespace
 
 bool isDamageError(const QSqlError& error)
@@ -277,19 +300,22 @@ OpenResult prepareFavouriteDatabase(QSqlDatabase& db, const OpenRequest& request
     // mode is itself a change to the header, and a writing connection replays a WAL on closing).
     bool current = false;
     int version = 0;
-    const bool existed = QFileInfo::exists(db.databaseName());
+    const QString path = db.databaseName();
+    const bool existed = QFileInfo::exists(path);
     if (existed) {
-        db.setConnectOptions(request.options + QStringLiteral(";QSQLITE_OPEN_READONLY"));
-        if (!db.open())
-            return failure(db.lastError());
-        const Verdict verdict = inspect(db);
+        Verdict verdict = inspectReading(db, request.options, false);
+        // A WAL file in a folder that cannot take its -shm is read as a file nobody changes.
+        if (request.readOnly && isUnreadableHere(verdict.result))
+            verdict = inspectReading(db, request.options, true);
+        if (verdict.result.outcome == OpenOutcome::Ready && request.readOnly)
+            return {OpenOutcome::ReadOnly, {}, verdict.result.version};
         db.close();
+        db.setDatabaseName(path);
         if (verdict.result.outcome != OpenOutcome::Ready)
-            return verdict.result;
+            return isUnreadableHere(verdict.result) ? OpenResult{OpenOutcome::Failed, verdict.result.detail, 0}
+                                                    : verdict.result;
         current = verdict.current;
         version = verdict.result.version;
-        if (request.readOnly)
-            return openForReading(db, request.options, version);
     }
     db.setConnectOptions(request.options);
     if (!db.open())
