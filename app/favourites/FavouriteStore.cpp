@@ -16,8 +16,10 @@
 namespace {
 
 const QString selectColumns = QStringLiteral("SELECT id, code, name, added, window FROM favourites");
-// A store that found the lock taken waits for it this long on its own thread, a slice at a time.
+// A store that found the lock taken waits for it this long on its own thread, a slice at a time
+// so that closing the store need not wait long for the thread.
 constexpr int backgroundWaitMs = 10000;
+constexpr int backgroundSliceMs = 250;
 
 QString connectionName()
 {
@@ -87,14 +89,14 @@ bool isKnownWindow(const QString& window)
 
 // Waits for another program's lock on a connection of its own, preparing the file once it is
 // free, so the window's next use finds it ready. Stops early when told to.
-void prepareWhenFree(const QString& path, OpenRequest request, int sliceMs,
-                     const std::shared_ptr<std::atomic<bool>>& stop)
+void prepareWhenFree(const QString& path, OpenRequest request, const std::shared_ptr<std::atomic<bool>>& stop)
 {
+    request.options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(backgroundSliceMs);
     const QString name = connectionName();
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        for (int waited = 0; waited < backgroundWaitMs && !*stop; waited += sliceMs) {
+        for (int waited = 0; waited < backgroundWaitMs && !*stop; waited += backgroundSliceMs) {
             const OpenResult result = prepareFavouriteDatabase(db, request);
             db.close();
             if (result.outcome != OpenOutcome::Busy)
@@ -220,7 +222,7 @@ void FavouriteStore::waitForLockInBackground()
         return;
     m_stopWaiting = std::make_shared<std::atomic<bool>>(false);
     m_waiter = std::async(std::launch::async, prepareWhenFree, m_path, requestFor(m_path, m_folder, m_options),
-                          m_options.lockWaitMs, m_stopWaiting);
+                          m_stopWaiting);
 }
 
 bool FavouriteStore::readable()
