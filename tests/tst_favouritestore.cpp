@@ -1,6 +1,8 @@
 // The favourites database: what it keeps and in which order, renames, removal and undo, and the
-// faults it survives: a damaged or foreign file, a later program's database, a folder it cannot
-// write, two programs adding at once, and a program killed while adding.
+// faults it survives: a damaged file, another program's file or an impossible version (judged
+// before anything is written), a later program's database, a folder it cannot write, a file it
+// may only read, another program holding the lock, two programs adding at once, and a program
+// killed while adding.
 #include "app/favourites/FavouriteStore.h"
 
 #include <QCryptographicHash>

@@ -45,7 +45,8 @@ public:
     {
         // How long a call waits for another program's lock before the store says it is busy.
         int lockWaitMs;
-        // Opens for reading only, as for a file or folder that cannot be written.
+        // Opens for reading only, as is done by itself for a file or folder this user cannot
+        // write (tests ask for it: they run as root, whom file modes do not stop).
         bool readOnly;
     };
     // A window's store waits briefly: a second program adding holds the lock for milliseconds.
