@@ -18,7 +18,7 @@ namespace {
 const QString selectColumns = QStringLiteral("SELECT id, code, name, added, window FROM favourites");
 // A store that found the lock taken waits for it this long on its own thread, a slice at a time
 // so that closing the store need not wait long for the thread.
-constexpr int backgroundWaitMs = 10000;
+constexpr int backgroundWaitMs = 60000;
 constexpr int backgroundSliceMs = 250;
 
 QString connectionName()
