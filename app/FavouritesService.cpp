@@ -96,8 +96,9 @@ FavouriteStore& FavouritesService::openedFavourites(QWidget* owner)
 {
     const bool first = !m_store;
     FavouriteStore& store = favourites();
-    // A damaged database moved aside, or a folder that cannot be written: said once, when the
-    // favourites are first used; the shows go on either way.
+    // A damaged or foreign database moved aside, a folder that cannot be written, a read-only
+    // file or another program's lock: said once, when the favourites are first used; the shows
+    // go on either way.
     if (first && !store.problem().isEmpty())
         showWarningBox(owner, "favouritesProblemBox", QStringLiteral("收藏夹"), store.problem());
     return store;
@@ -134,6 +135,9 @@ void FavouritesService::showFavourites()
         services.exportPng = exportCode;
         m_gallery = new FavouritesGallery(openedFavourites(nullptr), services);
         m_gallery->setAttribute(Qt::WA_DeleteOnClose);
+    } else if (m_store && m_store->state() == FavouriteStore::State::Busy) {
+        // Another program held the lock when the gallery opened: it may have let it go since.
+        m_gallery->reload();
     }
     m_gallery->show();
     m_gallery->raise();

@@ -145,6 +145,7 @@ private slots:
     void showCyclesNewestFirstUntilStopped();
     void storeProblemIsShown_data();
     void storeProblemIsShown();
+    void readOnlyStoreIsShownUnchanged();
 
 private:
     QTemporaryDir m_home;
@@ -491,6 +492,45 @@ void TestFavouritesGallery::storeProblemIsShown()
     gallery.reload();
     QVERIFY(!gallery.isShowing());
     QVERIFY(fake.shown.isEmpty());
+}
+
+// Favourites that cannot be written are still shown, with the store's note, and can be shown,
+// copied and exported, but not renamed or removed. (Opened read-only on purpose: the tests run as
+// root, whom a read-only file does not stop.)
+void TestFavouritesGallery::readOnlyStoreIsShownUnchanged()
+{
+    QStringList codes;
+    {
+        FavouriteStore writer(m_data->path());
+        codes = fill(writer, 3);
+    }
+    FavouriteStore store(m_data->path(), FavouriteStore::Options{250, true});
+    QCOMPARE(store.state(), FavouriteStore::State::ReadOnly);
+    FakeServices fake;
+    FavouritesGallery gallery(store, fake.services());
+    QVERIFY(openShown(gallery));
+    QListView* list = listOf(gallery);
+    QVERIFY(list->isVisible());
+    QCOMPARE(column(list->model(), FavouritesModel::CodeRole), codes);
+    auto* label = gallery.findChild<QLabel*>(QStringLiteral("lblFavouritesProblem"));
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->text(), store.problem());
+
+    list->setFocus();
+    list->setCurrentIndex(list->model()->index(1, 0));
+    for (const char* name : {"actShowFavourite", "actCopyFavouriteCode", "actExportFavourite"})
+        QVERIFY2(gallery.findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
+    for (const char* name : {"actRenameFavourite", "actDeleteFavourite"})
+        QVERIFY2(!gallery.findChild<QAction*>(QLatin1String(name))->isEnabled(), name);
+    QVERIFY(gallery.findChild<QPushButton*>(QStringLiteral("cmdFavouritesShow"))->isEnabled());
+    QTest::keyClick(list, Qt::Key_Delete);
+    QTest::keyClick(list, Qt::Key_F2);
+    QVERIFY(!list->isPersistentEditorOpen(list->currentIndex()));
+    QVERIFY(!list->findChild<QLineEdit*>());
+    QCOMPARE(column(list->model(), FavouritesModel::CodeRole), codes);
+    QCOMPARE(store.count(), 3);
+    gallery.findChild<QAction*>(QStringLiteral("actShowFavourite"))->trigger();
+    QCOMPARE(fake.shown, QStringList{codes[1]});
 }
 
 QTEST_MAIN(TestFavouritesGallery)

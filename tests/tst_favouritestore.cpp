@@ -1,6 +1,8 @@
 // The favourites database: what it keeps and in which order, renames, removal and undo, and the
-// faults it survives: a damaged or foreign file, a later program's database, a folder it cannot
-// write, two programs adding at once, and a program killed while adding.
+// faults it survives: a damaged file, another program's file or an impossible version (judged
+// before anything is written), a later program's database, a folder it cannot write, a file it
+// may only read, another program holding the lock, two programs adding at once, and a program
+// killed while adding.
 #include "app/favourites/FavouriteStore.h"
 
 #include <QCryptographicHash>
@@ -15,6 +17,10 @@
 #include <QTimeZone>
 #include <QtTest>
 
+#include <climits>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <memory>
 
 namespace {
@@ -31,10 +37,11 @@ QDateTime morning()
 class RawDatabase
 {
 public:
-    explicit RawDatabase(const QString& path)
+    explicit RawDatabase(const QString& path, const QString& options = {})
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         db.setDatabaseName(path);
+        db.setConnectOptions(options);
         db.open();
     }
     ~RawDatabase()
@@ -96,6 +103,75 @@ QString writerProgram()
     return fromCtest.isEmpty() ? QCoreApplication::applicationDirPath() + QStringLiteral("/favourites_writer") : fromCtest;
 }
 
+// The favourites table as every copy of the program so far has made it.
+const QString ourTable = QStringLiteral("CREATE TABLE favourites (id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                                        " code TEXT NOT NULL UNIQUE COLLATE NOCASE, name TEXT NOT NULL,"
+                                        " added TEXT NOT NULL, window TEXT NOT NULL)");
+const QString ourRow = QStringLiteral("INSERT INTO favourites (code, name, added, window)"
+                                      " VALUES ('TN1OLD', '旧的', '2026-12-11T08:30:05.000+00:00', 'curves')");
+// The mark this program puts in its own files, spelled out apart from the program's constant.
+constexpr qint64 ourMark = 0x50444656;
+
+// A file's bytes and modification time: what "left as it was" means.
+struct FileSnapshot
+{
+    QByteArray hash;
+    QDateTime modified;
+    bool operator==(const FileSnapshot&) const = default;
+};
+
+FileSnapshot snapshot(const QString& path)
+{
+    return {fileHash(path), QFileInfo(path).fileTime(QFileDevice::FileModificationTime)};
+}
+
+char* toString(const FileSnapshot& file)
+{
+    return qstrdup(QByteArray(file.hash.toHex().left(12) + ' ' + file.modified.toString(Qt::ISODateWithMs).toUtf8()));
+}
+
+// The one file a store moved aside in folder, or an empty string.
+QString movedAsideIn(const QString& folder)
+{
+    const QStringList moved = QDir(folder).entryList({QStringLiteral("favourites.sqlite.damaged-*")}, QDir::Files);
+    for (const QString& name : moved) {
+        if (!name.endsWith(QStringLiteral("-wal")) && !name.endsWith(QStringLiteral("-shm")))
+            return QDir(folder).filePath(name);
+    }
+    return {};
+}
+
+// Another program holding the database's write lock (favourites_writer --hold) until released.
+class LockHolder
+{
+public:
+    ~LockHolder()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+    bool take(const QString& folder)
+    {
+        m_process.start(writerProgram(), {folder, QStringLiteral("--hold")});
+        QByteArray said;
+        while (!said.contains('\n') && m_process.waitForReadyRead(10000))
+            said += m_process.readAllStandardOutput();
+        return said == "held\n";
+    }
+    bool isHolding() const { return m_process.state() == QProcess::Running; }
+    bool release()
+    {
+        m_process.write("\n");
+        m_process.closeWriteChannel();
+        return m_process.waitForFinished(10000) && m_process.exitCode() == 0;
+    }
+
+private:
+    QProcess m_process;
+};
+
 bool hasChinese(const QString& text)
 {
     return text.contains(QRegularExpression(QStringLiteral("\\p{Han}")));
@@ -124,8 +200,15 @@ private slots:
     void damagedFileIsMovedAsideAndANewOneWorks_data();
     void damagedFileIsMovedAsideAndANewOneWorks();
     void laterVersionIsLeftUntouched();
+    void fileIsJudgedBeforeAnythingIsWritten_data();
+    void fileIsJudgedBeforeAnythingIsWritten();
     void unwritablePlaceFailsEveryCall_data();
     void unwritablePlaceFailsEveryCall();
+    void lockHeldElsewhereIsTriedAgainLater_data();
+    void lockHeldElsewhereIsTriedAgainLater();
+    void readOnlyStoreShowsButChangesNothing();
+    void unwritablePlaceIsOpenedForReading_data();
+    void unwritablePlaceIsOpenedForReading();
     void twoProgramsAddingAtOnceLoseNothing();
     void killedWriterLeavesEveryPrintedCode();
 
@@ -403,6 +486,89 @@ void TestFavouriteStore::laterVersionIsLeftUntouched()
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), filesBefore);
 }
 
+void TestFavouriteStore::fileIsJudgedBeforeAnythingIsWritten_data()
+{
+    // The statements that make the file (none: a file of no bytes); what the store does with it:
+    // "kept" opens it and marks it as ours, "aside" moves it away unchanged and starts a new one,
+    // "newer" leaves it unchanged and unavailable; and how many favourites it then shows.
+    QTest::addColumn<QStringList>("sql");
+    QTest::addColumn<QString>("verdict");
+    QTest::addColumn<int>("shown");
+    const QString mark = QStringLiteral("PRAGMA application_id = %1").arg(ourMark);
+    const auto version = [](qint64 n) { return QStringLiteral("PRAGMA user_version = %1").arg(n); };
+    const QString notes = QStringLiteral("CREATE TABLE notes (id INTEGER PRIMARY KEY, body TEXT)");
+    const QString aNote = QStringLiteral("INSERT INTO notes (body) VALUES ('购物清单')");
+
+    QTest::newRow("no bytes at all") << QStringList() << "kept" << 0;
+    QTest::newRow("empty database, version 0") << QStringList{notes, QStringLiteral("DROP TABLE notes")} << "kept" << 0;
+    QTest::newRow("ours from before the mark") << QStringList{ourTable, ourRow, version(1)} << "kept" << 1;
+    QTest::newRow("ours, marked") << QStringList{ourTable, ourRow, version(1), mark} << "kept" << 1;
+    QTest::newRow("another program's notes") << QStringList{notes, aNote} << "aside" << 0;
+    QTest::newRow("another program's notes, version 1") << QStringList{notes, aNote, version(1)} << "aside" << 0;
+    QTest::newRow("another program's own favourites table")
+        << QStringList{QStringLiteral("CREATE TABLE favourites (id INTEGER PRIMARY KEY, title TEXT)"),
+                       QStringLiteral("INSERT INTO favourites (title) VALUES ('书签')"), version(1)}
+        << "aside" << 0;
+    QTest::newRow("our table under another application id")
+        << QStringList{ourTable, ourRow, version(1), QStringLiteral("PRAGMA application_id = 1234")} << "aside" << 0;
+    QTest::newRow("our table beside another's, unmarked") << QStringList{ourTable, ourRow, notes, version(1)} << "aside" << 0;
+    QTest::newRow("version -1, unmarked") << QStringList{ourTable, ourRow, version(-1)} << "aside" << 0;
+    QTest::newRow("version -1, marked") << QStringList{ourTable, ourRow, version(-1), mark} << "aside" << 0;
+    QTest::newRow("version INT_MIN, unmarked") << QStringList{ourTable, ourRow, version(INT_MIN)} << "aside" << 0;
+    QTest::newRow("version INT_MIN, marked") << QStringList{ourTable, ourRow, version(INT_MIN), mark} << "aside" << 0;
+    QTest::newRow("version 0 with the table, unmarked") << QStringList{ourTable, ourRow} << "aside" << 0;
+    QTest::newRow("version 0 with the table, marked") << QStringList{ourTable, ourRow, mark} << "aside" << 0;
+    QTest::newRow("version 1 without the table, marked") << QStringList{notes, version(1), mark} << "aside" << 0;
+    QTest::newRow("newer version, marked") << QStringList{ourTable, ourRow, version(2), mark} << "newer" << 0;
+    QTest::newRow("version INT_MAX, marked") << QStringList{ourTable, ourRow, version(INT_MAX), mark} << "newer" << 0;
+}
+
+void TestFavouriteStore::fileIsJudgedBeforeAnythingIsWritten()
+{
+    QFETCH(QStringList, sql);
+    QFETCH(QString, verdict);
+    QFETCH(int, shown);
+    if (sql.isEmpty()) {
+        QVERIFY(writeFile(path(), QByteArray()));
+    } else {
+        RawDatabase raw(path());
+        for (const QString& statement : sql)
+            QVERIFY2(raw.exec(statement), qPrintable(statement));
+    }
+    const FileSnapshot before = snapshot(path());
+    const QStringList filesBefore = QDir(m_dir->path()).entryList(QDir::Files);
+
+    FavouriteStore store(m_dir->path());
+    if (verdict == QStringLiteral("newer")) {
+        QVERIFY(!store.isAvailable());
+        QVERIFY(hasChinese(store.problem()));
+        QVERIFY(!store.add(QStringLiteral("TN1NEW"), curves));
+        QCOMPARE(snapshot(path()), before);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), filesBefore);
+        return;
+    }
+    QVERIFY2(store.isAvailable(), qPrintable(store.problem()));
+    QCOMPARE(store.count(), shown);
+    QVERIFY(store.add(QStringLiteral("TN1NEW"), curves));
+    const QString moved = movedAsideIn(m_dir->path());
+    if (verdict == QStringLiteral("aside")) {
+        // Kept aside byte for byte, with no WAL made for it, and the user told where.
+        QVERIFY(!moved.isEmpty());
+        QCOMPARE(snapshot(moved), before);
+        QVERIFY(!QFile::exists(moved + QStringLiteral("-wal")));
+        QVERIFY2(store.problem().contains(QDir::toNativeSeparators(moved)), qPrintable(store.problem()));
+        QVERIFY(hasChinese(store.problem()));
+    } else {
+        QCOMPARE(moved, QString());
+        QCOMPARE(store.problem(), QString());
+    }
+    RawDatabase raw(path());
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA application_id")).toLongLong(), ourMark);
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA user_version")).toInt(), 1);
+    QCOMPARE(raw.value(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    QCOMPARE(raw.value(QStringLiteral("SELECT COUNT(*) FROM favourites")).toInt(), shown + 1);
+}
+
 void TestFavouriteStore::unwritablePlaceFailsEveryCall_data()
 {
     QTest::addColumn<QString>("place");
@@ -435,6 +601,139 @@ void TestFavouriteStore::unwritablePlaceFailsEveryCall()
     if (place == QStringLiteral("folder-as-file"))
         QVERIFY(QFileInfo(path()).isDir());
     QCOMPARE(QDir(m_dir->path()).entryList({QStringLiteral("*.damaged-*")}, QDir::AllEntries), QStringList());
+}
+
+void TestFavouriteStore::lockHeldElsewhereIsTriedAgainLater_data()
+{
+    // The file before the lock is taken, and whether opening it needs the lock (to make or mark it).
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("openingWrites");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("no file yet") << QStringLiteral("none") << true << 0;
+    QTest::newRow("ours from before the mark") << QStringLiteral("unmarked") << true << 1;
+    QTest::newRow("ours, current") << QStringLiteral("current") << false << 1;
+}
+
+void TestFavouriteStore::lockHeldElsewhereIsTriedAgainLater()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, openingWrites);
+    QFETCH(int, shown);
+    if (file == QStringLiteral("unmarked")) {
+        RawDatabase raw(path());
+        for (const QString& statement : {QStringLiteral("PRAGMA journal_mode=WAL"), ourTable, ourRow,
+                                         QStringLiteral("PRAGMA user_version = 1")})
+            QVERIFY2(raw.exec(statement), qPrintable(statement));
+    } else if (file == QStringLiteral("current")) {
+        FavouriteStore store(m_dir->path());
+        QVERIFY(store.add(QStringLiteral("TN1OLD"), curves));
+    }
+    LockHolder holder;
+    QVERIFY2(holder.take(m_dir->path()), "the other program to take the lock");
+
+    // Each call comes back while the other program still holds the lock, saying it is busy.
+    FavouriteStore store(m_dir->path());
+    if (openingWrites) {
+        QCOMPARE(store.state(), FavouriteStore::State::Busy);
+        QVERIFY(!store.isAvailable());
+        QVERIFY(store.all().isEmpty());
+    } else {
+        QCOMPARE(store.state(), FavouriteStore::State::Ready);
+        QCOMPARE(store.count(), shown); // reading waits for no one
+    }
+    QVERIFY(!store.add(QStringLiteral("TN1NEW"), curves));
+    QCOMPARE(store.state(), FavouriteStore::State::Busy);
+    QVERIFY(hasChinese(store.problem()));
+    QVERIFY(holder.isHolding());
+    {
+        RawDatabase raw(path(), QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
+        QVERIFY2(!raw.exec(QStringLiteral("BEGIN IMMEDIATE")), "the lock to be still held");
+    }
+
+    QVERIFY2(holder.release(), "the other program to let the lock go");
+    if (openingWrites) {
+        // The store's own thread was waiting: it makes and marks the file without being asked.
+        QTRY_VERIFY2_WITH_TIMEOUT(RawDatabase(path()).value(QStringLiteral("PRAGMA application_id")).toLongLong() == ourMark,
+                                  "the store's waiting thread to mark the file once the lock is free", 20000);
+    }
+    QVERIFY(store.isAvailable());
+    QCOMPARE(store.state(), FavouriteStore::State::Ready);
+    QCOMPARE(store.problem(), QString());
+    QCOMPARE(store.count(), shown);
+    QVERIFY(store.add(QStringLiteral("TN1NEW"), curves));
+    QCOMPARE(store.count(), shown + 1);
+}
+
+void TestFavouriteStore::readOnlyStoreShowsButChangesNothing()
+{
+    qint64 kept = 0;
+    {
+        FavouriteStore store(m_dir->path());
+        QVERIFY(store.add(QStringLiteral("TN1FIRST"), curves, morning()));
+        kept = store.add(QStringLiteral("TN1SECOND"), geometric, morning().addSecs(60))->id;
+    }
+    const FileSnapshot before = snapshot(path());
+
+    // Opened for reading, as for a file this user cannot write (chmod does not stop root, who
+    // runs these tests; the next test has another user look at such a file).
+    FavouriteStore store(m_dir->path(), FavouriteStore::Options{250, true});
+    QVERIFY(store.isAvailable());
+    QCOMPARE(store.state(), FavouriteStore::State::ReadOnly);
+    QCOMPARE(codesOf(store.all()), (QStringList{QStringLiteral("TN1SECOND"), QStringLiteral("TN1FIRST")}));
+    QVERIFY(hasChinese(store.problem()));
+    QVERIFY(!store.add(QStringLiteral("TN1THIRD"), curves));
+    QVERIFY(!store.rename(kept, QStringLiteral("新名")));
+    QVERIFY(store.remove({kept}).isEmpty());
+    QVERIFY(!store.restore({Favourite{99, QStringLiteral("TN1BACK"), QStringLiteral("名"), morning(), curves}}));
+    QCOMPARE(store.state(), FavouriteStore::State::ReadOnly);
+    QCOMPARE(store.count(), 2);
+    QCOMPARE(snapshot(path()), before);
+}
+
+void TestFavouriteStore::unwritablePlaceIsOpenedForReading_data()
+{
+    QTest::addColumn<bool>("fileWritable");
+    QTest::newRow("file mode 0444") << false;
+    QTest::newRow("folder this user cannot write") << true;
+}
+
+// Another user (nobody, when the tests run as root) opens favourites it may read but not write.
+void TestFavouriteStore::unwritablePlaceIsOpenedForReading()
+{
+    QFETCH(bool, fileWritable);
+    const bool root = ::geteuid() == 0;
+    const QString folder = m_dir->filePath(QStringLiteral("profile"));
+    {
+        FavouriteStore store(folder);
+        QVERIFY(store.add(QStringLiteral("TN1KEPT"), curves));
+    }
+    const QString file = QDir(folder).filePath(FavouriteStore::fileName());
+    const QFileDevice::Permissions everyoneReads = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions everyoneEnters = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    QVERIFY(QFile::setPermissions(m_dir->path(), everyoneReads | everyoneEnters | QFileDevice::WriteOwner));
+    QVERIFY(QFile::setPermissions(file, everyoneReads | (fileWritable ? QFileDevice::WriteOwner : QFileDevice::Permissions())));
+    QVERIFY(QFile::setPermissions(folder, everyoneReads | everyoneEnters | (fileWritable ? QFileDevice::Permissions() : QFileDevice::WriteOwner)));
+    // The user who looks owns what it should be able to write, and nothing else.
+    const uid_t nobody = 65534;
+    if (root) {
+        QCOMPARE(::chown(qPrintable(file), fileWritable ? nobody : 0, fileWritable ? nobody : 0), 0);
+        QCOMPARE(::chown(qPrintable(folder), fileWritable ? 0 : nobody, fileWritable ? 0 : nobody), 0);
+    }
+    const FileSnapshot before = snapshot(file);
+
+    QProcess look;
+    if (root)
+        look.start(QStringLiteral("setpriv"), {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                                               QStringLiteral("--clear-groups"), writerProgram(), folder,
+                                               QStringLiteral("--look")});
+    else
+        look.start(writerProgram(), {folder, QStringLiteral("--look")});
+    QVERIFY2(look.waitForFinished(30000), "the other user's look at the favourites to end");
+    QVERIFY2(look.exitCode() == 0, look.readAllStandardError().constData());
+    QCOMPARE(QString::fromUtf8(look.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{QStringLiteral("read-only"), QStringLiteral("TN1KEPT"), QStringLiteral("add refused")}));
+    QCOMPARE(snapshot(file), before);
+    QVERIFY(QFile::setPermissions(folder, everyoneReads | everyoneEnters | QFileDevice::WriteOwner));
 }
 
 void TestFavouriteStore::twoProgramsAddingAtOnceLoseNothing()

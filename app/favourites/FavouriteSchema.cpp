@@ -6,14 +6,31 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStringList>
+#include <QUrl>
 #include <QVariant>
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 namespace {
 
+constexpr int sqliteBusy = 5;
+constexpr int sqliteLocked = 6;
+constexpr int sqliteReadOnly = 8;
 constexpr int sqliteCorrupt = 11;
 constexpr int sqliteNotADatabase = 26;
+
+const QString tableName = QStringLiteral("favourites");
+
+int primaryCode(const QSqlError& error)
+{
+    // The driver reports extended result codes; the low byte is the primary one.
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok ? code : -1;
+}
 
 bool createVersion1(QSqlQuery& query)
 {
@@ -26,25 +43,119 @@ bool createVersion1(QSqlQuery& query)
                                      " window TEXT NOT NULL CHECK (window IN ('curves', 'geometric')))"));
 }
 
+// The columns of the current layout, to know an unmarked file of ours from another's.
+const QStringList currentColumns{QStringLiteral("id"), QStringLiteral("code"), QStringLiteral("name"),
+                                 QStringLiteral("added"), QStringLiteral("window")};
+
 // steps[n] takes a database from version n to n + 1; a later version appends its step here.
 using MigrationStep = bool (*)(QSqlQuery&);
 constexpr std::array<MigrationStep, favouriteSchemaVersion> migrationSteps{createVersion1};
 
 OpenResult failure(const QSqlError& error)
 {
+    if (isBusyError(error))
+        return {OpenOutcome::Busy, error.text(), 0};
+    if (isReadOnlyError(error))
+        return {OpenOutcome::ReadOnly, error.text(), 0};
     return {isDamageError(error) ? OpenOutcome::Damaged : OpenOutcome::Failed, error.text(), 0};
 }
 
-// The schema version, Ready when this program knows it; TooNew for a later program's database.
-OpenResult readableVersion(QSqlDatabase& db)
+// What the file's header and schema say about it, read without writing anything.
+struct FileState
+{
+    qint64 applicationId = 0;
+    int version = 0;
+    QStringList objects; // tables, indexes, views and triggers, SQLite's own left out
+    QStringList columns; // of the favourites table
+};
+
+// The file's verdict; current when it is ours at this version and marked, so nothing is written.
+struct Verdict
+{
+    OpenResult result;
+    bool current = false;
+};
+
+bool readOne(QSqlDatabase& db, const QString& sql, QVariant& value, QSqlError& error)
 {
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
-        return failure(query.lastError());
-    const int version = query.value(0).toInt();
-    if (version > favouriteSchemaVersion)
-        return {OpenOutcome::TooNew, {}, version};
-    return {OpenOutcome::Ready, {}, version};
+    if (!query.exec(sql) || !query.next()) {
+        error = query.lastError();
+        return false;
+    }
+    value = query.value(0);
+    return true;
+}
+
+bool readNames(QSqlDatabase& db, const QString& sql, QStringList& names, QSqlError& error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.exec(sql)) {
+        error = query.lastError();
+        return false;
+    }
+    while (query.next())
+        names << query.value(0).toString();
+    return true;
+}
+
+std::optional<FileState> readFileState(QSqlDatabase& db, QSqlError& error)
+{
+    FileState state;
+    QVariant id, version;
+    if (!readOne(db, QStringLiteral("PRAGMA application_id"), id, error)
+        || !readOne(db, QStringLiteral("PRAGMA user_version"), version, error)
+        || !readNames(db, QStringLiteral("SELECT name FROM sqlite_master WHERE name NOT LIKE 'sqlite!_%' ESCAPE '!'"),
+                      state.objects, error)
+        || !readNames(db, QStringLiteral("SELECT name FROM pragma_table_info('favourites')"), state.columns, error))
+        return std::nullopt;
+    state.applicationId = id.toLongLong();
+    state.version = version.toInt();
+    return state;
+}
+
+// A file is ours when marked, or unmarked but empty or holding exactly the table earlier copies
+// made; a negative or missing version in a marked file cannot have been written by any copy.
+Verdict classify(const FileState& file)
+{
+    const bool hasTable = file.objects.contains(tableName);
+    const bool onlyOurTable = file.objects == QStringList{tableName} && file.columns == currentColumns;
+    const bool blank = file.objects.isEmpty() && file.version == 0;
+    const auto verdict = [&](OpenOutcome outcome, bool current = false) {
+        return Verdict{{outcome, {}, file.version}, current};
+    };
+    if (file.applicationId != 0 && file.applicationId != favouriteApplicationId)
+        return verdict(OpenOutcome::Foreign);
+    if (file.applicationId == 0) {
+        if (blank)
+            return verdict(OpenOutcome::Ready);
+        // A later copy's table is left as it is, marked or not.
+        if (hasTable && file.version > favouriteSchemaVersion)
+            return verdict(OpenOutcome::TooNew);
+        if (onlyOurTable && file.version == favouriteSchemaVersion)
+            return verdict(OpenOutcome::Ready);
+        return verdict(OpenOutcome::Foreign);
+    }
+    if (file.version > favouriteSchemaVersion)
+        return verdict(OpenOutcome::TooNew);
+    if (blank)
+        return verdict(OpenOutcome::Ready);
+    if (file.version < 1 || !hasTable)
+        return verdict(OpenOutcome::Damaged);
+    const bool current = file.version == favouriteSchemaVersion;
+    if (current && !onlyOurTable)
+        return verdict(OpenOutcome::Damaged);
+    return verdict(OpenOutcome::Ready, current);
+}
+
+Verdict inspectState(QSqlDatabase& db)
+{
+    QSqlError error;
+    const std::optional<FileState> file = readFileState(db, error);
+    if (!file)
+        return {failure(error), false};
+    return classify(*file);
 }
 
 OpenResult checkIntegrity(QSqlDatabase& db)
@@ -59,20 +170,33 @@ OpenResult checkIntegrity(QSqlDatabase& db)
     return {OpenOutcome::Ready, {}, 0};
 }
 
+// Whose the file is, and for our own whether it is whole.
+Verdict inspect(QSqlDatabase& db)
+{
+    const Verdict verdict = inspectState(db);
+    if (verdict.result.outcome != OpenOutcome::Ready)
+        return verdict;
+    const OpenResult integrity = checkIntegrity(db);
+    if (integrity.outcome != OpenOutcome::Ready)
+        return {integrity, false};
+    return verdict;
+}
+
 OpenResult migrateLocked(QSqlDatabase& db, QSqlQuery& query)
 {
-    const OpenResult known = readableVersion(db);
-    if (known.outcome != OpenOutcome::Ready)
-        return known;
-    for (int step = known.version; step < favouriteSchemaVersion; ++step) {
+    // Read again under the lock: another copy may have made or marked the file meanwhile.
+    const Verdict known = inspectState(db);
+    if (known.result.outcome != OpenOutcome::Ready)
+        return known.result;
+    for (int step = std::max(known.result.version, 0); step < favouriteSchemaVersion; ++step) {
         if (!migrationSteps[size_t(step)](query))
             return failure(query.lastError());
     }
-    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(favouriteSchemaVersion)))
+    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(favouriteSchemaVersion))
+        || !query.exec(QStringLiteral("PRAGMA application_id = %1").arg(favouriteApplicationId)))
         return failure(query.lastError());
     return {OpenOutcome::Ready, {}, favouriteSchemaVersion};
 }
-
 // Version and steps are read inside the write lock, all steps in one transaction: a second
 // program starting at the same moment waits and then finds the work done.
 OpenResult migrate(QSqlDatabase& db)
@@ -93,28 +217,65 @@ OpenResult migrate(QSqlDatabase& db)
     return result;
 }
 
-OpenResult inspect(QSqlDatabase& db)
+// Opens the file for reading only: a place that cannot be written still shows its favourites.
+OpenResult openForReading(QSqlDatabase& db, const QString& options, int version)
 {
-    const OpenResult known = readableVersion(db);
-    if (known.outcome != OpenOutcome::Ready)
-        return known;
-    return checkIntegrity(db);
+    db.close();
+    db.setConnectOptions(options + QStringLiteral(";QSQLITE_OPEN_READONLY"));
+    if (!db.open())
+        return failure(db.lastError());
+    return {OpenOutcome::ReadOnly, {}, version};
+}
+
+// Opens the file for reading only and judges it; left open. Immutable: read as a file no one
+// changes, with no -shm beside it.
+Verdict inspectReading(QSqlDatabase& db, const QString& options, bool immutable)
+{
+    QString readOptions = options + QStringLiteral(";QSQLITE_OPEN_READONLY");
+    if (immutable) {
+        readOptions += QStringLiteral(";QSQLITE_OPEN_URI");
+        db.setDatabaseName(QUrl::fromLocalFile(db.databaseName()).toString(QUrl::FullyEncoded)
+                           + QStringLiteral("?immutable=1"));
+    }
+    db.setConnectOptions(readOptions);
+    if (!db.open())
+        return {failure(db.lastError()), false};
+    return inspect(db);
+}
+
+// Reading failed for want of writing beside the file (its -shm), not for what is in it.
+bool isUnreadableHere(const OpenResult& result)
+{
+    return result.outcome == OpenOutcome::ReadOnly || result.outcome == OpenOutcome::Failed;
 }
 
 } // namespace
 
 bool isDamageError(const QSqlError& error)
 {
-    // The driver reports extended result codes; the low byte is the primary one.
-    bool ok = false;
-    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
-    return ok && (code == sqliteCorrupt || code == sqliteNotADatabase);
+    const int code = primaryCode(error);
+    return code == sqliteCorrupt || code == sqliteNotADatabase;
 }
 
-bool beginWrite(QSqlDatabase& db)
+bool isBusyError(const QSqlError& error)
+{
+    const int code = primaryCode(error);
+    return code == sqliteBusy || code == sqliteLocked;
+}
+
+bool isReadOnlyError(const QSqlError& error)
+{
+    return primaryCode(error) == sqliteReadOnly;
+}
+
+WriteOutcome beginWrite(QSqlDatabase& db)
 {
     QSqlQuery query(db);
-    return query.exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return WriteOutcome::Done;
+    if (isBusyError(query.lastError()))
+        return WriteOutcome::Busy;
+    return isReadOnlyError(query.lastError()) ? WriteOutcome::ReadOnly : WriteOutcome::Undone;
 }
 
 bool commitWrite(QSqlDatabase& db)
@@ -132,28 +293,48 @@ void rollBack(QSqlDatabase& db)
     query.exec(QStringLiteral("ROLLBACK"));
 }
 
-OpenResult prepareFavouriteDatabase(QSqlDatabase& db, const QString& options)
+OpenResult prepareFavouriteDatabase(QSqlDatabase& db, const OpenRequest& request)
 {
-    // An existing file is looked at read-only first: a later program's database, a damaged one and
-    // a foreign file with a -wal beside it are left byte for byte as they were (a writing
-    // connection would replay or delete the WAL when it closes).
-    if (QFileInfo::exists(db.databaseName())) {
-        db.setConnectOptions(options + QStringLiteral(";QSQLITE_OPEN_READONLY"));
-        if (!db.open())
-            return failure(db.lastError());
-        const OpenResult inspected = inspect(db);
+    // An existing file is looked at read-only first: another program's file, a later program's
+    // database, a damaged one and one with a -wal beside it are left byte for byte as they were (WAL
+    // mode is itself a change to the header, and a writing connection replays a WAL on closing).
+    bool current = false;
+    int version = 0;
+    const QString path = db.databaseName();
+    const bool existed = QFileInfo::exists(path);
+    if (existed) {
+        Verdict verdict = inspectReading(db, request.options, false);
+        // A WAL file in a folder that cannot take its -shm is read as a file nobody changes.
+        if (request.readOnly && isUnreadableHere(verdict.result))
+            verdict = inspectReading(db, request.options, true);
+        if (verdict.result.outcome == OpenOutcome::Ready && request.readOnly)
+            return {OpenOutcome::ReadOnly, {}, verdict.result.version};
         db.close();
-        if (inspected.outcome != OpenOutcome::Ready)
-            return inspected;
+        db.setDatabaseName(path);
+        if (verdict.result.outcome != OpenOutcome::Ready)
+            return isUnreadableHere(verdict.result) ? OpenResult{OpenOutcome::Failed, verdict.result.detail, 0}
+                                                    : verdict.result;
+        current = verdict.current;
+        version = verdict.result.version;
     }
-    db.setConnectOptions(options);
+    db.setConnectOptions(request.options);
     if (!db.open())
         return failure(db.lastError());
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        return failure(query.lastError());
-    query.finish();
-    return migrate(db);
+    OpenResult result;
+    {
+        QSqlQuery query(db);
+        // Ours, current and in WAL mode: nothing to write, so no lock to wait for.
+        if (current && query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next()
+            && query.value(0).toString() == QStringLiteral("wal"))
+            return {OpenOutcome::Ready, {}, favouriteSchemaVersion};
+        const bool wal = query.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        query.finish();
+        result = !wal ? failure(query.lastError()) : current ? OpenResult{OpenOutcome::Ready, {}, version} : migrate(db);
+    }
+    // SQLite quietly opens a file it may not write for reading: found out at the first write.
+    if (existed && result.outcome == OpenOutcome::ReadOnly)
+        return openForReading(db, request.options, version);
+    return result;
 }
 
 QString moveDamagedDatabase(const QString& path)

@@ -3,6 +3,7 @@
 #include "FavouriteSchema.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -10,17 +11,28 @@
 #include <QVariant>
 
 #include <atomic>
+#include <chrono>
 
 namespace {
 
-// A second program adding at the same moment holds the lock for milliseconds; wait for it.
-const QString connectOptions = QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000");
 const QString selectColumns = QStringLiteral("SELECT id, code, name, added, window FROM favourites");
+// A store that found the lock taken waits for it this long on its own thread, a slice at a time
+// so that closing the store need not wait long for the thread.
+constexpr int backgroundWaitMs = 60000;
+constexpr int backgroundSliceMs = 250;
 
 QString connectionName()
 {
     static std::atomic<int> next{0};
     return QStringLiteral("favourites-%1").arg(next++);
+}
+
+OpenRequest requestFor(const QString& path, const QString& folder, const FavouriteStore::Options& options)
+{
+    // Another user's file, or one in a folder that cannot take the -wal beside it, is only read.
+    const QFileInfo file(path);
+    const bool unwritable = file.exists() && (!file.isWritable() || !QFileInfo(folder).isWritable());
+    return {QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(options.lockWaitMs), options.readOnly || unwritable};
 }
 
 // Local time with its offset, so the text alone says when it was.
@@ -59,9 +71,39 @@ QString unavailableText(const OpenResult& result, const QString& shownPath)
     return QStringLiteral("无法打开收藏夹数据库“%1”（%2）。收藏夹暂不可用。").arg(shownPath, result.detail);
 }
 
+QString readOnlyText(const QString& shownPath)
+{
+    return QStringLiteral("收藏夹数据库“%1”无法写入：已有的收藏可以查看，但不能收藏新的图案，也不能改名或删除。")
+        .arg(shownPath);
+}
+
+QString busyText(const QString& shownPath)
+{
+    return QStringLiteral("收藏夹数据库“%1”正被另一个程序占用，暂时无法使用；稍后再试即可。").arg(shownPath);
+}
+
 bool isKnownWindow(const QString& window)
 {
     return window == QStringLiteral("curves") || window == QStringLiteral("geometric");
+}
+
+// Waits for another program's lock on a connection of its own, preparing the file once it is
+// free, so the window's next use finds it ready. Stops early when told to.
+void prepareWhenFree(const QString& path, OpenRequest request, const std::shared_ptr<std::atomic<bool>>& stop)
+{
+    request.options = QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(backgroundSliceMs);
+    const QString name = connectionName();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        for (int waited = 0; waited < backgroundWaitMs && !*stop; waited += backgroundSliceMs) {
+            const OpenResult result = prepareFavouriteDatabase(db, request);
+            db.close();
+            if (result.outcome != OpenOutcome::Busy)
+                break;
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
 }
 
 } // namespace
@@ -70,13 +112,29 @@ FavouriteStore::FavouriteStore() : FavouriteStore(defaultFolder())
 {
 }
 
-FavouriteStore::FavouriteStore(const QString& folder) : m_connection(connectionName())
+FavouriteStore::FavouriteStore(const QString& folder, Options options)
+    : m_connection(connectionName()), m_folder(folder), m_options(options)
 {
-    open(folder);
+    m_path = QDir(folder).filePath(fileName());
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    if (!db.isValid()) {
+        m_problem = QStringLiteral("缺少 SQLite 数据库驱动（libqt6sql6-sqlite），收藏夹暂不可用。");
+        return;
+    }
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        m_problem = QStringLiteral("无法创建收藏夹所在的文件夹“%1”，收藏夹暂不可用。").arg(QDir::toNativeSeparators(folder));
+        return;
+    }
+    db.setDatabaseName(m_path);
+    open();
 }
 
 FavouriteStore::~FavouriteStore()
 {
+    if (m_stopWaiting)
+        *m_stopWaiting = true;
+    if (m_waiter.valid())
+        m_waiter.wait(); // one slice of the busy timeout at most
     {
         QSqlDatabase db = QSqlDatabase::database(m_connection, false);
         if (db.isOpen())
@@ -100,50 +158,99 @@ QString FavouriteStore::filePath() const
     return m_path;
 }
 
-bool FavouriteStore::isAvailable() const
+bool FavouriteStore::isAvailable()
 {
-    return m_available;
+    return readable();
+}
+
+FavouriteStore::State FavouriteStore::state() const
+{
+    return m_state;
 }
 
 QString FavouriteStore::problem() const
 {
+    if (m_state == State::Busy)
+        return busyText(QDir::toNativeSeparators(m_path));
     return m_problem;
 }
 
-void FavouriteStore::open(const QString& folder)
+void FavouriteStore::open()
 {
-    m_path = QDir(folder).filePath(fileName());
     const QString shownPath = QDir::toNativeSeparators(m_path);
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    if (!db.isValid()) {
-        m_problem = QStringLiteral("缺少 SQLite 数据库驱动（libqt6sql6-sqlite），收藏夹暂不可用。");
-        return;
-    }
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        m_problem = QStringLiteral("无法创建收藏夹所在的文件夹“%1”，收藏夹暂不可用。").arg(QDir::toNativeSeparators(folder));
-        return;
-    }
-    db.setDatabaseName(m_path);
-    OpenResult result = prepareFavouriteDatabase(db, connectOptions);
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    OpenResult result = prepareFavouriteDatabase(db, requestFor(m_path, m_folder, m_options));
     QString movedTo;
-    if (result.outcome == OpenOutcome::Damaged) {
+    // Another program's file is kept aside like a damaged one: nothing in it is ours to change.
+    if (result.outcome == OpenOutcome::Damaged || result.outcome == OpenOutcome::Foreign) {
         db.close();
         movedTo = moveDamagedDatabase(m_path);
         if (movedTo.isEmpty()) {
+            m_state = State::Unavailable;
             m_problem = QStringLiteral("收藏夹数据库“%1”已损坏，且无法移开，收藏夹暂不可用。").arg(shownPath);
             return;
         }
-        result = prepareFavouriteDatabase(db, connectOptions);
+        result = prepareFavouriteDatabase(db, requestFor(m_path, m_folder, m_options));
     }
-    if (result.outcome == OpenOutcome::Ready) {
-        m_available = true;
+    m_problem.clear();
+    switch (result.outcome) {
+    case OpenOutcome::Ready:
+        m_state = State::Ready;
         if (!movedTo.isEmpty())
             m_problem = QStringLiteral("收藏夹数据库已损坏，原文件已移至“%1”保留；已新建一个空的收藏夹。")
                             .arg(QDir::toNativeSeparators(movedTo));
         return;
+    case OpenOutcome::ReadOnly:
+        m_state = State::ReadOnly;
+        m_problem = readOnlyText(shownPath);
+        return;
+    case OpenOutcome::Busy:
+        db.close();
+        m_state = State::Busy;
+        waitForLockInBackground();
+        return;
+    default:
+        m_state = State::Unavailable;
+        m_problem = unavailableText(result, shownPath);
+        db.close();
     }
-    m_problem = unavailableText(result, shownPath);
-    db.close();
+}
+
+void FavouriteStore::waitForLockInBackground()
+{
+    if (m_waiter.valid() && m_waiter.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return;
+    m_stopWaiting = std::make_shared<std::atomic<bool>>(false);
+    m_waiter = std::async(std::launch::async, prepareWhenFree, m_path, requestFor(m_path, m_folder, m_options),
+                          m_stopWaiting);
+}
+
+bool FavouriteStore::readable()
+{
+    if (m_state == State::Busy) {
+        // A change that found the lock taken leaves the connection open; an opening did not.
+        if (QSqlDatabase::database(m_connection, false).isOpen())
+            m_state = State::Ready;
+        else
+            open();
+    }
+    return m_state == State::Ready || m_state == State::ReadOnly;
+}
+
+bool FavouriteStore::writable()
+{
+    return readable() && m_state == State::Ready;
+}
+
+bool FavouriteStore::refused(WriteOutcome outcome)
+{
+    if (outcome == WriteOutcome::Busy) {
+        m_state = State::Busy;
+    } else if (outcome == WriteOutcome::ReadOnly) {
+        m_state = State::ReadOnly;
+        m_problem = readOnlyText(QDir::toNativeSeparators(m_path));
+    }
+    return false;
 }
 
 QString FavouriteStore::defaultName(const QDateTime& added)
@@ -154,13 +261,13 @@ QString FavouriteStore::defaultName(const QDateTime& added)
 std::optional<Favourite> FavouriteStore::add(const QString& code, const QString& window, const QDateTime& added,
                                              const QString& name)
 {
-    if (!m_available || code.isEmpty() || !isKnownWindow(window))
+    if (code.isEmpty() || !isKnownWindow(window) || !writable())
         return std::nullopt;
     const QDateTime time = added.isValid() ? added : QDateTime::currentDateTime();
     const QString shownName = name.trimmed().isEmpty() ? defaultName(time) : name.trimmed();
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     std::optional<Favourite> result;
-    const bool done = inWriteTransaction(db, [&] {
+    const WriteOutcome done = inWriteTransaction(db, [&] {
         if ((result = findBy(db, QStringLiteral("code"), code)))
             return true;
         QSqlQuery query(db);
@@ -172,13 +279,17 @@ std::optional<Favourite> FavouriteStore::add(const QString& code, const QString&
         result = Favourite{query.lastInsertId().toLongLong(), code, shownName, time, window};
         return true;
     });
-    return done ? result : std::nullopt;
+    if (done != WriteOutcome::Done) {
+        refused(done);
+        return std::nullopt;
+    }
+    return result;
 }
 
-QList<Favourite> FavouriteStore::all() const
+QList<Favourite> FavouriteStore::all()
 {
     QList<Favourite> rows;
-    if (!m_available)
+    if (!readable())
         return rows;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery query(db);
@@ -191,9 +302,9 @@ QList<Favourite> FavouriteStore::all() const
     return rows;
 }
 
-int FavouriteStore::count() const
+int FavouriteStore::count()
 {
-    if (!m_available)
+    if (!readable())
         return 0;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery query(db);
@@ -205,25 +316,26 @@ int FavouriteStore::count() const
 bool FavouriteStore::rename(qint64 id, const QString& name)
 {
     const QString trimmed = name.trimmed();
-    if (!m_available || trimmed.isEmpty())
+    if (trimmed.isEmpty() || !writable())
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    return inWriteTransaction(db, [&] {
+    const WriteOutcome done = inWriteTransaction(db, [&] {
         QSqlQuery query(db);
         query.prepare(QStringLiteral("UPDATE favourites SET name = ? WHERE id = ?"));
         query.addBindValue(trimmed);
         query.addBindValue(id);
         return query.exec() && query.numRowsAffected() == 1;
     });
+    return done == WriteOutcome::Done || refused(done);
 }
 
 QList<Favourite> FavouriteStore::remove(const QList<qint64>& ids)
 {
     QList<Favourite> removed;
-    if (!m_available)
+    if (!writable())
         return removed;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    const bool done = inWriteTransaction(db, [&] {
+    const WriteOutcome done = inWriteTransaction(db, [&] {
         for (qint64 id : ids) {
             const std::optional<Favourite> row = findBy(db, QStringLiteral("id"), id);
             if (!row)
@@ -237,15 +349,19 @@ QList<Favourite> FavouriteStore::remove(const QList<qint64>& ids)
         }
         return true;
     });
-    return done ? removed : QList<Favourite>{};
+    if (done != WriteOutcome::Done) {
+        refused(done);
+        return {};
+    }
+    return removed;
 }
 
 bool FavouriteStore::restore(const QList<Favourite>& rows)
 {
-    if (!m_available)
+    if (!writable())
         return false;
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    return inWriteTransaction(db, [&] {
+    const WriteOutcome done = inWriteTransaction(db, [&] {
         for (const Favourite& row : rows) {
             QSqlQuery query(db);
             query.prepare(QStringLiteral("INSERT INTO favourites (id, code, name, added, window)"
@@ -258,4 +374,5 @@ bool FavouriteStore::restore(const QList<Favourite>& rows)
         }
         return true;
     });
+    return done == WriteOutcome::Done || refused(done);
 }

@@ -133,11 +133,11 @@ void FavouritesGallery::createActions()
         if (m_services.show && !currentCode().isEmpty())
             m_services.show(currentCode());
     });
-    connect(addItemAction("actRenameFavourite", QStringLiteral("重命名"), Qt::Key_F2), &QAction::triggered, this,
-            [this] {
-                if (m_list->currentIndex().isValid())
-                    m_list->edit(m_list->currentIndex());
-            });
+    QAction* rename = addItemAction("actRenameFavourite", QStringLiteral("重命名"), Qt::Key_F2);
+    connect(rename, &QAction::triggered, this, [this] {
+        if (m_list->currentIndex().isValid())
+            m_list->edit(m_list->currentIndex());
+    });
     connect(addItemAction("actCopyFavouriteCode", QStringLiteral("复制代码"), QKeySequence::Copy), &QAction::triggered,
             this, [this] {
                 if (!currentCode().isEmpty())
@@ -148,8 +148,9 @@ void FavouritesGallery::createActions()
             m_services.exportPng(this, currentCode(), currentName());
     });
     m_menu->addSeparator();
-    connect(addItemAction("actDeleteFavourite", QStringLiteral("删除"), QKeySequence::Delete), &QAction::triggered,
-            this, &FavouritesGallery::removeSelected);
+    QAction* remove = addItemAction("actDeleteFavourite", QStringLiteral("删除"), QKeySequence::Delete);
+    connect(remove, &QAction::triggered, this, &FavouritesGallery::removeSelected);
+    m_changeActions = {rename, remove};
     // Ctrl+Z, like the button; not in the item menu.
     m_undoAction = new QAction(QStringLiteral("撤销"), this);
     m_undoAction->setObjectName(QStringLiteral("actUndoRemove"));
@@ -209,11 +210,13 @@ void FavouritesGallery::updateState()
     m_problem->setVisible(!m_store.problem().isEmpty());
     m_emptyHint->setVisible(available && !hasItems);
     m_list->setVisible(available);
+    const bool writable = available && m_store.state() == FavouriteStore::State::Ready;
     const bool hasCurrent = hasItems && m_list->currentIndex().isValid();
     for (QAction* action : std::as_const(m_itemActions))
-        action->setEnabled(hasCurrent);
+        action->setEnabled(hasCurrent && (writable || !m_changeActions.contains(action)));
+    m_list->setEditTriggers(writable ? QAbstractItemView::EditKeyPressed : QAbstractItemView::NoEditTriggers);
     m_showButton->setEnabled(hasItems || isShowing());
-    m_undoButton->setEnabled(available && !m_removals.isEmpty());
+    m_undoButton->setEnabled(writable && !m_removals.isEmpty());
     m_undoAction->setEnabled(m_undoButton->isEnabled());
 }
 

@@ -33,7 +33,8 @@ struct GalleryServices
 
 // The favourites window: a grid of thumbnails, newest first, each named below. Items are shown,
 // renamed in place, copied as codes, exported, removed (with undo while the window is open), or
-// shown in turn every few seconds. A store that is unavailable leaves only its message.
+// shown in turn every few seconds. A store that is unavailable leaves only its message; a
+// read-only one shows its favourites with its message, and nothing that would change them.
 class FavouritesGallery : public QWidget
 {
     Q_OBJECT
@@ -87,6 +88,7 @@ private:
     QTimer* m_showTimer = nullptr;
     QAction* m_undoAction = nullptr;
     QList<QAction*> m_itemActions;
+    QList<QAction*> m_changeActions; // rename and delete: off while the store is read-only
     QList<QList<Favourite>> m_removals;
     int m_nextShown = 0;
 };
