@@ -284,6 +284,7 @@ private slots:
     void webpRefusesWhatItCannotHoldWhole_data();
     void webpRefusesWhatItCannotHoldWhole();
 
+    void cancelLeavesNothing_data();
     void cancelLeavesNothing();
     void fullDiskLeavesNothingAndKeepsTheOldFile();
     void refusedTargetsAndInvalidFrames();
@@ -819,29 +820,38 @@ void FrameExportTest::namesOfOtherFormatsAreWrittenInThem()
     QCOMPARE(reader.size(), QSize(640, 360));
 }
 
+void FrameExportTest::cancelLeavesNothing_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::newRow("png") << ExportFormat::Png;
+    QTest::newRow("jpeg") << ExportFormat::Jpeg;
+    QTest::newRow("bmp") << ExportFormat::Bmp;
+}
+
 void FrameExportTest::cancelLeavesNothing()
 {
+    QFETCH(ExportFormat, format);
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("pattern.png"));
+    const QString name = QStringLiteral("pattern.") + suffixOf(format);
+    const QString path = folder.filePath(name);
     QFile old(path);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("older file");
     old.close();
     CancelAtFirstReport progress;
     const OutputResult result =
-        runOutputJob(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), ExportFormat::Png, path),
-                      &progress);
+        runOutputJob(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), format, path), &progress);
     QCOMPARE(result.error, OutputError::Cancelled);
     QCOMPARE(progress.reports.size(), 1);
     QVERIFY(progress.reports.front() < 100);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pattern.png")});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     QCOMPARE(readAll(path), QByteArray("older file"));
 }
 
 void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
 {
     QTemporaryDir folder;
-    for (const ExportFormat format : {ExportFormat::Png, ExportFormat::Pdf, ExportFormat::Svg}) {
+    for (const ExportFormat format : {ExportFormat::Png, ExportFormat::Pdf, ExportFormat::Svg, ExportFormat::Jpeg, ExportFormat::Bmp}) {
         const QString path = folder.filePath(QStringLiteral("pattern.") + suffixOf(format));
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
@@ -856,7 +866,7 @@ void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
         QVERIFY2(result.error == OutputError::WriteFailed, qPrintable(suffixOf(format)));
         QCOMPARE(readAll(path), QByteArray("older file"));
     }
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 void FrameExportTest::refusedTargetsAndInvalidFrames()
