@@ -9,7 +9,6 @@
 #include <cmath>
 #include <csetjmp>
 #include <cstdio>
-#include <utility>
 #include <vector>
 
 #include <jpeglib.h>
@@ -90,7 +89,7 @@ bool setUp(Compressor& compressor, QSize size)
     return true;
 }
 
-bool startWriting(Compressor& compressor, const std::vector<QByteArray>& comments)
+bool startWriting(Compressor& compressor, const QList<QByteArray>& comments)
 {
     if (setjmp(compressor.failed) != 0)
         return false;
@@ -117,27 +116,16 @@ bool finishWriting(Compressor& compressor)
     return true;
 }
 
-// The texts as comments ("Title: QRV9...", in the order Qt's writer gives them) and the
-// resolution in the JFIF header.
-std::vector<QByteArray> commentsFor(const OutputJob& job)
-{
-    QList<PngText> texts = patternPngTexts(job.pattern.code, job.pattern.fullCode);
-    std::sort(texts.begin(), texts.end(), [](const PngText& a, const PngText& b) { return a.keyword < b.keyword; });
-    std::vector<QByteArray> comments;
-    for (const PngText& text : texts)
-        comments.push_back((text.keyword + ": " + text.text.toUtf8()).left(65533));
-    return comments;
-}
-
 OutputError compress(Compressor& compressor, const FrameRenderer& frame, const OutputJob& job, OutputProgress* progress)
 {
+    // The resolution in the JFIF header, the texts as comments.
     jpeg_compress_struct& info = compressor.info;
     info.density_unit = 1; // dots per inch
     const auto dpi = UINT16(std::clamp<long>(std::lround(pixelsPerMetre(job.frame.dpi) * 0.0254), 1, 65535));
     info.X_density = dpi;
     info.Y_density = dpi;
     const auto failure = [&] { return compressor.writeFailed ? OutputError::WriteFailed : OutputError::EncodingFailed; };
-    if (!startWriting(compressor, commentsFor(job)))
+    if (!startWriting(compressor, patternJpegComments(job.pattern.code, job.pattern.fullCode)))
         return failure();
     std::vector<JSAMPROW> rows;
     bool failed = false;
