@@ -10,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -123,6 +124,23 @@ bool runsWithoutDisplay(int argc, char* argv[])
 
 namespace {
 
+// The bytes the system gave for an argument. A file name that is not UTF-8 reaches Qt's arguments
+// with replacement characters, and that name opens no file: the original is found among the
+// process's own arguments.
+QByteArray localArgument(const QString& argument)
+{
+    if (argument.isEmpty() || !argument.contains(QChar::ReplacementCharacter))
+        return QFile::encodeName(argument);
+    QFile arguments(QStringLiteral("/proc/self/cmdline"));
+    if (arguments.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& raw : arguments.readAll().split('\0')) {
+            if (QFile::decodeName(raw) == argument)
+                return raw;
+        }
+    }
+    return QFile::encodeName(argument);
+}
+
 ScreensaverCommand screensaverCommand(const QCommandLineParser& parser)
 {
     if (parser.isSet(windowIdOption) && parser.isSet(rootOption))
@@ -157,6 +175,7 @@ ExportCommand exportCommand(const QCommandLineParser& parser)
         usageError(parser, QStringLiteral("只能给一个图案代码或一个文件"));
     if (!files.isEmpty())
         command.file = files.constFirst();
+    command.localFile = localArgument(command.file);
     if (command.code.isEmpty() && command.file.isEmpty())
         usageError(parser, QStringLiteral("--export 需要 --code CODE 或一个图案文件"));
 
@@ -246,6 +265,7 @@ StartRequest parseCommandLine(const QStringList& arguments)
     request.code = parser.value(codeOption);
     if (!parser.positionalArguments().isEmpty())
         request.file = parser.positionalArguments().constFirst();
+    request.localFile = localArgument(request.file);
     if (parser.positionalArguments().size() > 1 || (!request.code.isEmpty() && !request.file.isEmpty())) {
         usageError(parser, QStringLiteral("只能给一个图案代码或一个文件"));
     }
@@ -263,6 +283,6 @@ void showStartRequest(const StartRequest& request)
             showPatternCodeProblem(main, problem);
         }
     } else if (!request.file.isEmpty()) {
-        service.openFile(main, request.file);
+        service.openStartFile(main, request.file, request.localFile);
     }
 }

@@ -14,6 +14,7 @@ struct StartRequest
 {
     QString code;
     QString file;
+    QByteArray localFile; // the file's name as the system gave it, for opening
 };
 
 // Parses the arguments (the program name first). --help prints the usage and exits, as
@@ -29,6 +30,7 @@ struct ExportCommand
     QString output;
     QString code;
     QString file;
+    QByteArray localFile; // the file's name as the system gave it, for opening
     ExportFrame frame;   // pixels empty: the pattern's own size
     // PNG, SVG or PDF as asked; a PNG named .jpg, .bmp or .webp in that format where Qt can.
     ExportFormat format = ExportFormat::Png;

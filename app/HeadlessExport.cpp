@@ -57,7 +57,7 @@ int runExportCommand(const ExportCommand& command)
 {
     QString text = command.code;
     if (!command.file.isEmpty()) {
-        const PatternFileCode found = readPatternFileCode(command.file);
+        const PatternFileCode found = readPatternFileCodeByLocalName(command.localFile);
         if (found.problem != PatternFileProblem::None)
             return fail(patternFileProblemText(found.problem, command.file));
         text = found.code;
@@ -92,6 +92,6 @@ int runExportCommand(const ExportCommand& command)
     if (result.cancelled())
         return std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(outputErrorText(result.error))), 130;
     if (!result.ok())
-        return fail(QStringLiteral("图案没有导出（%1）：%2").arg(command.output, outputErrorText(result.error)));
+        return fail(exportFailureLine(command.output, result.error));
     return 0;
 }

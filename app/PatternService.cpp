@@ -4,12 +4,16 @@
 #include "app/canvas/PatternCodeDialog.h"
 #include "app/canvas/SaveFolder.h"
 #include "app/canvas/SlideShowWindow.h"
+#include "app/messages/PathText.h"
 #include "app/messages/PatternMessages.h"
 #include "app/registry/WindowRegistry.h"
 #include "app/widgets/Dialogs.h"
 #include "draw/pattern/PatternFileReader.h"
 
+#include <QFile>
 #include <QFileDialog>
+
+#include <cstdio>
 
 PatternService& PatternService::instance()
 {
@@ -75,15 +79,31 @@ void PatternService::askForFile(QWidget* owner)
 
 bool PatternService::openFile(QWidget* owner, const QString& path)
 {
-    const PatternFileCode file = readPatternFileCode(path);
+    return showFile(owner, path, QFile::encodeName(path), false);
+}
+
+bool PatternService::openStartFile(QWidget* owner, const QString& path, const QByteArray& localName)
+{
+    return showFile(owner, path, localName, true);
+}
+
+bool PatternService::showFile(QWidget* owner, const QString& path, const QByteArray& localName, bool printProblem)
+{
+    QString problem;
+    const PatternFileCode file = readPatternFileCodeByLocalName(localName);
+    PatternCode::Reading reading;
     if (file.problem != PatternFileProblem::None) {
-        showWarningBox(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"), patternFileProblemText(file.problem, path));
-        return false;
+        problem = patternFileProblemText(file.problem, path);
+    } else {
+        reading = PatternCode::decode(file.code);
+        if (!reading.recipe)
+            problem = QStringLiteral("%1\n文件：%2").arg(patternCodeProblemText(reading.problem), pathForMessage(path));
     }
-    const PatternCode::Reading reading = PatternCode::decode(file.code);
-    if (!reading.recipe) {
-        showWarningBox(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"),
-             QStringLiteral("%1\n文件：%2").arg(patternCodeProblemText(reading.problem), path));
+    if (!problem.isEmpty()) {
+        // Asked for at start, like a code: the line on standard error too, for whoever started it.
+        if (printProblem)
+            std::fprintf(stderr, "pattern-designer: %s\n", qPrintable(QString(problem).replace(u'\n', u' ')));
+        showWarningBox(owner, "patternFileProblemBox", QStringLiteral("打开图案文件"), problem);
         return false;
     }
     showRecipe(*reading.recipe);

@@ -2,6 +2,7 @@
 
 #include "draw/pattern/PatternCode.h"
 
+#include <QByteArray>
 #include <QString>
 
 class QWidget;
@@ -28,7 +29,11 @@ public:
     void askForFile(QWidget* owner);
     // Shows the slide a PNG or SVG file names; a message box tells why not. True when shown.
     bool openFile(QWidget* owner, const QString& path);
+    // The same for the file named on the command line, opened by the name's bytes as the system
+    // gave them; a problem is also printed on standard error, as one with a code given there is.
+    bool openStartFile(QWidget* owner, const QString& path, const QByteArray& localName);
 
 private:
     PatternService() = default;
+    bool showFile(QWidget* owner, const QString& path, const QByteArray& localName, bool printProblem);
 };

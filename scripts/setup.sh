@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libxcb1-dev libspng-dev qt6-svg-dev qt6-translations-l10n
+  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libgl-dev libxcb1-dev libspng-dev zlib1g-dev libjpeg62-turbo-dev qt6-svg-dev qt6-translations-l10n
   libbenchmark-dev
   fonts-noto-cjk
   xvfb xauth xdotool imagemagick x11-utils

@@ -149,6 +149,8 @@ QByteArray encode(const FakePicture& picture, qreal scale, ExportFormat format, 
 
 } // namespace
 
+Q_DECLARE_METATYPE(ExportFormat)
+
 class TestExport : public QObject
 {
     Q_OBJECT
@@ -183,6 +185,10 @@ private slots:
     void failedSaveLeavesNoFile();
     void fullDiskKeepsTheOlderFileWhole_data();
     void fullDiskKeepsTheOlderFileWhole();
+    void failuresAreNamedForWhatTheyAre_data();
+    void failuresAreNamedForWhatTheyAre();
+    void pathsInMessagesStayOneLine_data();
+    void pathsInMessagesStayOneLine();
 
     void clipboardHoldsImageAndCode_data();
     void clipboardHoldsImageAndCode();
@@ -611,6 +617,79 @@ void TestExport::fullDiskKeepsTheOlderFileWhole()
     QCOMPARE(result.error, OutputError::WriteFailed);
     QCOMPARE(readAll(path), older);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(path).fileName()});
+}
+
+// Each failure as the library names it, and the program's words for it: a full disk only when the
+// disk is full.
+void TestExport::failuresAreNamedForWhatTheyAre_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("room");       // bytes the disk takes (0: no limit)
+    QTest::addColumn<QString>("fullCode");
+    QTest::addColumn<OutputError>("error");
+    QTest::addColumn<QString>("says");
+    const QString name300 = QString(296, u'长') + QStringLiteral(".png");
+    QTest::newRow("300-character file name") << ExportFormat::Png << name300 << qint64(0) << QString()
+                                             << OutputError::NameTooLong << QStringLiteral("文件名太长");
+    QTest::newRow("300 latin characters") << ExportFormat::Png << QString(296, u'n') + QStringLiteral(".png") << qint64(0)
+                                          << QString() << OutputError::NameTooLong << QStringLiteral("文件名太长");
+    QTest::newRow("255 bytes is still a name") << ExportFormat::Png << QString(251, u'n') + QStringLiteral(".png")
+                                               << qint64(0) << QString() << OutputError::None << QString();
+    QTest::newRow("bmp on a full disk") << ExportFormat::Bmp << QStringLiteral("p.bmp") << qint64(2048) << QString()
+                                        << OutputError::WriteFailed << QStringLiteral("磁盘已满");
+    QTest::newRow("jpeg on a full disk") << ExportFormat::Jpeg << QStringLiteral("p.jpg") << qint64(2048) << QString()
+                                         << OutputError::WriteFailed << QStringLiteral("磁盘已满");
+    QTest::newRow("png header on a full disk") << ExportFormat::Png << QStringLiteral("p.png") << qint64(16) << QString()
+                                               << OutputError::WriteFailed << QStringLiteral("磁盘已满");
+}
+
+void TestExport::failuresAreNamedForWhatTheyAre()
+{
+    QFETCH(ExportFormat, format);
+    QFETCH(QString, name);
+    QFETCH(qint64, room);
+    QFETCH(QString, fullCode);
+    QFETCH(OutputError, error);
+    QFETCH(QString, says);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    const FakePicture picture;
+    OutputResult result;
+    {
+        const FileSizeLimit limit(room > 0 ? rlim_t(room) : RLIM_INFINITY);
+        result = save(picture, 1.0, format, QStringLiteral("QRV"), path, fullCode);
+    }
+    QCOMPARE(result.error, error);
+    const QString message = saveFailureMessage(path, result.error);
+    if (!says.isEmpty())
+        QVERIFY2(message.contains(says), qPrintable(message));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), error == OutputError::None ? 1 : 0);
+}
+
+// A newline or another control character in a file's name is shown escaped: the reason stays on
+// its line.
+void TestExport::pathsInMessagesStayOneLine_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("newline") << QStringLiteral("/tmp/a\nb.png") << QStringLiteral("/tmp/a\\nb.png");
+    QTest::newRow("carriage return and tab") << QStringLiteral("/tmp/a\r\tb.png") << QStringLiteral("/tmp/a\\r\\tb.png");
+    QTest::newRow("escape") << QStringLiteral("/tmp/\x1b[2Jb.png") << QStringLiteral("/tmp/\\u001b[2Jb.png");
+    QTest::newRow("line separator") << QStringLiteral("/tmp/a\u2028b.png") << QStringLiteral("/tmp/a\\u2028b.png");
+    QTest::newRow("chinese stays") << QStringLiteral("/tmp/图案 1.png") << QStringLiteral("/tmp/图案 1.png");
+}
+
+void TestExport::pathsInMessagesStayOneLine()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, shown);
+    const QString line = exportFailureLine(path, OutputError::FolderMissing);
+    QVERIFY2(line.contains(shown), qPrintable(line));
+    QVERIFY2(!line.contains(u'\n') && !line.contains(u'\r') && !line.contains(QChar(0x2028)), qPrintable(line));
+    const QString message = saveFailureMessage(path, OutputError::FolderMissing);
+    QVERIFY2(message.contains(shown), qPrintable(message));
+    QCOMPARE(message.count(u'\n'), 2); // the three lines of the box, no more
 }
 
 void TestExport::clipboardHoldsImageAndCode_data()

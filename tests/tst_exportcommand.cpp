@@ -2,11 +2,14 @@
 // the file, one-line reasons and exit statuses, and no file left behind when the disk is full or
 // the export is interrupted.
 
+#include "app/messages/PatternMessages.h"
 #include "draw/pattern/PatternFileReader.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QImageReader>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -15,6 +18,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstdio>
 
 #include <sys/resource.h>
 
@@ -92,6 +96,9 @@ private slots:
     void versionIsOneLine();
     void fullDiskLeavesNoFileAndTheOldOneWhole();
     void interruptedExportLeavesNothing();
+    void fileNamedInAnyEncodingIsExported();
+    void windowModeReportsFileProblemsOnStandardError_data();
+    void windowModeReportsFileProblemsOnStandardError();
 };
 
 void ExportCommandTest::initTestCase()
@@ -194,6 +201,11 @@ void ExportCommandTest::mistakesGetOneLineAndAStatus_data()
                                                 << QStringLiteral("格式");
     QTest::newRow("missing file") << QStringList{"--export", "x.png", "/nonexistent/pattern.png"} << 1
                                   << QStringLiteral("pattern.png");
+    // A control character in a path is shown escaped: the reason stays one line.
+    QTest::newRow("newline in the output's folder") << QStringList{"--export", "no\nfolder/x.png", "--code", code} << 1
+                                                    << QStringLiteral("no\\nfolder");
+    QTest::newRow("newline in the pattern file's name")
+        << QStringList{"--export", "x.png", "/nonexistent/bad\nname\r.png"} << 1 << QStringLiteral("bad\\nname\\r.png");
 }
 
 void ExportCommandTest::mistakesGetOneLineAndAStatus()
@@ -302,6 +314,86 @@ void ExportCommandTest::interruptedExportLeavesNothing()
     QCOMPARE(process.exitCode(), 130);
     QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("导出已取消")));
     QVERIFY(filesIn(folder).isEmpty());
+}
+
+// A file whose name is Latin-1, not UTF-8, as an older system may have left it: the shell hands
+// the program its bytes.
+void ExportCommandTest::fileNamedInAnyEncodingIsExported()
+{
+    QTemporaryDir folder;
+    const QString code = codeOf(gradientSlide());
+    const QString png = folder.filePath(QStringLiteral("from-code.png"));
+    QCOMPARE(runProgram({"--export", png, "--code", code, "--size", "64x64"}).status, 0);
+    const QByteArray latin1Name = QFile::encodeName(folder.path()) + "/motif-\xe9t\xe9.png";
+    QVERIFY(::rename(QFile::encodeName(png).constData(), latin1Name.constData()) == 0);
+    const QString out = folder.filePath(QStringLiteral("again.png"));
+    QProcess shell;
+    shell.setProcessEnvironment(withoutDisplay());
+    shell.setWorkingDirectory(folder.path());
+    shell.start(QStringLiteral("/bin/sh"), {"-c", "exec \"$0\" --export \"$1\" \"$(printf 'motif-\\351t\\351.png')\"",
+                                            qEnvironmentVariable("DESIGNER_BINARY"), out});
+    QVERIFY2(shell.waitForFinished(120000), "the export from a Latin-1 name to end");
+    const Run run{shell.exitCode(), shell.exitStatus(), QString::fromUtf8(shell.readAllStandardError())};
+    QVERIFY2(run.status == 0, qPrintable(run.errors));
+    QCOMPARE(readPatternFileCode(out).code, code);
+}
+
+void ExportCommandTest::windowModeReportsFileProblemsOnStandardError_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line"); // without the program's name; %1 the file
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const auto pngWith = [&](const QString& code) {
+        QImage image = picture;
+        if (!code.isEmpty())
+            image.setText(QString::fromLatin1(patternCodeKeyword), code);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    };
+    const QString place = QStringLiteral("%1");
+    QTest::newRow("damaged file") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10)
+                                  << patternFileProblemText(PatternFileProblem::Damaged, place);
+    QTest::newRow("file without a code") << pngWith(QString()) << patternFileProblemText(PatternFileProblem::NoCode, place);
+    QTest::newRow("not a pattern file") << QByteArray("just words\n")
+                                        << patternFileProblemText(PatternFileProblem::NotPatternFile, place);
+    QTest::newRow("file holding a damaged code")
+        << pngWith(QStringLiteral("TN1ZZZZ")) << patternCodeProblemText(PatternCode::decode(QStringLiteral("TN1ZZZZ")).problem);
+}
+
+// A problem with the file given at start is told on standard error, as one with a code is, as
+// well as in the window's message box.
+void ExportCommandTest::windowModeReportsFileProblemsOnStandardError()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("given.png"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("HOME"), folder.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.filePath(QStringLiteral("config")));
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.filePath(QStringLiteral("data")));
+    process.setProcessEnvironment(environment);
+    process.start(qEnvironmentVariable("DESIGNER_BINARY"), {path});
+    QVERIFY(process.waitForStarted(30000));
+    QByteArray errors;
+    const QString expected = QStringLiteral("pattern-designer: ") + line.arg(path).section(u'\n', 0, 0);
+    QTRY_VERIFY2_WITH_TIMEOUT((errors += process.readAllStandardError(), QString::fromUtf8(errors).contains(expected)),
+                              qPrintable(QStringLiteral("the line \"%1\" on standard error; got: %2").arg(expected, QString::fromUtf8(errors))),
+                              60000);
+    QCOMPARE(QString::fromUtf8(errors).count(QStringLiteral("pattern-designer: ")), 1);
+    QVERIFY2(process.state() == QProcess::Running, "the windows stay up after the message");
+    process.kill();
+    QVERIFY(process.waitForFinished(30000));
 }
 
 QTEST_GUILESS_MAIN(ExportCommandTest)

@@ -18,12 +18,17 @@
 #include <QBuffer>
 #include <QDir>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
 
 #include <cmath>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -103,6 +108,78 @@ ExportFrame pixelFrame(QSize size, double dpi = screenDpi)
 }
 
 QImage rgb32(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
+
+// The largest channel difference between two pictures of one size.
+int largestDifference(const QImage& a, const QImage& b)
+{
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            largest = std::max({largest, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                                std::abs(qBlue(p) - qBlue(q))});
+        }
+    }
+    return largest;
+}
+
+// The mean channel difference.
+double meanDifference(const QImage& a, const QImage& b)
+{
+    double total = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            total += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return total / (3.0 * a.width() * a.height());
+}
+
+// Rows [top, top + rows) of the frame as the renderer draws them.
+QImage renderedRows(const FrameRenderer& renderer, int top, int rows)
+{
+    QImage strip(renderer.frameSize().width(), rows, QImage::Format_RGB32);
+    renderer.renderRows(PixelBuffer::of(strip), top);
+    return strip;
+}
+
+// A block of a 24-bit bottom-up BMP read by seeking to its rows, as a reader of the format does.
+QImage bmpBlock(const QString& path, QRect block)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray header = file.read(54);
+    if (header.size() != 54 || !header.startsWith("BM") || qFromLittleEndian<quint16>(header.constData() + 28) != 24)
+        return {};
+    const qint64 offset = qFromLittleEndian<quint32>(header.constData() + 10);
+    const qint64 width = qFromLittleEndian<qint32>(header.constData() + 18);
+    const qint64 height = qFromLittleEndian<qint32>(header.constData() + 22);
+    const qint64 rowBytes = (width * 3 + 3) / 4 * 4;
+    QImage image(block.size(), QImage::Format_RGB32);
+    for (int y = 0; y < block.height(); ++y) {
+        if (!file.seek(offset + (height - 1 - (block.top() + y)) * rowBytes + block.left() * 3))
+            return {};
+        const QByteArray row = file.read(block.width() * 3);
+        if (row.size() != block.width() * 3)
+            return {};
+        for (int x = 0; x < block.width(); ++x)
+            image.setPixel(x, y, qRgb(quint8(row[3 * x + 2]), quint8(row[3 * x + 1]), quint8(row[3 * x])));
+    }
+    return image;
+}
+
+// The process's address space now, in bytes.
+qint64 addressSpace()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    return statm.readAll().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+}
 
 // The first chunk of a type in PNG bytes.
 QByteArray pngChunk(const QByteArray& png, const char* type)
@@ -200,7 +277,14 @@ private slots:
     void pdfPageIsTheSheet();
     void svgSizeInMillimetresForPaper();
     void namesOfOtherFormatsAreWrittenInThem();
+    void bigJpegAndBmpTakeLittleMemory_data();
+    void bigJpegAndBmpTakeLittleMemory();
+    void jpegAndBmpAreWhatQtsWriterMakes_data();
+    void jpegAndBmpAreWhatQtsWriterMakes();
+    void webpRefusesWhatItCannotHoldWhole_data();
+    void webpRefusesWhatItCannotHoldWhole();
 
+    void cancelLeavesNothing_data();
     void cancelLeavesNothing();
     void fullDiskLeavesNothingAndKeepsTheOldFile();
     void refusedTargetsAndInvalidFrames();
@@ -561,6 +645,168 @@ void FrameExportTest::svgSizeInMillimetresForPaper()
     QCOMPARE(drawn.pixel(191, 107), curveRecipe().backColour.toQRgb() | 0xFF000000u);
 }
 
+void FrameExportTest::bigJpegAndBmpTakeLittleMemory_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("tolerance"); // largest channel difference at the sampled spots
+    QTest::newRow("jpeg") << ExportFormat::Jpeg << "big.jpg" << 48;
+    QTest::newRow("bmp") << ExportFormat::Bmp << "big.bmp" << 0;
+}
+
+// A picture whose whole image would take 1.5 GB is written by a process allowed 600 MB more
+// address space than it started with: the writer holds strips, never the picture.
+void FrameExportTest::bigJpegAndBmpTakeLittleMemory()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the address-space limit is for the normal build: the sanitizer reserves terabytes");
+#endif
+    QFETCH(ExportFormat, format);
+    QFETCH(QString, name);
+    QFETCH(int, tolerance);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(name);
+    const QSize size(24000, 16000);
+    const auto picture = pictureOf(QStringLiteral("gradient"));
+    const OutputJob job = jobOf(picture, pixelFrame(size, 300), format, path);
+    const qint64 headroom = qint64(600) << 20;
+    QVERIFY(qint64(size.width()) * size.height() * 4 > 2 * headroom);
+    const qint64 start = addressSpace();
+    QVERIFY(start > 0);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{rlim_t(start + headroom), rlim_t(start + headroom)};
+        setrlimit(RLIMIT_AS, &limit);
+        _exit(int(runOutputJob(job).error));
+    }
+    QVERIFY(child > 0);
+    int status = 0;
+    bool ended = false; // the macro asks more than once; a child is reaped only once
+    const auto childEnded = [&] { return ended = ended || waitpid(child, &status, WNOHANG) == child; };
+    QTRY_VERIFY2_WITH_TIMEOUT(childEnded(), "the export in the limited process to end", 240000);
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(OutputError(WEXITSTATUS(status)), OutputError::None);
+
+    if (format == ExportFormat::Bmp) {
+        // Qt's reader refuses a BMP this large: its header read as the format lays it out.
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray header = file.read(54);
+        QCOMPARE(header.size(), 54);
+        QCOMPARE(QSize(qFromLittleEndian<qint32>(header.constData() + 18), qFromLittleEndian<qint32>(header.constData() + 22)),
+                 size);
+        QCOMPARE(QFileInfo(path).size(), 54 + qint64(size.width()) * 3 * size.height());
+        QCOMPARE(qFromLittleEndian<quint32>(header.constData() + 2), quint32(QFileInfo(path).size()));
+    } else {
+        QCOMPARE(QImageReader(path).size(), size);
+    }
+    // Spots across the frame: corners, the pattern's middle, the last rows.
+    const FrameRenderer renderer(picture, size);
+    const QPoint middle = renderer.placement().offset + QPoint(renderer.placement().patternPixels.width() / 2,
+                                                               renderer.placement().patternPixels.height() / 2);
+    for (const QPoint spot : {QPoint(0, 0), QPoint(size.width() - 64, 0), middle, QPoint(9000, 11000),
+                              QPoint(0, size.height() - 64), QPoint(size.width() - 64, size.height() - 64)}) {
+        const QRect block(spot, QSize(64, 64));
+        QImage written;
+        if (format == ExportFormat::Bmp) {
+            written = bmpBlock(path, block);
+        } else {
+            QImageReader clipped(path);
+            QImageReader::setAllocationLimit(0);
+            clipped.setClipRect(block);
+            written = rgb32(clipped.read());
+        }
+        QVERIFY2(written.size() == block.size(), qPrintable(QStringLiteral("block at %1,%2").arg(spot.x()).arg(spot.y())));
+        const QImage expected = renderedRows(renderer, block.top(), block.height()).copy(QRect(block.left(), 0, 64, 64));
+        QVERIFY2(largestDifference(written, expected) <= tolerance,
+                 qPrintable(QStringLiteral("block at %1,%2: %3").arg(spot.x()).arg(spot.y()).arg(largestDifference(written, expected))));
+        QVERIFY2(meanDifference(written, expected) <= tolerance / 8.0,
+                 qPrintable(QStringLiteral("block at %1,%2: mean %3").arg(spot.x()).arg(spot.y()).arg(meanDifference(written, expected))));
+    }
+}
+
+void FrameExportTest::jpegAndBmpAreWhatQtsWriterMakes_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("dpi");
+    // Odd widths: BMP rows padded to four bytes; JPEG blocks cut at the edge.
+    QTest::newRow("bmp, gradient, odd width") << ExportFormat::Bmp << "gradient" << QSize(301, 203) << 300.0;
+    QTest::newRow("bmp, curves, one pixel") << ExportFormat::Bmp << "curves" << QSize(1, 1) << 96.0;
+    QTest::newRow("bmp, geometric, tall") << ExportFormat::Bmp << "geometric" << QSize(82, 1500) << 72.0;
+    QTest::newRow("jpeg, gradient, odd width") << ExportFormat::Jpeg << "gradient" << QSize(301, 203) << 300.0;
+    QTest::newRow("jpeg, pixels, wide") << ExportFormat::Jpeg << "pixels" << QSize(1500, 77) << 96.0;
+    QTest::newRow("jpeg, curves, one pixel") << ExportFormat::Jpeg << "curves" << QSize(1, 1) << 150.0;
+}
+
+// Written a strip at a time, the files are those Qt's image writer made of the whole picture with
+// the same texts and resolution: BMP byte for byte, JPEG within a step or two of its pixels.
+void FrameExportTest::jpegAndBmpAreWhatQtsWriterMakes()
+{
+    QFETCH(ExportFormat, format);
+    QFETCH(QString, picture);
+    QFETCH(QSize, size);
+    QFETCH(double, dpi);
+    const OutputJob job = jobOf(pictureOf(picture), pixelFrame(size, dpi), format, QString());
+    QByteArray streamed;
+    QBuffer device(&streamed);
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    QVERIFY(writeOutput(job, device).ok());
+
+    QImage whole = FrameRenderer(job.pattern.picture, size).render();
+    whole.setDotsPerMeterX(int(pixelsPerMetre(dpi)));
+    whole.setDotsPerMeterY(int(pixelsPerMetre(dpi)));
+    whole.setText(QStringLiteral("Title"), job.pattern.code);
+    whole.setText(QStringLiteral("Description"), QStringLiteral("图案代码 %1，澄岚数学图案自动设计器 作品").arg(job.pattern.code));
+    whole.setText(QStringLiteral("Software"), QStringLiteral("澄岚数学图案自动设计器"));
+    whole.setText(QStringLiteral("PatternCode"), job.pattern.fullCode);
+    QByteArray byQt;
+    QBuffer qtDevice(&byQt);
+    QVERIFY(qtDevice.open(QIODevice::WriteOnly));
+    QVERIFY(QImageWriter(&qtDevice, format == ExportFormat::Bmp ? "bmp" : "jpeg").write(whole));
+
+    if (format == ExportFormat::Bmp) {
+        QCOMPARE(streamed.size(), byQt.size());
+        QVERIFY(streamed == byQt);
+        return;
+    }
+    const QImage ours = rgb32(QImage::fromData(streamed, "JPEG"));
+    const QImage theirs = rgb32(QImage::fromData(byQt, "JPEG"));
+    QCOMPARE(ours.size(), size);
+    QVERIFY2(largestDifference(ours, theirs) <= 2, qPrintable(QString::number(largestDifference(ours, theirs))));
+    // The same texts as comments and the same resolution.
+    for (const char* text : {"PatternCode: ", "Title: QRV0.101", "Software: "})
+        QVERIFY2(streamed.contains(text), text);
+    QVERIFY(streamed.contains(job.pattern.fullCode.toLatin1()));
+    QCOMPARE(QImage::fromData(streamed, "JPEG").dotsPerMeterX(), theirs.dotsPerMeterX());
+}
+
+void FrameExportTest::webpRefusesWhatItCannotHoldWhole_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<OutputError>("error");
+    QTest::newRow("past the format's side") << QSize(16384, 16) << OutputError::TooLargeForFormat;
+    QTest::newRow("tall past the format's side") << QSize(16, 20000) << OutputError::TooLargeForFormat;
+    QTest::newRow("within its sides but past 8K's pixels") << QSize(16000, 16000) << OutputError::TooLargeForFormat;
+    QTest::newRow("30000 square") << QSize(30000, 30000) << OutputError::TooLargeForFormat;
+}
+
+// libwebp takes a picture whole: a size it cannot hold in modest memory, or its format cannot
+// hold at all, is refused before anything is drawn.
+void FrameExportTest::webpRefusesWhatItCannotHoldWhole()
+{
+    QFETCH(QSize, size);
+    QFETCH(OutputError, error);
+    QByteArray bytes;
+    QBuffer device(&bytes);
+    QVERIFY(device.open(QIODevice::WriteOnly));
+    const OutputJob job = jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(size), ExportFormat::Webp, QString());
+    QCOMPARE(writeOutput(job, device).error, error);
+    QCOMPARE(bytes.size(), 0);
+}
+
 void FrameExportTest::namesOfOtherFormatsAreWrittenInThem()
 {
     QTemporaryDir folder;
@@ -574,29 +820,38 @@ void FrameExportTest::namesOfOtherFormatsAreWrittenInThem()
     QCOMPARE(reader.size(), QSize(640, 360));
 }
 
+void FrameExportTest::cancelLeavesNothing_data()
+{
+    QTest::addColumn<ExportFormat>("format");
+    QTest::newRow("png") << ExportFormat::Png;
+    QTest::newRow("jpeg") << ExportFormat::Jpeg;
+    QTest::newRow("bmp") << ExportFormat::Bmp;
+}
+
 void FrameExportTest::cancelLeavesNothing()
 {
+    QFETCH(ExportFormat, format);
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("pattern.png"));
+    const QString name = QStringLiteral("pattern.") + suffixOf(format);
+    const QString path = folder.filePath(name);
     QFile old(path);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("older file");
     old.close();
     CancelAtFirstReport progress;
     const OutputResult result =
-        runOutputJob(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), ExportFormat::Png, path),
-                      &progress);
+        runOutputJob(jobOf(pictureOf(QStringLiteral("gradient")), pixelFrame(QSize(4000, 4000)), format, path), &progress);
     QCOMPARE(result.error, OutputError::Cancelled);
     QCOMPARE(progress.reports.size(), 1);
     QVERIFY(progress.reports.front() < 100);
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("pattern.png")});
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
     QCOMPARE(readAll(path), QByteArray("older file"));
 }
 
 void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
 {
     QTemporaryDir folder;
-    for (const ExportFormat format : {ExportFormat::Png, ExportFormat::Pdf, ExportFormat::Svg}) {
+    for (const ExportFormat format : {ExportFormat::Png, ExportFormat::Pdf, ExportFormat::Svg, ExportFormat::Jpeg, ExportFormat::Bmp}) {
         const QString path = folder.filePath(QStringLiteral("pattern.") + suffixOf(format));
         QFile old(path);
         QVERIFY(old.open(QIODevice::WriteOnly));
@@ -611,7 +866,7 @@ void FrameExportTest::fullDiskLeavesNothingAndKeepsTheOldFile()
         QVERIFY2(result.error == OutputError::WriteFailed, qPrintable(suffixOf(format)));
         QCOMPARE(readAll(path), QByteArray("older file"));
     }
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 void FrameExportTest::refusedTargetsAndInvalidFrames()

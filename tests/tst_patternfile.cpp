@@ -13,6 +13,9 @@
 
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 // Hand-made PNG pieces: the reader must cope with files our writer never makes.
@@ -119,6 +122,41 @@ QByteArray entityBomb()
            + codeElement("&a9;") + "</metadata></svg>";
 }
 
+// A valid PNG with many small text chunks before the code: a reader that keeps every chunk runs
+// out of room long before it reaches the code.
+QByteArray manyTextChunksThenCode(int count)
+{
+    const QByteArray small = textChunk("Comment", "x");
+    QByteArray chunks;
+    chunks.reserve(small.size() * count);
+    for (int i = 0; i < count; ++i)
+        chunks += small;
+    return png({ihdr(1, 1), chunks, textChunk(patternCodeKeyword, code), idat(), iend()});
+}
+
+// Compressed code chunks whose compressed stream is broken: the chunk itself is sound (its
+// checksum is right), its contents are not.
+QByteArray brokenDeflate()
+{
+    QByteArray stream = deflated(code);
+    stream[2] = char(0xFF); // a reserved block type
+    return stream;
+}
+
+QByteArray brokenZTxt()
+{
+    return pngChunk("zTXt", QByteArray(patternCodeKeyword) + QByteArray(2, '\0') + brokenDeflate());
+}
+
+QByteArray brokenITxt()
+{
+    QByteArray data = QByteArray(patternCodeKeyword) + '\0';
+    data += char(1);
+    data += '\0';
+    data += QByteArray("zh") + '\0' + '\0';
+    return pngChunk("iTXt", data + brokenDeflate());
+}
+
 QByteArray randomBytes()
 {
     QRandomGenerator generator(20261210);
@@ -182,6 +220,8 @@ private slots:
     void readsNoFurtherThanTheLimit();
     void problemTextNamesTheFile_data();
     void problemTextNamesTheFile();
+    void nameThatIsNotUtf8IsOpened();
+    void problemTextStaysOneLine();
 
 private:
     // Reads the bytes from a file and from memory; both ways must agree.
@@ -228,6 +268,12 @@ void TestPatternFile::findsTheCode_data()
     QTest::newRow("svg opening with a comment")
         << "<!-- drawn -->\n" + svgWithCode(code).sliced(svgWithCode(code).indexOf("<svg")) << QString::fromLatin1(code);
     QTest::newRow("svg broken after the code") << svgWithCode(code) + "<g></svg>" << QString::fromLatin1(code);
+    QTest::newRow("png with 100000 small text chunks before the code") << manyTextChunksThenCode(100000)
+                                                                       << QString::fromLatin1(code);
+    QTest::newRow("png with a large compressed comment before the code")
+        << png({ihdr(1, 1), zTxtChunk("Comment", QByteArray(16 * 1024 * 1024, 'z')), textChunk(patternCodeKeyword, code),
+                idat(), iend()})
+        << QString::fromLatin1(code);
 }
 
 void TestPatternFile::findsTheCode()
@@ -257,8 +303,25 @@ void TestPatternFile::namesTheProblem_data()
     QTest::newRow("png code of blanks") << pngWithCode(textChunk(patternCodeKeyword, " \t ")) << P::NoCode;
     QTest::newRow("png code one past the longest")
         << pngWithCode(textChunk(patternCodeKeyword, QByteArray(257, 'A'))) << P::Damaged;
-    QTest::newRow("png compressed text inflating to 16 MiB")
-        << pngWithCode(zTxtChunk("Comment", QByteArray(16 * 1024 * 1024, 'z'))) << P::Damaged;
+    // A comment of any size is valid: nothing but the code's chunk is inflated.
+    QTest::newRow("png compressed comment inflating to 16 MiB")
+        << png({ihdr(1, 1), zTxtChunk("Comment", QByteArray(16 * 1024 * 1024, 'z')), idat(), iend()}) << P::NoCode;
+    QTest::newRow("png compressed code inflating to 16 MiB")
+        << pngWithCode(zTxtChunk(patternCodeKeyword, QByteArray(16 * 1024 * 1024, 'z'))) << P::Damaged;
+    QTest::newRow("png compressed code chunk with broken compression") << pngWithCode(brokenZTxt()) << P::DamagedCode;
+    QTest::newRow("png compressed international code chunk with broken compression") << pngWithCode(brokenITxt())
+                                                                                     << P::DamagedCode;
+    QTest::newRow("png code chunk cut inside its compressed stream")
+        << pngWithCode(pngChunk("zTXt", QByteArray(patternCodeKeyword) + QByteArray(2, '\0') + deflated(code).chopped(6)))
+        << P::DamagedCode;
+    QTest::newRow("png international code that is not utf-8")
+        << pngWithCode(pngChunk("iTXt", QByteArray(patternCodeKeyword) + QByteArray(5, '\0') + "TN1\xff\xfe"))
+        << P::DamagedCode;
+    // The code lies past what is read: the part read holds none, and nothing in it is damaged.
+    QTest::newRow("png with a 6 MiB text chunk before the code")
+        << png({ihdr(1, 1), textChunk("Comment", QByteArray(6 * 1024 * 1024, 'c')), textChunk(patternCodeKeyword, code),
+                idat(), iend()})
+        << P::NoCode;
     QTest::newRow("jpeg") << QByteArray::fromHex("ffd8ffe000104a46494600010100000100010000ffd9") << P::NotPatternFile;
     QTest::newRow("plain text") << QByteArray("TN1ABCDEFGH\n这是一个图案代码\n") << P::NotPatternFile;
     QTest::newRow("random bytes") << randomBytes() << P::NotPatternFile;
@@ -355,6 +418,7 @@ void TestPatternFile::problemTextNamesTheFile_data()
     QTest::newRow("not a pattern file") << PatternFileProblem::NotPatternFile << "不是图案文件";
     QTest::newRow("damaged") << PatternFileProblem::Damaged << "损坏";
     QTest::newRow("no code") << PatternFileProblem::NoCode << "没有图案代码";
+    QTest::newRow("damaged code") << PatternFileProblem::DamagedCode << "图案代码已损坏";
 }
 
 void TestPatternFile::problemTextNamesTheFile()
@@ -367,6 +431,31 @@ void TestPatternFile::problemTextNamesTheFile()
     QVERIFY2(text.contains(path), qPrintable(text));
     QVERIFY2(text.size() < path.size() + 40, qPrintable(text));
     QCOMPARE(patternFileProblemText(PatternFileProblem::None, path), QString());
+}
+
+// A name in another encoding (Latin-1 bytes here) holds no UTF-8: opened by its bytes, not
+// through a QString that cannot hold them.
+void TestPatternFile::nameThatIsNotUtf8IsOpened()
+{
+    const QByteArray name = QFile::encodeName(m_dir.path()) + "/motif-\xe9t\xe9.png";
+    const int descriptor = ::open(name.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QVERIFY(descriptor >= 0);
+    QCOMPARE(::write(descriptor, codePng.constData(), size_t(codePng.size())), ssize_t(codePng.size()));
+    ::close(descriptor);
+    const PatternFileCode read = readPatternFileCodeByLocalName(name);
+    QCOMPARE(read.problem, PatternFileProblem::None);
+    QCOMPARE(read.code, QString::fromLatin1(code));
+    // A folder, a device and a missing file by their bytes are still unreadable.
+    for (const QByteArray& other : {QFile::encodeName(m_dir.path()), QByteArray("/dev/zero"), name + "-missing", QByteArray()})
+        QCOMPARE(readPatternFileCodeByLocalName(other).problem, PatternFileProblem::Unreadable);
+}
+
+void TestPatternFile::problemTextStaysOneLine()
+{
+    const QString path = QStringLiteral("/tmp/a\nb\x1b.png");
+    const QString text = patternFileProblemText(PatternFileProblem::Damaged, path);
+    QVERIFY2(!text.contains(u'\n') && !text.contains(QChar(0x1b)), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("/tmp/a\\nb\\u001b.png")), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestPatternFile)

@@ -1,5 +1,6 @@
 #include "app/messages/OutputMessages.h"
 
+#include "app/messages/PathText.h"
 #include "app/widgets/Dialogs.h"
 #include "draw/output/ExportFrame.h"
 
@@ -24,6 +25,8 @@ QString outputErrorText(OutputError error)
         return QStringLiteral("文件夹不存在。");
     case OutputError::FolderNotWritable:
         return QStringLiteral("不能在这个文件夹里写入文件（没有写入权限或只读）。");
+    case OutputError::NameTooLong:
+        return QStringLiteral("文件名太长，文件系统不接受。");
     case OutputError::WriteFailed:
         return QStringLiteral("磁盘已满或文件没能写完。");
     case OutputError::EncodingFailed:
@@ -38,7 +41,12 @@ QString outputErrorText(OutputError error)
 
 QString saveFailureMessage(const QString& path, OutputError error)
 {
-    return QStringLiteral("图案没有保存。\n文件：%1\n原因：%2").arg(path, outputErrorText(error));
+    return QStringLiteral("图案没有保存。\n文件：%1\n原因：%2").arg(pathForMessage(path), outputErrorText(error));
+}
+
+QString exportFailureLine(const QString& path, OutputError error)
+{
+    return QStringLiteral("图案没有导出（%1）：%2").arg(pathForMessage(path), outputErrorText(error));
 }
 
 void showSaveFailure(QWidget* owner, const QString& message)

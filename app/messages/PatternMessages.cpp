@@ -1,6 +1,6 @@
 #include "app/messages/PatternMessages.h"
 
-#include <QDir>
+#include "app/messages/PathText.h"
 
 QString patternCodeProblemText(PatternCode::Problem problem)
 {
@@ -19,7 +19,7 @@ QString patternCodeProblemText(PatternCode::Problem problem)
 
 QString patternFileProblemText(PatternFileProblem problem, const QString& path)
 {
-    const QString name = QDir::toNativeSeparators(path);
+    const QString name = pathForMessage(path);
     switch (problem) {
     case PatternFileProblem::None:
         return QString();
@@ -33,6 +33,8 @@ QString patternFileProblemText(PatternFileProblem problem, const QString& path)
         return QStringLiteral("文件已损坏：%1").arg(name);
     case PatternFileProblem::NoCode:
         return QStringLiteral("文件里没有图案代码：%1").arg(name);
+    case PatternFileProblem::DamagedCode:
+        return QStringLiteral("文件里的图案代码已损坏，无法读出：%1").arg(name);
     }
     return QString();
 }

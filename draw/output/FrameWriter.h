@@ -1,6 +1,9 @@
 #pragma once
 
 #include "draw/output/OutputJob.h"
+#include "draw/raster/PixelBuffer.h"
+
+#include <functional>
 
 class FrameRenderer;
 class QIODevice;
@@ -20,9 +23,22 @@ const FrameWriter& frameWriterFor(ExportFormat format);
 
 // The writers, each in its own file.
 const FrameWriter& pngFrameWriter();
-const FrameWriter& qtImageFrameWriter(); // JPEG, BMP, WebP through Qt's image writer
+const FrameWriter& jpegFrameWriter();
+const FrameWriter& bmpFrameWriter();
+const FrameWriter& qtImageFrameWriter(); // WebP through Qt's image writer, which takes the whole picture
 const FrameWriter& svgFrameWriter();
 const FrameWriter& pdfFrameWriter();
 
 // True when the user asked the job to stop.
 inline bool isCancelled(const OutputProgress* progress) { return progress && progress->cancelled(); }
+
+// Rows drawn at a time for a frame this wide: about 8 MiB of pixels, at least 8 rows.
+int frameStripRows(int width);
+
+// The raster writers' one way of drawing: the frame a strip at a time, so that memory stays flat
+// whatever its size. The taker gets each strip (frame-wide rows) and its first row; it returns
+// false to stop. Progress is told after each strip.
+enum class StripOrder { TopDown, BottomUp };
+enum class StripsEnd { Done, Stopped, Cancelled, NoMemory };
+using StripTaker = std::function<bool(const PixelBuffer& strip, int top)>;
+StripsEnd drawInStrips(const FrameRenderer& frame, OutputProgress* progress, StripOrder order, const StripTaker& take);

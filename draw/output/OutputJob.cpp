@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+#include <unistd.h>
+
 OutputJob asShownJob(PatternPicture pattern, double scale, ExportFormat format, const QString& path)
 {
     OutputJob job;
@@ -36,6 +38,10 @@ OutputError refusalForTarget(const QString& path)
         return OutputError::TargetNotRegularFile;
     if (!target.absoluteDir().exists())
         return OutputError::FolderMissing;
+    // Else the temporary file is written whole and only its renaming fails.
+    const long longestName = ::pathconf(QFile::encodeName(target.absolutePath()).constData(), _PC_NAME_MAX);
+    if (QFile::encodeName(target.fileName()).size() > (longestName > 0 ? longestName : 255))
+        return OutputError::NameTooLong;
     return OutputError::None;
 }
 
@@ -78,7 +84,9 @@ const FrameWriter& frameWriterFor(ExportFormat format)
     case ExportFormat::Pdf:
         return pdfFrameWriter();
     case ExportFormat::Jpeg:
+        return jpegFrameWriter();
     case ExportFormat::Bmp:
+        return bmpFrameWriter();
     case ExportFormat::Webp:
         break;
     }

@@ -13,6 +13,7 @@ enum class OutputError {
     TargetNotRegularFile, // a device or another special file
     FolderMissing,
     FolderNotWritable,    // no permission, or a read-only file system
+    NameTooLong,          // the file name is longer than the file system takes
     WriteFailed,          // the disk filled up or the write was cut short
     EncodingFailed,
     TooLargeForFormat,    // the format's writer cannot hold a picture this large

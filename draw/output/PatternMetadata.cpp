@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 QString patternDescription(const QString& code)
 {
     return QStringLiteral("图案代码 %1，%2 作品").arg(code, applicationTitle());
@@ -16,6 +18,17 @@ QList<PngText> patternPngTexts(const QString& code, const QString& fullCode)
     if (!fullCode.isEmpty())
         texts.append({patternCodeKeyword, fullCode});
     return texts;
+}
+
+QList<QByteArray> patternJpegComments(const QString& code, const QString& fullCode)
+{
+    QList<PngText> texts = patternPngTexts(code, fullCode);
+    std::sort(texts.begin(), texts.end(), [](const PngText& a, const PngText& b) { return a.keyword < b.keyword; });
+    QList<QByteArray> comments;
+    // A marker holds at most 65533 bytes.
+    for (const PngText& text : texts)
+        comments.append((text.keyword + ": " + text.text.toUtf8()).left(65533));
+    return comments;
 }
 
 // In metadata of our own namespace, which renderers leave alone; after the title and description,

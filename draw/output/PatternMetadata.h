@@ -16,6 +16,9 @@ QString patternDescription(const QString& code);
 // PNG: the tEXt/iTXt chunks, Title, Description, Software and PatternCode.
 QList<PngText> patternPngTexts(const QString& code, const QString& fullCode);
 
+// JPEG: the same texts as comments, "Title: QRV9...", in the order Qt's image writer gives them.
+QList<QByteArray> patternJpegComments(const QString& code, const QString& fullCode);
+
 // SVG: the full code in the document's own metadata, after the title and description.
 void insertSvgCodeMetadata(QByteArray& svg, const QString& fullCode);
 // SVG: the root element's width and height, as given (a number of pixels, or "210.00mm").

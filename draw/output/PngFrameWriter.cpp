@@ -13,9 +13,6 @@
 
 namespace {
 
-// Rows drawn at a time: about 8 MiB of pixels, so a 65535-pixel row still goes in strips of 32.
-int stripRows(int width) { return std::clamp((8 << 20) / (width * 4), 8, 512); }
-
 OutputError errorOf(PngRowWriter::Status status)
 {
     switch (status) {
@@ -34,27 +31,18 @@ OutputError errorOf(PngRowWriter::Status status)
 // that the caller can start again in full colour.
 PngRowWriter::Status writeStrips(const FrameRenderer& frame, PngRowWriter& writer, OutputProgress* progress)
 {
-    const QSize size = frame.frameSize();
-    const int rows = std::min(stripRows(size.width()), size.height());
-    QImage strip(size.width(), rows, QImage::Format_RGB32);
-    if (strip.isNull())
+    PngRowWriter::Status status = PngRowWriter::Status::Ok;
+    const StripsEnd end = drawInStrips(frame, progress, StripOrder::TopDown, [&](const PixelBuffer& strip, int) {
+        for (int y = 0; y < strip.height && status == PngRowWriter::Status::Ok; ++y)
+            status = writer.writeRow(strip.row(y));
+        return status == PngRowWriter::Status::Ok;
+    });
+    if (end == StripsEnd::Cancelled)
+        return PngRowWriter::Status::Ok;
+    if (end == StripsEnd::NoMemory)
         return PngRowWriter::Status::Failed;
-    int lastPercent = -1;
-    for (int top = 0; top < size.height(); top += rows) {
-        if (isCancelled(progress))
-            return PngRowWriter::Status::Ok;
-        PixelBuffer view = PixelBuffer::of(strip);
-        view.height = std::min(rows, size.height() - top);
-        frame.renderRows(view, top);
-        for (int y = 0; y < view.height; ++y) {
-            if (const PngRowWriter::Status status = writer.writeRow(view.row(y)); status != PngRowWriter::Status::Ok)
-                return status;
-        }
-        const int percent = int(std::int64_t(top + view.height) * 100 / size.height());
-        if (progress && percent != lastPercent)
-            progress->advanced(percent);
-        lastPercent = percent;
-    }
+    if (status != PngRowWriter::Status::Ok)
+        return status;
     return writer.finish();
 }
 

@@ -5,17 +5,20 @@
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
-#include <memory>
-#include <spng.h>
-#include <vector>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <algorithm>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
 
 namespace {
 
 // A code is a few dozen characters; anything much longer was not written by us.
 constexpr qsizetype longestCode = 256;
-// libspng keeps ancillary chunks in memory: bound one chunk (inflated texts included) and all.
-constexpr size_t pngChunkLimit = 1024 * 1024;
-constexpr size_t pngCacheLimit = 4 * 1024 * 1024;
 // Our files use no entities; a file that expands one to more than this is hostile.
 constexpr int svgEntityLimit = 256;
 constexpr qint64 readBlock = 64 * 1024;
@@ -55,47 +58,117 @@ bool looksLikeSvg(QByteArrayView bytes)
     return start.startsWith("<?xml") || start.startsWith("<svg") || start.startsWith("<!--");
 }
 
-struct SpngContextFree
+quint32 bigEndianAt(QByteArrayView bytes, qsizetype at)
 {
-    void operator()(spng_ctx* context) const { spng_ctx_free(context); }
-};
-using SpngContext = std::unique_ptr<spng_ctx, SpngContextFree>;
-
-QString textOf(const spng_text& entry)
-{
-    // No longer than the chunk limit. tEXt and zTXt hold Latin-1, iTXt UTF-8.
-    const auto length = qsizetype(entry.length);
-    return entry.type == SPNG_ITXT ? QString::fromUtf8(entry.text, length) : QString::fromLatin1(entry.text, length);
+    return qFromBigEndian<quint32>(bytes.data() + at);
 }
 
-// The text chunks before the image data, read by libspng without decoding a pixel: the size in
-// the header is never acted on.
+bool isChunkType(QByteArrayView type)
+{
+    return std::all_of(type.begin(), type.end(), [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
+}
+
+// A compressed code inflated, never past maxBytes: a code is short, so a longer text is not ours.
+enum class Inflated { Ok, TooLong, Broken };
+Inflated inflateBounded(QByteArrayView compressed, QByteArray& out, qsizetype maxBytes)
+{
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return Inflated::Broken;
+    out.resize(maxBytes + 1);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(compressed.data()));
+    stream.avail_in = uInt(compressed.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = uInt(out.size());
+    const int result = inflate(&stream, Z_FINISH);
+    const qsizetype produced = qsizetype(stream.total_out);
+    inflateEnd(&stream);
+    out.resize(produced);
+    if (result == Z_STREAM_END)
+        return produced > maxBytes ? Inflated::TooLong : Inflated::Ok;
+    // Out of room with the stream still going: longer than any code.
+    if (result == Z_BUF_ERROR && stream.avail_out == 0)
+        return Inflated::TooLong;
+    return Inflated::Broken;
+}
+
+// The code from the body of a tEXt, zTXt or iTXt chunk whose keyword is ours (after its NUL).
+PatternFileCode codeFromTextChunk(QByteArrayView type, QByteArrayView body)
+{
+    // Generous for blanks around a code; a longer text is no code of ours.
+    constexpr qsizetype longestText = 64 * 1024;
+    bool compressed = false;
+    bool utf8 = false;
+    if (type == "zTXt") {
+        if (body.isEmpty() || body.at(0) != 0)
+            return problem(PatternFileProblem::DamagedCode);
+        body = body.sliced(1);
+        compressed = true;
+    } else if (type == "iTXt") {
+        // Compression flag and method, then the language tag and translated keyword, each ending in NUL.
+        if (body.size() < 2 || quint8(body.at(0)) > 1 || body.at(1) != 0)
+            return problem(PatternFileProblem::DamagedCode);
+        compressed = body.at(0) == 1;
+        body = body.sliced(2);
+        for (int field = 0; field < 2; ++field) {
+            const qsizetype end = body.indexOf('\0');
+            if (end < 0)
+                return problem(PatternFileProblem::DamagedCode);
+            body = body.sliced(end + 1);
+        }
+        utf8 = true;
+    }
+    QByteArray inflated;
+    if (compressed) {
+        const Inflated result = inflateBounded(body, inflated, longestText);
+        if (result == Inflated::TooLong)
+            return problem(PatternFileProblem::Damaged);
+        if (result == Inflated::Broken)
+            return problem(PatternFileProblem::DamagedCode);
+        body = inflated;
+    } else if (body.size() > longestText) {
+        return problem(PatternFileProblem::Damaged);
+    }
+    if (!utf8)
+        return codeFrom(QString::fromLatin1(body.data(), body.size()));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(body);
+    return decoder.hasError() ? problem(PatternFileProblem::DamagedCode) : codeFrom(text);
+}
+
+// Walks the chunks, checking each one's checksum, up to the first text chunk holding our code.
+// Nothing but that chunk is kept or inflated, so any number of other chunks costs no memory, and the
+// size in the header is never acted on.
 PatternFileCode readPngCode(QByteArrayView bytes, bool cut)
 {
-    SpngContext context(spng_ctx_new(0));
-    if (!context)
-        return problem(PatternFileProblem::Damaged);
-    // A text chunk with a wrong checksum is damage, not something to skip quietly.
-    spng_set_crc_action(context.get(), SPNG_CRC_ERROR, SPNG_CRC_ERROR);
-    spng_set_chunk_limits(context.get(), pngChunkLimit, pngCacheLimit);
-    spng_set_png_buffer(context.get(), bytes.data(), size_t(bytes.size()));
-
-    uint32_t count = 0;
-    int error = spng_get_text(context.get(), nullptr, &count);
-    if (error == SPNG_OK && count > 0) {
-        std::vector<spng_text> texts(count);
-        error = spng_get_text(context.get(), texts.data(), &count);
-        for (uint32_t i = 0; error == SPNG_OK && i < count; ++i) {
-            if (qstrcmp(texts[i].keyword, patternCodeKeyword) == 0)
-                return codeFrom(textOf(texts[i]));
-        }
-    }
-    if (error == SPNG_OK || error == SPNG_ECHUNKAVAIL)
-        return problem(PatternFileProblem::NoCode);
     // Running out of bytes only because we stopped reading says nothing about the file.
-    if (cut && (error == SPNG_IO_EOF || error == SPNG_EOF))
-        return problem(PatternFileProblem::NoCode);
-    return problem(PatternFileProblem::Damaged);
+    const PatternFileCode endedEarly = problem(cut ? PatternFileProblem::NoCode : PatternFileProblem::Damaged);
+    qsizetype at = pngSignature.size();
+    if (bytes.size() < at)
+        return endedEarly;
+    for (bool first = true;; first = false) {
+        if (bytes.size() - at < 8)
+            return endedEarly;
+        const quint32 length = bigEndianAt(bytes, at);
+        const QByteArrayView type = bytes.sliced(at + 4, 4);
+        if (length > 0x7FFFFFFFu || !isChunkType(type) || first != (type == "IHDR"))
+            return problem(PatternFileProblem::Damaged);
+        if (bytes.size() - at - 12 < qsizetype(length))
+            return endedEarly;
+        const QByteArrayView typed = bytes.sliced(at + 4, 4 + qsizetype(length));
+        const auto crc = quint32(crc32(0, reinterpret_cast<const Bytef*>(typed.data()), uInt(typed.size())));
+        if (crc != bigEndianAt(bytes, at + 8 + qsizetype(length)))
+            return problem(PatternFileProblem::Damaged);
+        if (type == "IEND")
+            return problem(PatternFileProblem::NoCode);
+        if (type == "tEXt" || type == "zTXt" || type == "iTXt") {
+            const QByteArrayView data = typed.sliced(4);
+            const qsizetype keywordEnd = data.indexOf('\0');
+            if (keywordEnd >= 0 && data.first(keywordEnd) == QByteArrayView(patternCodeKeyword))
+                return codeFromTextChunk(type, data.sliced(keywordEnd + 1));
+        }
+        at += 12 + qsizetype(length);
+    }
 }
 
 bool isCodeElement(const QXmlStreamReader& xml)
@@ -180,12 +253,26 @@ PatternFileCode readPatternCodeFromDevice(QIODevice& device)
 
 PatternFileCode readPatternFileCode(const QString& path)
 {
-    // Folders, devices and pipes are refused before opening: a pipe would block the open.
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile())
+    if (path.isEmpty())
         return problem(PatternFileProblem::Unreadable);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    return readPatternFileCodeByLocalName(QFile::encodeName(path));
+}
+
+PatternFileCode readPatternFileCodeByLocalName(const QByteArray& localName)
+{
+    if (localName.isEmpty())
         return problem(PatternFileProblem::Unreadable);
+    // Opened by its bytes, whatever their encoding. Without waiting: a pipe would block the open;
+    // folders, devices and pipes are refused once open.
+    const int descriptor = ::open(localName.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return problem(PatternFileProblem::Unreadable);
+    struct stat status{};
+    QFile file;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(descriptor, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return problem(PatternFileProblem::Unreadable);
+    }
     return readPatternCodeFromDevice(file);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -12,7 +13,10 @@ inline constexpr char patternCodeElement[] = "patternCode";
 inline constexpr char patternCodeNamespace[] = "urn:x-pattern-designer:1";
 
 // Why no code came out of a file.
-enum class PatternFileProblem { None, Unreadable, Empty, NotPatternFile, Damaged, NoCode };
+// Damaged: the file's structure is broken (cut short, a wrong checksum, a code far too long);
+// DamagedCode: the file is sound but the chunk holding the code cannot be read (bad compression,
+// text that is not UTF-8).
+enum class PatternFileProblem { None, Unreadable, Empty, NotPatternFile, Damaged, NoCode, DamagedCode };
 
 // The code as written in the file, trimmed, not yet checked; empty unless problem is None.
 struct PatternFileCode
@@ -27,6 +31,9 @@ inline constexpr qint64 patternFileReadLimit = 4 * 1024 * 1024;
 
 // The code from a PNG's text chunks or an SVG's metadata, read without decoding the picture.
 PatternFileCode readPatternFileCode(const QString& path);
+// The same for a file named by its bytes, as the system gives them: a name that is not UTF-8
+// (which no QString holds) is still opened.
+PatternFileCode readPatternFileCodeByLocalName(const QByteArray& localName);
 // The same from an open device, reading at most patternFileReadLimit bytes from it.
 PatternFileCode readPatternCodeFromDevice(QIODevice& device);
 // The same from bytes in memory; only the first patternFileReadLimit bytes are looked at.
