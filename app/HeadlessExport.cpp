@@ -1,5 +1,6 @@
 #include "app/HeadlessExport.h"
 
+#include "app/StopSignals.h"
 #include "app/messages/OutputMessages.h"
 #include "app/messages/PatternMessages.h"
 #include "draw/output/OutputJob.h"
@@ -55,6 +56,9 @@ int fail(const QString& reason)
 
 int runExportCommand(const ExportCommand& command)
 {
+    // A stop asked for while the file is read or the picture built ends the export as cleanly as
+    // one during the drawing.
+    catchStopSignals(noteInterrupt);
     QString text = command.code;
     if (!command.file.isEmpty()) {
         const PatternFileCode found = readPatternFileCode(command.file);
@@ -82,8 +86,6 @@ int runExportCommand(const ExportCommand& command)
     // A file size limit must show as a failed write, not end the program with the temporary file
     // left behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGINT, noteInterrupt);
-    std::signal(SIGTERM, noteInterrupt);
     OutputResult result;
     {
         TerminalProgress progress;
