@@ -113,8 +113,8 @@ private:
 
 // The frame drawn and sent a band of rows at a time: a window of any size costs no more memory
 // than a band, and a stop request waits for one band at most. A frame that fits in one band is
-// kept, to be put again when the window is uncovered. False when stopped halfway.
-bool showFrame(const FrameRenderer& renderer, XWindowPainter& painter, QImage* kept)
+// kept, to be put again when the window is uncovered.
+void showFrame(const FrameRenderer& renderer, XWindowPainter& painter, QImage* kept)
 {
     *kept = QImage();
     const QSize size = renderer.frameSize();
@@ -122,10 +122,10 @@ bool showFrame(const FrameRenderer& renderer, XWindowPainter& painter, QImage* k
     const int bandRows = int(std::clamp<qsizetype>(bandBytes / rowBytes, 1, size.height()));
     QImage band(size.width(), bandRows, QImage::Format_RGB32);
     if (band.isNull())
-        return true;
+        return;
     for (int top = 0; top < size.height(); top += bandRows) {
         if (stopRequested.load())
-            return false;
+            return;
         PixelBuffer view = PixelBuffer::of(band);
         view.height = std::min(bandRows, size.height() - top);
         renderer.renderRows(view, top);
@@ -133,7 +133,6 @@ bool showFrame(const FrameRenderer& renderer, XWindowPainter& painter, QImage* k
     }
     if (bandRows == size.height())
         *kept = band;
-    return true;
 }
 
 } // namespace
