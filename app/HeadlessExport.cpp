@@ -1,8 +1,8 @@
 #include "app/HeadlessExport.h"
 
-#include "app/StopSignals.h"
 #include "app/messages/OutputMessages.h"
 #include "app/messages/PatternMessages.h"
+#include "app/output/StopSignals.h"
 #include "draw/output/OutputJob.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/PatternFileReader.h"

@@ -4,7 +4,7 @@
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
 #include "app/StartupChecks.h"
-#include "app/StopSignals.h"
+#include "app/output/StopSignals.h"
 #include "app/screensaver/XWindowShow.h"
 
 #include <QApplication>

@@ -1,7 +1,6 @@
 #include "app/screensaver/XWindowShow.h"
 
-#include "app/StopSignals.h"
-
+#include "app/output/StopSignals.h"
 #include "draw/output/FrameRenderer.h"
 #include "draw/pattern/WindowlessShow.h"
 #include "draw/raster/PixelBuffer.h"

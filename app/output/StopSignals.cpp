@@ -1,4 +1,4 @@
-#include "app/StopSignals.h"
+#include "app/output/StopSignals.h"
 
 #include <csignal>
 
