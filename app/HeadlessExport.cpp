@@ -2,6 +2,7 @@
 
 #include "app/messages/OutputMessages.h"
 #include "app/messages/PatternMessages.h"
+#include "app/output/StopSignals.h"
 #include "draw/output/OutputJob.h"
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/PatternFileReader.h"
@@ -55,6 +56,9 @@ int fail(const QString& reason)
 
 int runExportCommand(const ExportCommand& command)
 {
+    // A stop asked for while the file is read or the picture built ends the export as cleanly as
+    // one during the drawing.
+    catchStopSignals(noteInterrupt);
     QString text = command.code;
     if (!command.file.isEmpty()) {
         const PatternFileCode found = readPatternFileCodeByLocalName(command.localFile);
@@ -82,8 +86,6 @@ int runExportCommand(const ExportCommand& command)
     // A file size limit must show as a failed write, not end the program with the temporary file
     // left behind.
     std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGINT, noteInterrupt);
-    std::signal(SIGTERM, noteInterrupt);
     OutputResult result;
     {
         TerminalProgress progress;

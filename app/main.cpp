@@ -3,44 +3,17 @@
 #include "app/HeadlessExport.h"
 #include "app/ProgramSetup.h"
 #include "app/ProgramWindows.h"
+#include "app/StartupChecks.h"
+#include "app/output/StopSignals.h"
 #include "app/screensaver/XWindowShow.h"
 
 #include <QApplication>
 
-#include <xcb/xcb.h>
-
 #include <cstdio>
-#include <cstdlib>
+#include <memory>
+#include <string>
 
 namespace {
-
-// True when an X server answers on the display that DISPLAY names; libxcb parses the name and
-// connects as the toolkit will.
-bool xDisplayReachable()
-{
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool reachable = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return reachable;
-}
-
-// Qt aborts with a page of text when it cannot reach a display; say what is wrong in one line.
-// Returns the message, or nothing when the display looks usable.
-const char* displayProblem()
-{
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform && *platform)
-        return nullptr;
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland)
-        return nullptr;
-    const char* x11 = std::getenv("DISPLAY");
-    if (!x11 || !*x11)
-        return "no display found (DISPLAY is not set); start it inside a graphical session";
-    if (!xDisplayReachable())
-        return "cannot reach the X display named by DISPLAY; start it inside a graphical session";
-    return nullptr;
-}
 
 // A command run from a script says what it has to say in its own lines; the toolkit's remarks
 // about the environment (no runtime folder and the like) are not for its user.
@@ -69,13 +42,18 @@ int runWithoutDisplay(int argc, char* argv[])
 
 int main(int argc, char* argv[])
 {
-    if (runsWithoutDisplay(argc, argv))
+    if (runsWithoutDisplay(argc, argv)) {
+        holdStopSignals();
         return runWithoutDisplay(argc, argv);
-    if (const char* problem = displayProblem()) {
-        std::fprintf(stderr, "pattern-designer: %s\n", problem);
-        return 1;
     }
-    QApplication app(argc, argv);
+    for (const std::string& problem : {displayProblem(), scaleFactorProblem()}) {
+        if (!problem.empty()) {
+            std::fprintf(stderr, "pattern-designer: %s\n", problem.c_str());
+            return 1;
+        }
+    }
+    const std::unique_ptr<QApplication> application = startApplication(argc, argv);
+    QApplication& app = *application;
     setUpApplication(app);
     const StartRequest request = parseCommandLine(QApplication::arguments());
     startProgram();

@@ -99,6 +99,8 @@ private slots:
     void fileNamedInAnyEncodingIsExported();
     void windowModeReportsFileProblemsOnStandardError_data();
     void windowModeReportsFileProblemsOnStandardError();
+    void stopAskedBeforeDrawingLeavesNothing_data();
+    void stopAskedBeforeDrawingLeavesNothing();
 };
 
 void ExportCommandTest::initTestCase()
@@ -394,6 +396,39 @@ void ExportCommandTest::windowModeReportsFileProblemsOnStandardError()
     QVERIFY2(process.state() == QProcess::Running, "the windows stay up after the message");
     process.kill();
     QVERIFY(process.waitForFinished(30000));
+}
+
+void ExportCommandTest::stopAskedBeforeDrawingLeavesNothing_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// The signal comes before the program could act on it: started with the stop signals blocked, it
+// finds the request pending from its first instruction, as when one arrives while it loads.
+void ExportCommandTest::stopAskedBeforeDrawingLeavesNothing()
+{
+    QFETCH(int, signal);
+    QTemporaryDir folder;
+    QProcess process;
+    process.setProcessEnvironment(withoutDisplay());
+    process.setChildProcessModifier([] {
+        sigset_t stops;
+        sigemptyset(&stops);
+        sigaddset(&stops, SIGINT);
+        sigaddset(&stops, SIGTERM);
+        sigprocmask(SIG_BLOCK, &stops, nullptr);
+    });
+    process.start(qEnvironmentVariable("DESIGNER_BINARY"),
+                  {"--export", folder.filePath(QStringLiteral("early.png")), "--code", codeOf(gradientSlide())});
+    QVERIFY(process.waitForStarted());
+    ::kill(pid_t(process.processId()), signal);
+    QVERIFY2(process.waitForFinished(60000), "the export to end after the signal");
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 130);
+    QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(QStringLiteral("导出已取消")));
+    QVERIFY(filesIn(folder).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(ExportCommandTest)

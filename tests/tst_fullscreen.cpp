@@ -15,6 +15,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusMessage>
 #include <QMenu>
 #include <QProcess>
 #include <QStandardPaths>
@@ -102,6 +104,31 @@ private:
     uint m_next = 41;
 };
 
+// A desktop slow to answer: Inhibit calls wait until the test answers them with a cookie.
+class SlowScreenSaverStandIn : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
+
+public:
+    QList<QDBusMessage> unanswered;
+    QList<uint> released;
+
+    void answer(const QDBusConnection& bus, uint cookie)
+    {
+        bus.send(unanswered.takeFirst().createReply(QVariant::fromValue(cookie)));
+    }
+
+public slots:
+    uint Inhibit(const QString&, const QString&)
+    {
+        setDelayedReply(true);
+        unanswered.append(message());
+        return 0;
+    }
+    void UnInhibit(uint cookie) { released.append(cookie); }
+};
+
 void pressKey(QWidget* widget, Qt::Key key)
 {
     QTest::keyClick(widget, key);
@@ -126,6 +153,8 @@ private slots:
     void rightButtonOpensTheCanvasMenu();
     void pointerHidesAtRestAndComesBack();
     void asksTheDesktopNotToBlankWhilePlaying();
+    void aLateCookieIsGivenBack_data();
+    void aLateCookieIsGivenBack();
     void carriesOnWithoutTheService();
 
 private:
@@ -345,6 +374,49 @@ void FullScreenTest::asksTheDesktopNotToBlankWhilePlaying()
     QTRY_VERIFY(!show);
     QTRY_COMPARE(standIn.calls.size(), 6);
     QCOMPARE(standIn.calls.last(), QStringLiteral("UnInhibit 43"));
+}
+
+void FullScreenTest::aLateCookieIsGivenBack_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("left full screen") << Qt::Key_Escape;
+    QTest::newRow("paused") << Qt::Key_Space;
+}
+
+// The show stops wanting the screen awake before the desktop answers: whenever the cookie comes,
+// it is given back at once.
+void FullScreenTest::aLateCookieIsGivenBack()
+{
+    QFETCH(Qt::Key, key);
+    if (m_busAddress.isEmpty())
+        QSKIP("no private session bus in this run (dbus-daemon missing or the run without a bus)");
+    QDBusConnection standInBus = QDBusConnection::connectToBus(m_busAddress, QStringLiteral("slowStandIn"));
+    QVERIFY(standInBus.isConnected());
+    SlowScreenSaverStandIn standIn;
+    QVERIFY(standInBus.registerObject(QStringLiteral("/org/freedesktop/ScreenSaver"), &standIn,
+                                      QDBusConnection::ExportAllSlots));
+    QVERIFY(standInBus.registerService(QStringLiteral("org.freedesktop.ScreenSaver")));
+    const auto unregister = qScopeGuard([&] {
+        standInBus.unregisterService(QStringLiteral("org.freedesktop.ScreenSaver"));
+        standInBus.unregisterObject(QStringLiteral("/org/freedesktop/ScreenSaver"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("slowStandIn"));
+    });
+
+    FakeShowWindow window;
+    window.show();
+    FullScreenShow::toggle(window);
+    QPointer<FullScreenShow> show = FullScreenShow::of(&window);
+    QVERIFY(show);
+    QTRY_VERIFY2_WITH_TIMEOUT(standIn.unanswered.size() == 1, "the Inhibit call to reach the desktop", 10000);
+    pressKey(show, key);
+    if (key == Qt::Key_Escape)
+        QTRY_VERIFY2_WITH_TIMEOUT(!show, "the full-screen show to go", 10000);
+    standIn.answer(standInBus, 77);
+    QTRY_VERIFY2_WITH_TIMEOUT(standIn.released == QList<uint>{77}, "UnInhibit with the late cookie", 10000);
+    if (show)
+        pressKey(show, Qt::Key_Escape);
+    QTRY_VERIFY2_WITH_TIMEOUT(!show, "the full-screen show to go", 10000);
+    QCOMPARE(standIn.released, QList<uint>{77});
 }
 
 // No service on the bus, or no bus at all: the show goes on as ever, and nothing is reported.

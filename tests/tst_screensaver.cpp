@@ -6,9 +6,11 @@
 
 #include "draw/output/FrameRenderer.h"
 #include "draw/pattern/WindowlessShow.h"
+#include "draw/raster/PixelBuffer.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -116,6 +118,7 @@ private slots:
     void rootModeDrawsIntoTheScreensaversWindowAndStopsOnSignals_data();
     void rootModeDrawsIntoTheScreensaversWindowAndStopsOnSignals();
     void windowsThatAreNotThereAreExplained();
+    void hugeWindowTakesLittleMemoryAndStopsOnSignal();
     void realXscreensaverShowsThePattern();
 
 private:
@@ -232,6 +235,52 @@ void ScreensaverTest::windowsThatAreNotThereAreExplained()
         QVERIFY2(program.exitCode() == test.status, qPrintable(test.arguments.join(' ') + ": " + errors));
         QVERIFY2(errors.section('\n', 0, 0).contains(test.reason), qPrintable(errors));
     }
+}
+
+// The largest window X allows, far past the screen: the show draws it with a few megabytes at a
+// time, its top rows as for any window, and a signal still ends it at once.
+void ScreensaverTest::hugeWindowTakesLittleMemoryAndStopsOnSignal()
+{
+    xvfb::Session session;
+    QVERIFY(session.started());
+    XConnection x(session.display());
+    QVERIFY(x.ok());
+    const QSize huge(32767, 32767);
+    const xcb_window_t window = x.createWindow(huge);
+    xvfb::Child program;
+    program.process.setProcessEnvironment(session.environment());
+    program.process.start(m_binary, {"--window-id", hexId(window)});
+    QVERIFY(program.process.waitForStarted());
+
+    // The window's part on the screen (it lies at 20, 30): its top rows, as the first slides draw
+    // them at the window's size.
+    const QSize seen(x.screenSize().width() - 20, 64);
+    QList<QImage> tops;
+    WindowlessShow show(PatternWindow::Curves);
+    for (int i = 0; i < 4; ++i) {
+        QImage band(huge.width(), seen.height(), QImage::Format_RGB32);
+        FrameRenderer(show.next(), huge).renderRows(PixelBuffer::of(band), 0);
+        tops.append(band.copy(QRect(QPoint(0, 0), seen)));
+    }
+    QVERIFY2(xvfb::pollUntil([&] { return showsOneOf(x.pixels(window, seen), tops); }, 30000),
+             "the huge window's top rows to show the slide");
+
+    const pid_t pid = pid_t(program.process.processId());
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    QVERIFY(status.open(QIODevice::ReadOnly));
+    const QByteArray fields = status.readAll();
+    const QRegularExpressionMatch peak = QRegularExpression(QStringLiteral("VmHWM:\\s+(\\d+) kB")).match(QString::fromLatin1(fields));
+    QVERIFY(peak.hasMatch());
+    const qint64 peakMiB = peak.captured(1).toLongLong() / 1024;
+    qInfo() << "peak memory" << peakMiB << "MiB";
+    // A whole frame of this window would be 4 GiB.
+    QVERIFY2(peakMiB < 400, qPrintable(QStringLiteral("the show took %1 MiB").arg(peakMiB)));
+
+    ::kill(pid, SIGTERM);
+    QVERIFY2(program.process.waitForFinished(10000), "the show to end after SIGTERM");
+    QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process.exitCode(), 0);
+    QCOMPARE(program.process.readAllStandardError(), QByteArray());
 }
 
 // xscreensaver runs no screensaver as root: as root, the test runs it (and so the program) as the

@@ -6,7 +6,6 @@
 #include "draw/pattern/PatternCode.h"
 #include "draw/pattern/SlideReplay.h"
 
-#include <QDeadlineTimer>
 #include <QColorSpace>
 #include <QDir>
 #include <QFile>
@@ -109,22 +108,22 @@ public:
         return area.size() >= 4 ? QRect(area[0], area[1], area[2], area[3]) : QRect();
     }
 
-    // The window once shown, framed and still (the same place on three looks); nothing after 15 s.
-    std::optional<Placed> settled(const QString& caption) const
+    // The window once shown, framed by the window manager and wholly inside the area (where the
+    // program fits it as soon as it knows the frame); nothing when that does not come within 30 s,
+    // with the last place seen in lastSeen.
+    std::optional<Placed> wholeIn(const QString& caption, const QRect& area, QString* lastSeen = nullptr) const
     {
-        std::optional<Placed> last;
-        int same = 0;
-        const QDeadlineTimer deadline(15000);
-        while (!deadline.hasExpired()) {
-            const QString id = visibleWindow(caption);
-            const std::optional<Placed> now = id.isEmpty() ? std::nullopt : placed(id);
-            same = now && last && now->outer() == last->outer() && now->client == last->client ? same + 1 : 0;
-            if (same >= 2)
-                return now;
-            last = now;
-            QTest::qWait(150);
-        }
-        return std::nullopt;
+        std::optional<Placed> now;
+        const bool whole = xvfb::pollUntil(
+            [&] {
+                const QString id = visibleWindow(caption);
+                now = id.isEmpty() ? std::nullopt : placed(id);
+                return now && area.contains(now->outer());
+            },
+            30000, 150);
+        if (lastSeen)
+            *lastSeen = now ? QStringLiteral("last seen framed at ") + describe(now->outer()) : QStringLiteral("never seen framed");
+        return whole ? now : std::nullopt;
     }
 
     bool gone(const QString& caption) const
@@ -250,16 +249,17 @@ void TestWindowFit::everyWindowWholeOnScreen()
     QVERIFY2(xvfb::pollUntil([&] { return !(area = desktop.workArea()).isEmpty(); }, 10000, 100),
              "the window manager announced no work area within 10 s");
 
-    const std::optional<Placed> main = desktop.settled(mainCaption);
-    QVERIFY2(main, "the main window was not framed and still within 15 s");
+    QString seen;
+    const std::optional<Placed> main = desktop.wholeIn(mainCaption, area, &seen);
+    QVERIFY2(main, qPrintable("the main window framed and whole on screen; " + seen));
     checkFitted(QStringLiteral("main window"), *main, mainBase, ratio, area, true);
     if (QTest::currentTestFailed())
         return;
 
     // "渐变背景色" opens the picker, whose "宇宙图案背景渐变色" hides it again.
     QVERIFY(desktop.click(controlCentre(*main, mainBase, twipsRect(12240, 9420, 1095, 375), ratio)));
-    std::optional<Placed> picker = desktop.settled(pickerCaption);
-    QVERIFY2(picker, "the gradient picker did not open from its button");
+    std::optional<Placed> picker = desktop.wholeIn(pickerCaption, area, &seen);
+    QVERIFY2(picker, qPrintable("the gradient picker opened from its button, framed and whole on screen; " + seen));
     checkFitted(QStringLiteral("gradient picker"), *picker, pickerBase, ratio, area, false);
     if (QTest::currentTestFailed())
         return;
@@ -268,15 +268,14 @@ void TestWindowFit::everyWindowWholeOnScreen()
 
     // "几何图案" opens the designer beside the main window; its "背景颜色1" opens the picker.
     QVERIFY(desktop.click(controlCentre(*main, mainBase, twipsRect(12240, 9810, 1095, 375), ratio)));
-    const std::optional<Placed> designer = desktop.settled(designerCaption);
-    QVERIFY2(designer, "the geometric designer did not open from its button");
+    const std::optional<Placed> designer = desktop.wholeIn(designerCaption, area, &seen);
+    QVERIFY2(designer, qPrintable("the geometric designer opened from its button, framed and whole on screen; " + seen));
     checkFitted(QStringLiteral("geometric designer"), *designer, designerBase, ratio, area, true);
     if (QTest::currentTestFailed())
         return;
     QVERIFY(desktop.click(controlCentre(*designer, designerBase, twipsRect(3450, 9240, 1275, 375), ratio)));
-    picker = desktop.settled(pickerCaption);
-    QVERIFY2(picker, "the designer's bottom row was not reached");
-    QVERIFY2(area.contains(picker->outer()), qPrintable(describe(picker->outer())));
+    picker = desktop.wholeIn(pickerCaption, area, &seen);
+    QVERIFY2(picker, qPrintable("the picker opened from the designer's bottom row, whole on screen; " + seen));
 }
 
 void TestWindowFit::fullScreenShowCoversTheScreen_data()
@@ -305,8 +304,12 @@ void TestWindowFit::fullScreenShowCoversTheScreen()
     recipe.gradient = GradientRecipe{RGB(0x14, 0x18, 0x24), RGB(0xEC, 0xD0, 0x48), 30, QSize(809, 681)};
     Desktop desktop(QString::fromLatin1(display.name()));
     QVERIFY(desktop.start(m_binary, scaleFactor, {"--code", PatternCode::encode(recipe)}));
-    const std::optional<Placed> before = desktop.settled(mainCaption);
-    QVERIFY2(before, "the main window was not framed and still within 15 s");
+    QRect area;
+    QVERIFY2(xvfb::pollUntil([&] { return !(area = desktop.workArea()).isEmpty(); }, 10000, 100),
+             "the window manager to announce its work area");
+    QString seen;
+    const std::optional<Placed> before = desktop.wholeIn(mainCaption, area, &seen);
+    QVERIFY2(before, qPrintable("the main window framed and whole on screen; " + seen));
 
     // The slide the code names, fitted to the screen's device pixels; the code's corner aside.
     const QImage expected = FrameRenderer(slidePicture(recipe), screen).render();
@@ -329,8 +332,8 @@ void TestWindowFit::fullScreenShowCoversTheScreen()
     }
     desktop.run(QStringLiteral("xdotool"), {"key", "Escape"});
     QVERIFY2(xvfb::pollUntil([&] { return screenShows(false); }, 10000, 300), "Escape did not leave the full screen");
-    const std::optional<Placed> after = desktop.settled(mainCaption);
-    QVERIFY(after);
+    const std::optional<Placed> after = desktop.wholeIn(mainCaption, area, &seen);
+    QVERIFY2(after, qPrintable("the main window back, whole on screen; " + seen));
     QCOMPARE(after->client, before->client);
 }
 

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QPointer>
 
 namespace {
 
@@ -16,6 +17,14 @@ QDBusMessage call(const QString& method, const QVariantList& arguments)
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, service, method);
     message.setArguments(arguments);
     return message;
+}
+
+// Gives a cookie back; the desktop keeps the screen awake until every cookie it handed out is.
+void release(unsigned cookie)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected())
+        bus.asyncCall(call(QStringLiteral("UnInhibit"), {cookie}));
 }
 
 } // namespace
@@ -49,23 +58,21 @@ void ScreenSaverInhibitor::inhibit()
         return;
     m_waiting = true;
     const QString application = QCoreApplication::applicationName();
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("Inhibit"), {application, m_reason})), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
+    // The answer may come after this object has gone (the show left full screen meanwhile): the
+    // watcher outlives it, so a cookie that nobody wants any more is still given back.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call(QStringLiteral("Inhibit"), {application, m_reason})),
+                                                QCoreApplication::instance());
+    const QPointer<ScreenSaverInhibitor> asker(this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [asker](QDBusPendingCallWatcher* finished) {
         finished->deleteLater();
-        m_waiting = false;
+        if (asker)
+            asker->m_waiting = false;
         const QDBusPendingReply<uint> reply = *finished;
         if (reply.isError())
             return; // no such service: the screen may blank, as it would without us
-        if (m_wanted)
-            m_cookie = reply.value();
+        if (asker && asker->m_wanted)
+            asker->m_cookie = reply.value();
         else
             release(reply.value());
     });
-}
-
-void ScreenSaverInhibitor::release(unsigned cookie)
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected())
-        bus.asyncCall(call(QStringLiteral("UnInhibit"), {cookie}));
 }

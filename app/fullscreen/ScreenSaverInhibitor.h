@@ -22,7 +22,6 @@ public:
 
 private:
     void inhibit();
-    void release(unsigned cookie);
 
     QString m_reason;
     bool m_wanted = false;

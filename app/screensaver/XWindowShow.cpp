@@ -1,13 +1,16 @@
 #include "app/screensaver/XWindowShow.h"
 
+#include "app/output/StopSignals.h"
 #include "draw/output/FrameRenderer.h"
 #include "draw/pattern/WindowlessShow.h"
+#include "draw/raster/PixelBuffer.h"
 
 #include <QElapsedTimer>
 #include <QImage>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +26,7 @@ std::atomic<bool> stopRequested{false};
 extern "C" void noteStop(int) { stopRequested.store(true); }
 
 constexpr int slideMilliseconds = 3000;
+constexpr qsizetype bandBytes = 16 << 20;
 
 struct ConnectionClose
 {
@@ -84,15 +88,16 @@ public:
     }
     ~XWindowPainter() { xcb_free_gc(m_connection, m_gc); }
 
-    void put(const QImage& image)
+    // The image's first rows, at the window's row y.
+    void put(const QImage& image, int y, int rowCount)
     {
         const std::size_t rowBytes = std::size_t(image.bytesPerLine());
         const int rowsAtOnce = std::max(1, int(m_maxBytes / rowBytes));
-        for (int top = 0; top < image.height(); top += rowsAtOnce) {
-            const int rows = std::min(rowsAtOnce, image.height() - top);
+        for (int top = 0; top < rowCount; top += rowsAtOnce) {
+            const int rows = std::min(rowsAtOnce, rowCount - top);
             xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_window, m_gc, std::uint16_t(image.width()),
-                          std::uint16_t(rows), 0, std::int16_t(top), 0, m_depth, std::uint32_t(rowBytes * std::size_t(rows)),
-                          image.constScanLine(top));
+                          std::uint16_t(rows), 0, std::int16_t(y + top), 0, m_depth,
+                          std::uint32_t(rowBytes * std::size_t(rows)), image.constScanLine(top));
         }
         xcb_flush(m_connection);
     }
@@ -104,6 +109,30 @@ private:
     xcb_gcontext_t m_gc;
     std::size_t m_maxBytes = 0;
 };
+
+// The frame drawn and sent a band of rows at a time: a window of any size costs no more memory
+// than a band, and a stop request waits for one band at most. A frame that fits in one band is
+// kept, to be put again when the window is uncovered.
+void showFrame(const FrameRenderer& renderer, XWindowPainter& painter, QImage* kept)
+{
+    *kept = QImage();
+    const QSize size = renderer.frameSize();
+    const qsizetype rowBytes = qsizetype(size.width()) * 4;
+    const int bandRows = int(std::clamp<qsizetype>(bandBytes / rowBytes, 1, size.height()));
+    QImage band(size.width(), bandRows, QImage::Format_RGB32);
+    if (band.isNull())
+        return;
+    for (int top = 0; top < size.height(); top += bandRows) {
+        if (stopRequested.load())
+            return;
+        PixelBuffer view = PixelBuffer::of(band);
+        view.height = std::min(bandRows, size.height() - top);
+        renderer.renderRows(view, top);
+        painter.put(band, top, view.height);
+    }
+    if (bandRows == size.height())
+        *kept = band;
+}
 
 } // namespace
 
@@ -152,16 +181,16 @@ int runXWindowShow(PatternWindow kind, const XWindowTarget& target)
     xcb_change_window_attributes(x, *window, XCB_CW_EVENT_MASK, &events);
     xcb_flush(x);
 
-    std::signal(SIGTERM, noteStop);
-    std::signal(SIGINT, noteStop);
+    catchStopSignals(noteStop);
     std::signal(SIGPIPE, SIG_IGN);
 
     WindowlessShow show(kind);
     XWindowPainter painter(x, *window, geometry->depth);
     QSize size(geometry->width, geometry->height);
     std::shared_ptr<const PictureSource> picture = show.next();
-    QImage frame = FrameRenderer(picture, size).render();
-    painter.put(frame);
+    QImage frame;
+    if (!size.isEmpty())
+        showFrame(FrameRenderer(picture, size), painter, &frame);
     QElapsedTimer sinceSlide;
     sinceSlide.start();
 
@@ -207,10 +236,12 @@ int runXWindowShow(PatternWindow kind, const XWindowTarget& target)
             sinceSlide.restart();
             resized = true;
         }
-        if (resized && !size.isEmpty())
-            frame = FrameRenderer(picture, size).render();
-        if ((resized || redraw) && !frame.isNull())
-            painter.put(frame);
+        if (size.isEmpty() || !(resized || redraw))
+            continue;
+        if (resized || frame.isNull())
+            showFrame(FrameRenderer(picture, size), painter, &frame);
+        else
+            painter.put(frame, 0, frame.height());
     }
     return 0;
 }

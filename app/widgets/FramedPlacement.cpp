@@ -1,18 +1,13 @@
 #include "app/widgets/FramedPlacement.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QPointer>
-#include <QTimer>
+#include <QEvent>
 #include <QWidget>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr int pollMs = 20;
-constexpr int giveUpMs = 3000;
 
 QSize extraOf(const QWidget* window)
 {
@@ -45,23 +40,73 @@ QPoint keptInside(const QRect& frame, const QRect& area)
     return QPoint(left, top);
 }
 
+namespace {
+
+// Runs the placement once the window manager's frame is known. Qt learns it a little after the
+// window is shown (later still on a busy machine), with no event of its own; but the window
+// manager moves, exposes or activates the window as it frames it, and each of those reaches
+// the window. Ends when the window hides: its next showing places it afresh.
+class FrameWatch final : public QObject
+{
+public:
+    FrameWatch(QWidget* window, std::function<void()> place)
+        : QObject(window), m_window(window), m_place(std::move(place))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_window)
+            return false;
+        switch (event->type()) {
+        case QEvent::Hide:
+            deleteLater();
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Paint:
+        case QEvent::UpdateRequest:
+        case QEvent::WindowActivate:
+        case QEvent::ActivationChange:
+        case QEvent::WindowStateChange:
+            if (!m_done && isFramed(m_window)) {
+                m_done = true;
+                m_window->removeEventFilter(this);
+                deleteLater();
+                // Placing moves and resizes the window: done after this event is handled.
+                QMetaObject::invokeMethod(m_window, m_place, Qt::QueuedConnection);
+            }
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    QWidget* m_window;
+    std::function<void()> m_place;
+    bool m_done = false;
+};
+
+} // namespace
+
 void placeOnceFramed(QWidget* window, std::function<void()> place)
 {
     place();
     if (isFramed(window))
         return;
-    // Qt learns the frame from the window manager a little after the window is shown; no event
-    // tells the widget, so look for it for a short while.
-    auto* timer = new QTimer(window);
-    const QDeadlineTimer deadline(giveUpMs);
-    QObject::connect(timer, &QTimer::timeout, window, [window, timer, deadline, place = std::move(place)] {
-        const bool framed = isFramed(window);
-        if (framed)
-            place();
-        if (framed || deadline.hasExpired()) {
-            timer->stop();
-            timer->deleteLater();
-        }
-    });
-    timer->start(pollMs);
+    // Watched from the next turn of the event loop: this is often called from inside another of
+    // the window's event filters, whose list must not change while Qt walks it.
+    QMetaObject::invokeMethod(
+        window,
+        [window, place = std::move(place)] {
+            if (isFramed(window))
+                place();
+            else
+                new FrameWatch(window, place);
+        },
+        Qt::QueuedConnection);
 }

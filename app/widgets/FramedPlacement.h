@@ -22,6 +22,6 @@ QPoint keptInside(const QRect& frame, const QRect& area);
 
 // Runs place now and, if the window is not framed yet, once more as soon as it is: before the
 // window manager frames a window, Qt reports its inner size as its outer size and places its
-// inner corner where the frame's corner should go. Gives up after three seconds (no window
-// manager, or one that draws no frames).
+// inner corner where the frame's corner should go. However long the window manager takes; with
+// none, or one that draws no frames, the first placement stands.
 void placeOnceFramed(QWidget* window, std::function<void()> place);
