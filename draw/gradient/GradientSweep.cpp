@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 GradientSweep::GradientSweep(const GradientRenderer& gradient, QSize area, std::vector<PixelPoint> lines,
                              std::vector<Colour> colours)
@@ -116,17 +117,49 @@ void paintGradientRamp(const PixelBuffer& buffer, QSize area, const GradientRend
     }
 }
 
+namespace {
+
+// Whether the segment a-b passes through the rectangle: the part of it within each pair of edges,
+// as fractions of the way from a to b, must overlap.
+bool segmentMeets(QPointF a, QPointF b, const QRectF& rect)
+{
+    double from = 0.0;
+    double to = 1.0;
+    const auto within = [&](double start, double delta, double low, double high) {
+        if (delta == 0)
+            return start >= low && start <= high;
+        double enter = (low - start) / delta;
+        double leave = (high - start) / delta;
+        if (enter > leave)
+            std::swap(enter, leave);
+        from = std::max(from, enter);
+        to = std::min(to, leave);
+        return from <= to;
+    };
+    return within(a.x(), b.x() - a.x(), rect.left(), rect.right())
+        && within(a.y(), b.y() - a.y(), rect.top(), rect.bottom());
+}
+
+} // namespace
+
 void GradientSweep::paintVector(QPainter& painter) const
 {
     painter.save();
+    // Only the lines that reach what the painter keeps: the area may be far larger than that.
+    const bool clipped = painter.hasClipping();
+    const QRectF seen = clipped ? painter.clipBoundingRect().adjusted(-2, -2, 2, 2) : QRectF();
     // Two pixels wide so that neighbouring lines overlap and no seam shows between them.
     QPen pen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap);
     for (size_t i = 0; i + 1 < m_lines.size(); i += 2) {
-        pen.setColor(m_colours[i / 2].toQColor());
-        painter.setPen(pen);
         const PixelPoint a = m_lines[i];
         const PixelPoint b = m_lines[i + 1];
-        painter.drawLine(QPointF(a.x + 0.5, a.y + 0.5), QPointF(b.x + 0.5, b.y + 0.5));
+        const QPointF from(a.x + 0.5, a.y + 0.5);
+        const QPointF to(b.x + 0.5, b.y + 0.5);
+        if (clipped && !segmentMeets(from, to, seen))
+            continue;
+        pen.setColor(m_colours[i / 2].toQColor());
+        painter.setPen(pen);
+        painter.drawLine(from, to);
     }
     painter.restore();
 }

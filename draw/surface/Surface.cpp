@@ -100,6 +100,24 @@ void Surface::setPicture(const QImage& picture, std::shared_ptr<const PictureSou
     Cls();
 }
 
+void Surface::setPictureSource(std::shared_ptr<const PictureSource> source)
+{
+    if (!source) {
+        setPicture(QImage());
+        return;
+    }
+    // The part of the picture under the surface; a later, larger size draws the rest from the
+    // source when it erases.
+    const QSize shown = deviceSizeOf(source->size().boundedTo(m_size.expandedTo(QSize(1, 1))), m_ratio);
+    QImage picture(shown, QImage::Format_RGB32);
+    if (!picture.isNull()) {
+        picture.fill(m_background.colour);
+        source->renderRegion(PixelBuffer::of(picture), m_ratio, QPoint(0, 0), PictureLayers::Whole);
+        picture.setDevicePixelRatio(m_ratio);
+    }
+    setPicture(picture, std::move(source));
+}
+
 SurfaceBackground Surface::background() const
 {
     SurfaceBackground background{m_backColor.toQRgb(), {}, m_background.source};
@@ -111,9 +129,7 @@ SurfaceBackground Surface::background() const
 void Surface::setBackground(const SurfaceBackground& background)
 {
     if (background.source) {
-        QImage drawn = background.source->render(m_ratio);
-        drawn.setDevicePixelRatio(m_ratio);
-        setPicture(drawn, background.source);
+        setPictureSource(background.source);
     } else {
         setPicture(background.picture);
     }

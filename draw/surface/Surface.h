@@ -72,6 +72,9 @@ public:
     // surface's snapshot, so that larger copies draw it afresh.
     const QImage& Picture() const { return m_background.picture; }
     void setPicture(const QImage& picture, std::shared_ptr<const PictureSource> source = {});
+    // The source as the background picture, drawn only as far as this surface shows it: a picture
+    // whose area is far larger than the surface costs no more than the surface.
+    void setPictureSource(std::shared_ptr<const PictureSource> source);
     const std::shared_ptr<const PictureSource>& pictureSource() const { return m_background.source; }
 
     // The colour and background picture as a value that can be put back. A picture that brings
