@@ -153,10 +153,12 @@ QImage Surface::Image() const
 
 void Surface::forgetSteps()
 {
-    if (m_record.use_count() > 1)
+    if (m_recordShared) {
         m_record = std::make_shared<DrawingRecord>();
-    else
+        m_recordShared = false;
+    } else {
         m_record->clear();
+    }
     m_drawnSteps = 0;
 }
 
@@ -225,9 +227,11 @@ void Surface::append(DrawingStep step)
 
 DrawingRecord& Surface::writableRecord()
 {
-    // A snapshot holds the record: later drawing goes to a copy of it.
-    if (m_record.use_count() > 1)
+    // A snapshot was taken of the record: later drawing goes to a copy of it.
+    if (m_recordShared) {
         m_record = std::make_shared<DrawingRecord>(*m_record);
+        m_recordShared = false;
+    }
     return *m_record;
 }
 
@@ -271,5 +275,6 @@ void Surface::changed()
 
 std::shared_ptr<const PictureSource> Surface::snapshot() const
 {
+    m_recordShared = true;
     return std::make_shared<SurfaceSnapshot>(m_size, m_background, m_record);
 }
