@@ -3,6 +3,7 @@
 #include "draw/output/FrameWriter.h"
 #include "draw/output/PatternMetadata.h"
 #include "draw/output/PngRowWriter.h"
+#include "draw/surface/ImageMemory.h"
 
 #include <QBuffer>
 #include <QFileDevice>
@@ -36,9 +37,7 @@ PngRowWriter::Status writeStrips(const FrameRenderer& frame, PngRowWriter& write
 {
     const QSize size = frame.frameSize();
     const int rows = std::min(stripRows(size.width()), size.height());
-    QImage strip(size.width(), rows, QImage::Format_RGB32);
-    if (strip.isNull())
-        return PngRowWriter::Status::Failed;
+    QImage strip = allocatedImage(QSize(size.width(), rows));
     int lastPercent = -1;
     for (int top = 0; top < size.height(); top += rows) {
         if (isCancelled(progress))

@@ -2,6 +2,7 @@
 
 #include "draw/raster/DotStamp.h"
 #include "draw/raster/LineWalk.h"
+#include "draw/surface/ImageMemory.h"
 #include "draw/surface/PictureSource.h"
 #include "draw/raster/WideLine.h"
 
@@ -189,9 +190,7 @@ void RasterPainter::crop(const RecordedCrop& crop)
     const int keepHeight = std::clamp(kept.height() - m_origin.y(), 0, m_buffer.height);
     if (keepWidth == m_buffer.width && keepHeight == m_buffer.height)
         return;
-    QImage background(m_buffer.width, m_buffer.height, QImage::Format_RGB32);
-    if (background.isNull())
-        return;
+    QImage background = allocatedImage(QSize(m_buffer.width, m_buffer.height));
     RasterPainter(PixelBuffer::of(background), m_scale, m_origin).erase(crop.background);
     for (int y = 0; y < m_buffer.height; ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(background.constScanLine(y));

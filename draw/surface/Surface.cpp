@@ -110,6 +110,10 @@ void Surface::setPictureSource(std::shared_ptr<const PictureSource> source)
     // source when it erases.
     const QSize shown = deviceSizeOf(source->size().boundedTo(m_size.expandedTo(QSize(1, 1))), m_ratio);
     QImage picture(shown, QImage::Format_RGB32);
+    // Without room for those pixels, a one-pixel start of them: every erase then draws the rest
+    // from the source, so the background is slower to show but never lost.
+    if (picture.isNull())
+        picture = QImage(1, 1, QImage::Format_RGB32);
     if (!picture.isNull()) {
         picture.fill(m_background.colour);
         source->renderRegion(PixelBuffer::of(picture), m_ratio, QPoint(0, 0), PictureLayers::Whole);
