@@ -225,8 +225,8 @@ void TestCanvas::imageCopyIsNotChangedByLaterDrawing_data()
     });
     QTest::newRow("FillRgn") << Draw([](Surface& b) {
         const PixelPoint points[] = {pt(1, 1), pt(15, 2), pt(8, 15)};
-        GdiObject region(CreatePolygonRgn(points, 3, WINDING));
-        GdiObject brush(CreateSolidBrush(fill));
+        GdiObject region(b.hDC(), CreatePolygonRgn(b.hDC(), points, 3, WINDING));
+        GdiObject brush(b.hDC(), CreateSolidBrush(b.hDC(), fill));
         FillRgn(b.hDC(), region.get(), brush.get());
     });
 }
@@ -684,8 +684,9 @@ void TestCanvas::windingRegionFillsTheStarsCore()
         star[k] = pt(int(std::lround(50 + 40 * std::cos(angle))), int(std::lround(50 + 40 * std::sin(angle))));
     }
     Canvas canvas(100, 100);
-    GdiObject region(CreatePolygonRgn(star, 5, fillMode));
-    GdiObject brush(CreateSolidBrush(fill));
+    DeviceContext& dc = canvas.box.hDC();
+    GdiObject region(dc, CreatePolygonRgn(dc, star, 5, fillMode));
+    GdiObject brush(dc, CreateSolidBrush(dc, fill));
     QVERIFY(region);
     QVERIFY(FillRgn(canvas.box.hDC(), region.get(), brush.get()));
 
@@ -704,8 +705,9 @@ void TestCanvas::regionFillCoversPixelCentres()
     //   ........
     Canvas canvas(8, 5);
     const PixelPoint points[] = {pt(2, 1), pt(6, 1), pt(6, 4), pt(2, 4)};
-    GdiObject region(CreatePolygonRgn(points, 4, WINDING));
-    GdiObject brush(CreateSolidBrush(fill));
+    DeviceContext& dc = canvas.box.hDC();
+    GdiObject region(dc, CreatePolygonRgn(dc, points, 4, WINDING));
+    GdiObject brush(dc, CreateSolidBrush(dc, fill));
     FillRgn(canvas.box.hDC(), region.get(), brush.get());
     const QImage image = canvas.box.Image();
     const QStringList expected = {"........", "..XXXX..", "..XXXX..", "..XXXX..", "........"};
@@ -721,8 +723,9 @@ void TestCanvas::adjacentRegionsTileWithoutOverlap()
     const PixelPoint lower[] = {pt(33, 2), pt(33, 19), pt(3, 19)};
     const auto filled = [](const PixelPoint* points, int count) {
         Canvas canvas(40, 24);
-        GdiObject region(CreatePolygonRgn(points, count, WINDING));
-        GdiObject brush(CreateSolidBrush(fill));
+        DeviceContext& dc = canvas.box.hDC();
+        GdiObject region(dc, CreatePolygonRgn(dc, points, count, WINDING));
+        GdiObject brush(dc, CreateSolidBrush(dc, fill));
         FillRgn(canvas.box.hDC(), region.get(), brush.get());
         return canvas.box.Image();
     };
@@ -740,11 +743,12 @@ void TestCanvas::fillRgnRefusesBadHandles()
 {
     Canvas canvas(10, 10);
     const PixelPoint points[] = {pt(1, 1), pt(8, 1), pt(8, 8)};
-    GdiObject region(CreatePolygonRgn(points, 3, WINDING));
-    GdiObject brush(CreateSolidBrush(fill));
-    GdiObject pen(CreatePen(PS_SOLID, 1, fill));
-    QVERIFY(!CreatePolygonRgn(points, 2, WINDING));
-    QVERIFY(!CreatePolygonRgn(nullptr, 3, WINDING));
+    DeviceContext& dc = canvas.box.hDC();
+    GdiObject region(dc, CreatePolygonRgn(dc, points, 3, WINDING));
+    GdiObject brush(dc, CreateSolidBrush(dc, fill));
+    GdiObject pen(dc, CreatePen(dc, PS_SOLID, 1, fill));
+    QVERIFY(!CreatePolygonRgn(dc, points, 2, WINDING));
+    QVERIFY(!CreatePolygonRgn(dc, nullptr, 3, WINDING));
     QVERIFY(!FillRgn(canvas.box.hDC(), HRGN{}, brush.get()));
     QVERIFY(!FillRgn(canvas.box.hDC(), brush.get(), brush.get()));
     QVERIFY(!FillRgn(canvas.box.hDC(), region.get(), pen.get()));
@@ -757,7 +761,7 @@ void TestCanvas::selectObjectReturnsThePrevious()
     Canvas canvas(20, 20);
     DeviceContext& dc = canvas.box.hDC();
     const Colour red = RGB(250, 0, 0);
-    GdiObject pen(CreatePen(PS_SOLID, 1, red));
+    GdiObject pen(dc, CreatePen(dc, PS_SOLID, 1, red));
 
     const HGDIOBJ previous = SelectObject(dc, pen.get());
     QCOMPARE(previous, CanvasPen);
@@ -771,7 +775,7 @@ void TestCanvas::selectObjectReturnsThePrevious()
     LineTo(dc, 5, 3);
     QCOMPARE(canvas.at(2, 3), qRgb(0, 250, 0));
 
-    GdiObject brush(CreateSolidBrush(fill));
+    GdiObject brush(dc, CreateSolidBrush(dc, fill));
     QCOMPARE(SelectObject(dc, brush.get()), CanvasBrush);
     QCOMPARE(SelectObject(dc, CanvasBrush), brush.get());
     QVERIFY(!SelectObject(dc, HGDIOBJ{99999}));
@@ -779,19 +783,21 @@ void TestCanvas::selectObjectReturnsThePrevious()
 
 void TestCanvas::liveObjectCountReturnsToItsStart()
 {
+    Canvas canvas(10, 10);
+    DeviceContext& dc = canvas.box.hDC();
     const int start = liveGdiObjectCount();
     const PixelPoint points[] = {pt(1, 1), pt(8, 1), pt(8, 8)};
-    const HPEN pen = CreatePen(PS_SOLID, 3, ink);
-    const HBRUSH brush = CreateSolidBrush(fill);
-    const HRGN region = CreatePolygonRgn(points, 3, WINDING);
+    const HPEN pen = CreatePen(dc, PS_SOLID, 3, ink);
+    const HBRUSH brush = CreateSolidBrush(dc, fill);
+    const HRGN region = CreatePolygonRgn(dc, points, 3, WINDING);
     QCOMPARE(liveGdiObjectCount(), start + 3);
-    QVERIFY(DeleteObject(pen));
-    QVERIFY(DeleteObject(brush));
-    QVERIFY(DeleteObject(region));
+    QVERIFY(DeleteObject(dc, pen));
+    QVERIFY(DeleteObject(dc, brush));
+    QVERIFY(DeleteObject(dc, region));
     QCOMPARE(liveGdiObjectCount(), start);
-    QVERIFY(!DeleteObject(pen)); // already gone
+    QVERIFY(!DeleteObject(dc, pen)); // already gone
     {
-        GdiObject held(CreatePen(PS_SOLID, 1, ink));
+        GdiObject held(dc, CreatePen(dc, PS_SOLID, 1, ink));
         QCOMPARE(liveGdiObjectCount(), start + 1);
     }
     QCOMPARE(liveGdiObjectCount(), start);
@@ -799,13 +805,13 @@ void TestCanvas::liveObjectCountReturnsToItsStart()
 
 void TestCanvas::stockObjectsAreNotDeleted()
 {
+    Canvas canvas(10, 10);
     const int start = liveGdiObjectCount();
-    QVERIFY(!DeleteObject(CanvasPen));
-    QVERIFY(!DeleteObject(CanvasBrush));
-    QVERIFY(!DeleteObject(HGDIOBJ{}));
+    QVERIFY(!DeleteObject(canvas.box.hDC(), CanvasPen));
+    QVERIFY(!DeleteObject(canvas.box.hDC(), CanvasBrush));
+    QVERIFY(!DeleteObject(canvas.box.hDC(), HGDIOBJ{}));
     QCOMPARE(liveGdiObjectCount(), start);
 
-    Canvas canvas(10, 10);
     MoveToEx(canvas.box.hDC(), 0, 0);
     LineTo(canvas.box.hDC(), 5, 0);
     QVERIFY(canvas.inked(2, 0));

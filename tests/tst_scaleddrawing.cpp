@@ -61,10 +61,10 @@ QStringList sorted(QStringList list)
 // inside with a solid brush when filled.
 void drawPolygon(Surface& surface, const std::vector<PixelPoint>& points, int penWidth, bool filled)
 {
-    const GdiObject pen(CreatePen(PS_SOLID, penWidth, ink));
-    const GdiObject brush(CreateSolidBrush(ink));
-    const GdiObject nullPen(CreatePen(PS_NULL, 1, ink));
     DeviceContext& dc = surface.hDC();
+    const GdiObject pen(dc, CreatePen(dc, PS_SOLID, penWidth, ink));
+    const GdiObject brush(dc, CreateSolidBrush(dc, ink));
+    const GdiObject nullPen(dc, CreatePen(dc, PS_NULL, 1, ink));
     const HGDIOBJ oldPen = SelectObject(dc, penWidth > 0 ? pen.get() : nullPen.get());
     const HGDIOBJ oldBrush = filled ? SelectObject(dc, brush.get()) : HGDIOBJ{};
     Polygon(dc, points.data(), int(points.size()));
@@ -203,8 +203,9 @@ void TestScaledDrawing::rectangleFillCoversItsDeviceRectangle()
     QFETCH(double, ratio);
     auto surface = blankSurface(QSize(40, 40), ratio);
     const std::vector<PixelPoint> corners{{8, 12}, {32, 12}, {32, 28}, {8, 28}};
-    const GdiObject region(CreatePolygonRgn(corners.data(), int(corners.size()), WINDING));
-    const GdiObject brush(CreateSolidBrush(ink));
+    DeviceContext& dc = surface->hDC();
+    const GdiObject region(dc, CreatePolygonRgn(dc, corners.data(), int(corners.size()), WINDING));
+    const GdiObject brush(dc, CreateSolidBrush(dc, ink));
     QVERIFY(FillRgn(surface->hDC(), region.get(), brush.get()));
 
     std::vector<QPoint> expected;

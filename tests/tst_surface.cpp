@@ -14,12 +14,18 @@
 #include "draw/surface/PictureSource.h"
 #include "draw/surface/Surface.h"
 
+#include "draw/stars/StarGeometry.h"
+
+#include <QBuffer>
+#include <QDeadlineTimer>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -66,6 +72,13 @@ void curveSlide(Surface& surface, int penWidth)
         surface.PSet(400 + 300 * std::cos(t * 2.1f), 400 + 250 * std::sin(t * 1.7f), RGB(0, 0, 250));
 }
 
+// A job saving the picture as PNG at its own size, as the canvas menu's save does.
+OutputJob savedJob(std::shared_ptr<const PictureSource> picture)
+{
+    return asShownJob(PatternPicture{std::move(picture), QStringLiteral("QRV1"), QString()}, 1.0, ExportFormat::Png,
+                      QString());
+}
+
 } // namespace
 
 class TestSurface : public QObject
@@ -94,6 +107,10 @@ private slots:
     void sweepThatCoversHidesEverythingBefore_data();
     void sweepThatCoversHidesEverythingBefore();
     void repaintedGradientKeepsOneStep();
+    void exportOnAWorkerWhileTheSurfaceDraws_data();
+    void exportOnAWorkerWhileTheSurfaceDraws();
+    void handlesBelongToTheirSurface();
+    void surfacesOnTwoThreadsKeepTheirOwnHandles();
 };
 
 void TestSurface::hiddenDotsSkippedGiveTheSamePicture_data()
@@ -541,6 +558,110 @@ void TestSurface::repaintedGradientKeepsOneStep()
     QVERIFY(surface.recordedSteps() > 1);
     QCOMPARE(surface.snapshot()->render(1.0), surface.Image());
     QCOMPARE(before->render(1.0), shown);
+}
+
+void TestSurface::exportOnAWorkerWhileTheSurfaceDraws_data()
+{
+    QTest::addColumn<bool>("drawsWhileItRuns");
+    QTest::newRow("drawing while the worker draws") << true;
+    QTest::newRow("drawing once the worker has let go") << false;
+}
+
+// A job takes a snapshot to a worker thread and lets go of it there whenever it ends; the surface
+// is not told and draws on: what the worker writes is the picture as it was taken, and the
+// surface never writes into what the worker reads (the thread sanitizer pass watches this).
+void TestSurface::exportOnAWorkerWhileTheSurfaceDraws()
+{
+    QFETCH(bool, drawsWhileItRuns);
+    Surface surface(QSize(200, 160));
+    surface.setBackColor(back);
+    surface.setDrawWidth(5);
+    for (int round = 0; round < 6; ++round) {
+        surface.Cls();
+        for (int i = 0; i < 40; ++i)
+            surface.PSet(float(10 + (i * 37 + round * 11) % 180), float(10 + (i * 53) % 140), ink);
+        surface.Line(0, round * 20, 199, 159 - round * 20, RGB(0, 0, 250));
+        const QImage taken = surface.Image().copy();
+
+        QByteArray png;
+        std::atomic<bool> letGo{false};
+        std::thread worker([&png, &letGo, job = savedJob(surface.snapshot())]() mutable {
+            QBuffer buffer(&png);
+            buffer.open(QIODevice::WriteOnly);
+            writeOutput(job, buffer);
+            job = OutputJob(); // the worker's hold on the picture ends here
+            letGo.store(true, std::memory_order_relaxed);
+        });
+        // Nothing orders the surface's drawing after the worker's: only the flag, read relaxed.
+        const QDeadlineTimer deadline(30000);
+        int dots = 0;
+        while (!letGo.load(std::memory_order_relaxed) && !deadline.hasExpired()) {
+            if (drawsWhileItRuns && dots < 2000) {
+                surface.PSet(float(dots % 200), float(dots / 200), ink);
+                ++dots;
+            } else {
+                std::this_thread::yield();
+            }
+        }
+        surface.PSet(100, 80, RGB(0, 250, 0));
+        surface.Line(199, 0, 0, 159, RGB(250, 0, 0));
+        worker.join();
+        QVERIFY2(letGo.load(), "the worker to write the picture");
+        QCOMPARE(QImage::fromData(png, "PNG").convertToFormat(QImage::Format_RGB32), taken);
+    }
+}
+
+// A pen, brush or region is made for one surface's device context; another surface does not
+// know its handle, and deleting it there leaves it alive where it was made.
+void TestSurface::handlesBelongToTheirSurface()
+{
+    Surface first(QSize(20, 20));
+    Surface second(QSize(20, 20));
+    first.setBackColor(back);
+    second.setBackColor(back);
+    const int before = liveGdiObjectCount();
+    const PixelPoint points[] = {{2, 2}, {17, 2}, {17, 17}};
+    GdiObject region(first.hDC(), CreatePolygonRgn(first.hDC(), points, 3, WINDING));
+    GdiObject brush(first.hDC(), CreateSolidBrush(first.hDC(), ink));
+    GdiObject pen(first.hDC(), CreatePen(first.hDC(), PS_SOLID, 1, ink));
+    QCOMPARE(liveGdiObjectCount(), before + 3);
+
+    QVERIFY(!DeleteObject(second.hDC(), pen.get()));
+    QVERIFY(!SelectObject(second.hDC(), pen.get()));
+    QVERIFY(!FillRgn(second.hDC(), region.get(), brush.get()));
+    QCOMPARE(countColour(second.Image(), ink.toQRgb()), 0);
+
+    QVERIFY(FillRgn(first.hDC(), region.get(), brush.get()));
+    QCOMPARE(SelectObject(first.hDC(), pen.get()), CanvasPen);
+    QVERIFY(countColour(first.Image(), ink.toQRgb()) > 0);
+    QCOMPARE(liveGdiObjectCount(), before + 3);
+}
+
+// Two surfaces drawing filled stars, each on a thread of its own, make their regions and brushes
+// in their own tables: each picture is the one it draws alone.
+void TestSurface::surfacesOnTwoThreadsKeepTheirOwnHandles()
+{
+    const auto stars = [](Surface& surface, int shift) {
+        surface.setScaleMode(ScaleMode::Twips);
+        surface.setBackColor(back);
+        surface.setFillStyle(0);
+        for (int k = 0; k < 150; ++k)
+            DrawStarPolygon(surface, 300 + 30 * (k % 20), 300 + 20 * shift, 2400, 2400, std::int16_t(5 + k % 7), 1,
+                            RGB(k % 250, 120, 250 - k % 250));
+    };
+    Surface alone(QSize(240, 240));
+    stars(alone, 1);
+    const QImage expected = alone.Image();
+    const int before = liveGdiObjectCount();
+
+    Surface onWorker(QSize(240, 240));
+    Surface here(QSize(240, 240));
+    std::thread worker([&] { stars(onWorker, 1); });
+    stars(here, 2);
+    worker.join();
+    QCOMPARE(onWorker.Image(), expected);
+    QVERIFY(here.Image() != expected);
+    QCOMPARE(liveGdiObjectCount(), before);
 }
 
 QTEST_MAIN(TestSurface)

@@ -33,6 +33,8 @@ QString outputErrorText(OutputError error)
         return QStringLiteral("图案无法编码。");
     case OutputError::TooLargeForFormat:
         return QStringLiteral("图案太大，不能保存为这种格式；请保存为 PNG。");
+    case OutputError::OutOfMemory:
+        return QStringLiteral("内存不足，图案没能画完。");
     case OutputError::InvalidPage:
         break;
     }

@@ -8,8 +8,6 @@
 
 namespace {
 
-// The line list grows by this many entries at a time.
-constexpr int lineBlock = 1000;
 // Tables beyond these sizes are refused instead of exhausting memory.
 constexpr std::int64_t maxTableSize = 1 << 24;
 constexpr std::int64_t maxLineEntries = 1 << 24;
@@ -165,19 +163,22 @@ ErrorCode GradientRenderer::buildLineList(const Sweep& s, int W, int H, std::vec
     if (bound > maxLineEntries)
         return OutOfMemoryError;
 
-    lines.resize(lineBlock);
-    lines[0] = PixelPoint{*x0, *y0};
-    lines[1] = PixelPoint{*x1, *y1};
+    // Entry n is entry n - 2 moved one step, so the list is counted first with its two newest
+    // entries alone, then written once at its final length: the same entries as growing it block
+    // by block, without copying a list that may hold a few hundred thousand of them.
+    const PixelPoint first[2] = {PixelPoint{*x0, *y0}, PixelPoint{*x1, *y1}};
+    PixelPoint newest[2] = {first[0], first[1]}; // entries n - 2 and n - 1
     std::int64_t n = 2;
     bool done = false;
     while (!done) {
         if (n >= bound)
             return ErrorCode::Overflow;
-        const PixelPoint behind = lines[size_t(n - 2)];
-        lines[size_t(n)] = PixelPoint{behind.x + s.Sx, behind.y + s.Sy};
+        const PixelPoint added{newest[0].x + s.Sx, newest[0].y + s.Sy};
+        newest[0] = newest[1];
+        newest[1] = added;
         ++n;
-        const PixelPoint a = lines[size_t(n - 1)];
-        const PixelPoint b = lines[size_t(n - 2)];
+        const PixelPoint a = newest[1];
+        const PixelPoint b = newest[0];
         if (s.Sx > 0)
             done = a.x > W && b.x > W;
         else if (s.Sx < 0)
@@ -186,10 +187,13 @@ ErrorCode GradientRenderer::buildLineList(const Sweep& s, int W, int H, std::vec
             done = a.y > H && b.y > H;
         else
             done = a.y < 0 && b.y < 0;
-        if (n % lineBlock == 0)
-            lines.resize(size_t(n) + lineBlock);
     }
     lines.resize(size_t(n));
+    for (std::int64_t i = 0; i < n; ++i) {
+        const auto moves = std::int32_t(i / 2);
+        const PixelPoint from = first[i % 2];
+        lines[size_t(i)] = PixelPoint{from.x + moves * s.Sx, from.y + moves * s.Sy};
+    }
     return ErrorCode::None;
 }
 

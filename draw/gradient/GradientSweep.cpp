@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <utility>
 
 GradientSweep::GradientSweep(const GradientRenderer& gradient, QSize area, std::vector<PixelPoint> lines,
                              std::vector<Colour> colours)
@@ -16,11 +18,55 @@ GradientSweep::GradientSweep(const GradientRenderer& gradient, QSize area, std::
 {
 }
 
+namespace {
+
+// The lines [first, end) of a sweep that may reach the buffer. Line k is line 0 moved k one-pixel
+// steps along one axis, so those whose ideal segment passes within two pixels of the buffer are
+// one run; the others cannot touch it. An area far larger than the buffer is then walked only
+// where it is seen.
+std::pair<std::int64_t, std::int64_t> linesNear(const std::vector<PixelPoint>& lines, const PixelBuffer& buffer,
+                                                QPoint origin)
+{
+    const auto count = std::int64_t(lines.size() / 2);
+    if (count < 2)
+        return {0, count};
+    const double a[2] = {double(lines[0].x), double(lines[0].y)};
+    const double b[2] = {double(lines[1].x), double(lines[1].y)};
+    const std::int64_t step[2] = {std::int64_t(lines[2].x) - lines[0].x, std::int64_t(lines[2].y) - lines[0].y};
+    const int along = step[0] != 0 ? 0 : 1; // the axis the lines move along
+    const int across = 1 - along;
+    const int sign = step[along] > 0 ? 1 : -1;
+    if (step[across] != 0 || std::abs(step[along]) != 1 || a[across] == b[across])
+        return {0, count};
+    const double low[2] = {origin.x() - 2.0, origin.y() - 2.0};
+    const double high[2] = {origin.x() + buffer.width + 2.0, origin.y() + buffer.height + 2.0};
+    // The part of line 0 within the buffer's rows (or columns) across the step...
+    const double t0 = (low[across] - a[across]) / (b[across] - a[across]);
+    const double t1 = (high[across] - a[across]) / (b[across] - a[across]);
+    const double from = std::max(0.0, std::min(t0, t1));
+    const double to = std::min(1.0, std::max(t0, t1));
+    if (from > to)
+        return {0, 0};
+    const double p = a[along] + from * (b[along] - a[along]);
+    const double q = a[along] + to * (b[along] - a[along]);
+    // ... spans [nearest, farthest] along the step; line k spans it moved by k * sign.
+    const double nearest = std::min(p, q);
+    const double farthest = std::max(p, q);
+    double first = sign > 0 ? low[along] - farthest : nearest - high[along];
+    double last = sign > 0 ? high[along] - nearest : farthest - low[along];
+    first = std::clamp(std::floor(first) - 1, 0.0, double(count));
+    last = std::clamp(std::ceil(last) + 2, 0.0, double(count));
+    return {std::int64_t(first), std::int64_t(std::max(first, last))};
+}
+
+} // namespace
+
 // Each line leaves out its end pixel, as a line drawn to a point does.
 void GradientSweep::paintLines(const PixelBuffer& buffer, const std::vector<PixelPoint>& lines,
                                const std::vector<Colour>& colours, QPoint origin)
 {
-    for (size_t i = 0; i + 1 < lines.size(); i += 2) {
+    const auto [firstLine, endLine] = linesNear(lines, buffer, origin);
+    for (size_t i = size_t(firstLine) * 2; i + 1 < lines.size() && i < size_t(endLine) * 2; i += 2) {
         const PixelPoint a = lines[i];
         const PixelPoint b = lines[i + 1];
         walkLine(buffer, a.x - origin.x(), a.y - origin.y(), b.x - origin.x(), b.y - origin.y(), colours[i / 2].toQRgb(),
@@ -116,17 +162,49 @@ void paintGradientRamp(const PixelBuffer& buffer, QSize area, const GradientRend
     }
 }
 
+namespace {
+
+// Whether the segment a-b passes through the rectangle: the part of it within each pair of edges,
+// as fractions of the way from a to b, must overlap.
+bool segmentMeets(QPointF a, QPointF b, const QRectF& rect)
+{
+    double from = 0.0;
+    double to = 1.0;
+    const auto within = [&](double start, double delta, double low, double high) {
+        if (delta == 0)
+            return start >= low && start <= high;
+        double enter = (low - start) / delta;
+        double leave = (high - start) / delta;
+        if (enter > leave)
+            std::swap(enter, leave);
+        from = std::max(from, enter);
+        to = std::min(to, leave);
+        return from <= to;
+    };
+    return within(a.x(), b.x() - a.x(), rect.left(), rect.right())
+        && within(a.y(), b.y() - a.y(), rect.top(), rect.bottom());
+}
+
+} // namespace
+
 void GradientSweep::paintVector(QPainter& painter) const
 {
     painter.save();
+    // Only the lines that reach what the painter keeps: the area may be far larger than that.
+    const bool clipped = painter.hasClipping();
+    const QRectF seen = clipped ? painter.clipBoundingRect().adjusted(-2, -2, 2, 2) : QRectF();
     // Two pixels wide so that neighbouring lines overlap and no seam shows between them.
     QPen pen(Qt::black, 2, Qt::SolidLine, Qt::FlatCap);
     for (size_t i = 0; i + 1 < m_lines.size(); i += 2) {
-        pen.setColor(m_colours[i / 2].toQColor());
-        painter.setPen(pen);
         const PixelPoint a = m_lines[i];
         const PixelPoint b = m_lines[i + 1];
-        painter.drawLine(QPointF(a.x + 0.5, a.y + 0.5), QPointF(b.x + 0.5, b.y + 0.5));
+        const QPointF from(a.x + 0.5, a.y + 0.5);
+        const QPointF to(b.x + 0.5, b.y + 0.5);
+        if (clipped && !segmentMeets(from, to, seen))
+            continue;
+        pen.setColor(m_colours[i / 2].toQColor());
+        painter.setPen(pen);
+        painter.drawLine(from, to);
     }
     painter.restore();
 }

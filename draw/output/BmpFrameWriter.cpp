@@ -71,8 +71,6 @@ public:
         });
         if (end == StripsEnd::Cancelled)
             return {OutputError::Cancelled};
-        if (end == StripsEnd::NoMemory)
-            return {OutputError::EncodingFailed};
         return {writeFailed ? OutputError::WriteFailed : OutputError::None};
     }
 };

@@ -3,6 +3,7 @@
 #include "draw/output/PngRowWriter.h"
 #include "draw/gradient/GradientPicture.h"
 #include "draw/gradient/GradientSweep.h"
+#include "draw/surface/ImageMemory.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -68,7 +69,7 @@ void FrameRenderer::renderRows(const PixelBuffer& view, int top) const
 
 QImage FrameRenderer::render() const
 {
-    QImage image(m_frame, QImage::Format_RGB32);
+    QImage image = allocatedImage(m_frame);
     if (image.isNull())
         return image;
     renderRows(PixelBuffer::of(image), 0);

@@ -38,7 +38,8 @@ public:
 
     // Frame rows [top, top + view.height) into view, which is frameSize().width() pixels wide.
     void renderRows(const PixelBuffer& view, int top) const;
-    // The whole frame in one image (for sizes one image can hold: previews, other formats).
+    // The whole frame in one image (for sizes one image can hold: previews, other formats);
+    // std::bad_alloc when its pixels cannot be had.
     QImage render() const;
     // The frame in its pixel coordinates, (0, 0) to frameSize().
     void paintVector(QPainter& painter) const;

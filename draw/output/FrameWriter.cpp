@@ -1,4 +1,5 @@
 #include "draw/output/FrameWriter.h"
+#include "draw/surface/ImageMemory.h"
 
 #include <QImage>
 
@@ -11,9 +12,7 @@ StripsEnd drawInStrips(const FrameRenderer& frame, OutputProgress* progress, Str
 {
     const QSize size = frame.frameSize();
     const int rows = std::min(frameStripRows(size.width()), size.height());
-    QImage strip(size.width(), rows, QImage::Format_RGB32);
-    if (strip.isNull())
-        return StripsEnd::NoMemory;
+    QImage strip = allocatedImage(QSize(size.width(), rows));
     const int strips = (size.height() + rows - 1) / rows;
     int lastPercent = -1;
     for (int done = 0; done < strips; ++done) {

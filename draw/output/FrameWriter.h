@@ -37,8 +37,8 @@ int frameStripRows(int width);
 
 // The raster writers' one way of drawing: the frame a strip at a time, so that memory stays flat
 // whatever its size. The taker gets each strip (frame-wide rows) and its first row; it returns
-// false to stop. Progress is told after each strip.
+// false to stop. Progress is told after each strip. Throws std::bad_alloc when no strip can be had.
 enum class StripOrder { TopDown, BottomUp };
-enum class StripsEnd { Done, Stopped, Cancelled, NoMemory };
+enum class StripsEnd { Done, Stopped, Cancelled };
 using StripTaker = std::function<bool(const PixelBuffer& strip, int top)>;
 StripsEnd drawInStrips(const FrameRenderer& frame, OutputProgress* progress, StripOrder order, const StripTaker& take);

@@ -30,6 +30,10 @@ struct Compressor
     QIODevice* device = nullptr;
     std::vector<JOCTET> buffer;
     bool writeFailed = false;
+
+    // Also when a strip's memory cannot be had and the exception passes through; destroying a
+    // destroyed or never-created compressor does nothing.
+    ~Compressor() { jpeg_destroy_compress(&info); }
 };
 
 Compressor& compressorOf(j_compress_ptr info) { return *static_cast<Compressor*>(info->client_data); }
@@ -138,8 +142,6 @@ OutputError compress(Compressor& compressor, const FrameRenderer& frame, const O
     });
     if (end == StripsEnd::Cancelled)
         return OutputError::Cancelled;
-    if (end == StripsEnd::NoMemory)
-        return OutputError::EncodingFailed;
     if (failed || (end == StripsEnd::Done && !finishWriting(compressor)))
         return failure();
     return compressor.writeFailed ? OutputError::WriteFailed : OutputError::None;
@@ -157,13 +159,9 @@ public:
         Compressor compressor;
         compressor.device = &device;
         compressor.buffer.resize(outputBlock);
-        if (!setUp(compressor, size)) {
-            jpeg_destroy_compress(&compressor.info);
+        if (!setUp(compressor, size))
             return {OutputError::EncodingFailed};
-        }
-        const OutputError error = compress(compressor, frame, job, progress);
-        jpeg_destroy_compress(&compressor.info);
-        return {error};
+        return {compress(compressor, frame, job, progress)};
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 
 #include <cmath>
+#include <new>
 
 #include <unistd.h>
 
@@ -51,8 +52,13 @@ OutputResult writeOutput(const OutputJob& job, QIODevice& device, OutputProgress
         return {OutputError::NoPicture};
     if (!job.frame.valid())
         return {OutputError::InvalidSize};
-    const FrameRenderer frame(job.pattern.picture, job.frame.pixels, job.content);
-    return frameWriterFor(job.format).write(frame, job, device, progress);
+    // Pixels that cannot be had end the job with an error: never a file with a different picture.
+    try {
+        const FrameRenderer frame(job.pattern.picture, job.frame.pixels, job.content);
+        return frameWriterFor(job.format).write(frame, job, device, progress);
+    } catch (const std::bad_alloc&) {
+        return {OutputError::OutOfMemory};
+    }
 }
 
 OutputResult runOutputJob(const OutputJob& job, OutputProgress* progress)

@@ -18,6 +18,7 @@ enum class OutputError {
     EncodingFailed,
     TooLargeForFormat,    // the format's writer cannot hold a picture this large
     InvalidPage,          // the PDF page size was refused
+    OutOfMemory,          // the drawing could not get the memory it needs
 };
 
 // What an output came to: written, or the error.

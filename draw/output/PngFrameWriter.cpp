@@ -39,8 +39,6 @@ PngRowWriter::Status writeStrips(const FrameRenderer& frame, PngRowWriter& write
     });
     if (end == StripsEnd::Cancelled)
         return PngRowWriter::Status::Ok;
-    if (end == StripsEnd::NoMemory)
-        return PngRowWriter::Status::Failed;
     if (status != PngRowWriter::Status::Ok)
         return status;
     return writer.finish();

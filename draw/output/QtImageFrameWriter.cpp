@@ -25,9 +25,7 @@ public:
         if (size.width() > largestWebpSide || size.height() > largestWebpSide
             || qint64(size.width()) * size.height() > largestWebpPixels)
             return {OutputError::TooLargeForFormat};
-        QImage image = frame.render();
-        if (image.isNull())
-            return {OutputError::TooLargeForFormat};
+        QImage image = frame.render(); // std::bad_alloc when it cannot be had
         image.setDotsPerMeterX(int(pixelsPerMetre(job.frame.dpi)));
         image.setDotsPerMeterY(int(pixelsPerMetre(job.frame.dpi)));
         for (const PngText& text : patternPngTexts(job.pattern.code, job.pattern.fullCode))

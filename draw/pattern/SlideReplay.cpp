@@ -67,13 +67,8 @@ void putBackground(const SlideRecipe& recipe, Surface& canvas)
 {
     const auto* shown = dynamic_cast<const GradientPicture*>(canvas.pictureSource().get());
     if (recipe.gradient) {
-        if (!shown || shown->recipe() != *recipe.gradient) {
-            auto source = std::make_shared<GradientPicture>(*recipe.gradient);
-            const qreal ratio = canvas.devicePixelRatio();
-            QImage picture = source->render(ratio);
-            picture.setDevicePixelRatio(ratio);
-            canvas.setPicture(picture, std::move(source));
-        }
+        if (!shown || shown->recipe() != *recipe.gradient)
+            canvas.setPictureSource(std::make_shared<GradientPicture>(*recipe.gradient));
     } else if (!canvas.Picture().isNull()) {
         canvas.setPicture(QImage());
     }

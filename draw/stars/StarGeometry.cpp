@@ -40,10 +40,11 @@ PixelPoint* workingArray(int count)
 // Fills one copy with the winding rule, so a star's core is filled as well as its points.
 void fillCopy(Surface& canvas, const PixelPoint* vertices, int count)
 {
-    const GdiObject region(CreatePolygonRgn(vertices, count, WINDING));
-    const GdiObject brush(CreateSolidBrush(canvas.ForeColor()));
+    DeviceContext& dc = canvas.hDC();
+    const GdiObject region(dc, CreatePolygonRgn(dc, vertices, count, WINDING));
+    const GdiObject brush(dc, CreateSolidBrush(dc, canvas.ForeColor()));
     if (region)
-        FillRgn(canvas.hDC(), region.get(), brush.get());
+        FillRgn(dc, region.get(), brush.get());
 }
 
 } // namespace

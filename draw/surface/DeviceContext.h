@@ -2,7 +2,10 @@
 
 #include "draw/surface/DrawingHandles.h"
 
+#include <memory>
+
 class Surface;
+class DrawingObjects;
 
 // The device context of one surface: its selected pen and brush and its current position. Drawing
 // through it lands on the surface, in logical pixels. Until other objects are selected the
@@ -10,9 +13,14 @@ class Surface;
 class DeviceContext
 {
 public:
-    explicit DeviceContext(Surface& canvas) : m_canvas(canvas) {}
+    explicit DeviceContext(Surface& canvas);
+    ~DeviceContext();
+    DeviceContext(const DeviceContext&) = delete;
+    DeviceContext& operator=(const DeviceContext&) = delete;
 
     Surface& canvas() const { return m_canvas; }
+    // The pens, brushes and regions made for this context.
+    DrawingObjects& objects() const { return *m_objects; }
 
 private:
     friend HGDIOBJ SelectObject(DeviceContext&, HGDIOBJ);
@@ -21,6 +29,7 @@ private:
     friend bool LineTo(DeviceContext&, int, int);
 
     Surface& m_canvas;
+    std::unique_ptr<DrawingObjects> m_objects;
     HGDIOBJ m_pen = CanvasPen;
     HGDIOBJ m_brush = CanvasBrush;
     PixelPoint m_position;

@@ -3,6 +3,7 @@
 #include "draw/surface/DeviceContext.h"
 #include "draw/surface/Surface.h"
 
+#include <atomic>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -26,11 +27,23 @@ struct Region
 };
 using Object = std::variant<std::monostate, Pen, Brush, Region>;
 
-// Live objects by handle. Slots are reused, so creating and deleting one pen per line does not
-// allocate once the table has grown to its working size. Ids 1 and 2 are the stock objects.
-class ObjectTable
+// Objects alive on all surfaces, for finding leaks; each table counts its own as well.
+std::atomic<int> liveOnAllSurfaces{0};
+
+} // namespace
+
+// Live objects of one device context by handle. Slots are reused, so creating and deleting one pen
+// per line does not allocate once the table has grown to its working size. Ids 1 and 2 are the
+// stock objects.
+class DrawingObjects
 {
 public:
+    DrawingObjects() = default;
+    DrawingObjects(const DrawingObjects&) = delete;
+    DrawingObjects& operator=(const DrawingObjects&) = delete;
+    // Objects still alive go with their surface.
+    ~DrawingObjects() { liveOnAllSurfaces.fetch_sub(m_live, std::memory_order_relaxed); }
+
     HGDIOBJ add(Object object)
     {
         std::uint32_t slot;
@@ -43,6 +56,7 @@ public:
             m_slots.push_back(std::move(object));
         }
         ++m_live;
+        liveOnAllSurfaces.fetch_add(1, std::memory_order_relaxed);
         return HGDIOBJ{slot + firstId};
     }
 
@@ -64,6 +78,7 @@ public:
         *object = std::monostate{};
         m_free.push_back(handle.id - firstId);
         --m_live;
+        liveOnAllSurfaces.fetch_sub(1, std::memory_order_relaxed);
         return true;
     }
 
@@ -76,17 +91,13 @@ private:
     int m_live = 0;
 };
 
-ObjectTable& objects()
-{
-    static ObjectTable table;
-    return table;
-}
+namespace {
 
 Pen penOf(const DeviceContext& dc, HGDIOBJ handle)
 {
     if (handle == CanvasPen)
         return Pen{PS_SOLID, dc.canvas().DrawWidth(), dc.canvas().ForeColor()};
-    if (Object* object = objects().find(handle))
+    if (Object* object = dc.objects().find(handle))
         if (auto* pen = std::get_if<Pen>(object))
             return *pen;
     return Pen{PS_NULL, 1, Colour()};
@@ -100,56 +111,60 @@ std::optional<Colour> brushOf(const DeviceContext& dc, HGDIOBJ handle)
             return std::nullopt;
         return dc.canvas().FillColor();
     }
-    if (Object* object = objects().find(handle))
+    if (Object* object = dc.objects().find(handle))
         if (auto* brush = std::get_if<Brush>(object))
             return brush->colour;
     return std::nullopt;
 }
 
-bool isPen(HGDIOBJ handle)
+bool isPen(const DeviceContext& dc, HGDIOBJ handle)
 {
     if (handle == CanvasPen)
         return true;
-    Object* object = objects().find(handle);
+    Object* object = dc.objects().find(handle);
     return object && std::holds_alternative<Pen>(*object);
 }
 
-bool isBrush(HGDIOBJ handle)
+bool isBrush(const DeviceContext& dc, HGDIOBJ handle)
 {
     if (handle == CanvasBrush)
         return true;
-    Object* object = objects().find(handle);
+    Object* object = dc.objects().find(handle);
     return object && std::holds_alternative<Brush>(*object);
 }
 
 } // namespace
 
-HPEN CreatePen(int style, int width, Colour colour)
+DeviceContext::DeviceContext(Surface& canvas) : m_canvas(canvas), m_objects(std::make_unique<DrawingObjects>()) {}
+
+DeviceContext::~DeviceContext() = default;
+
+HPEN CreatePen(DeviceContext& dc, int style, int width, Colour colour)
 {
-    return objects().add(Pen{style, width < 1 ? 1 : width, colour});
+    return dc.objects().add(Pen{style, width < 1 ? 1 : width, colour});
 }
 
-HBRUSH CreateSolidBrush(Colour colour) { return objects().add(Brush{colour}); }
+HBRUSH CreateSolidBrush(DeviceContext& dc, Colour colour) { return dc.objects().add(Brush{colour}); }
 
-HRGN CreatePolygonRgn(const PixelPoint* points, int count, int fillMode)
+HRGN CreatePolygonRgn(DeviceContext& dc, const PixelPoint* points, int count, int fillMode)
 {
     if (!points || count < 3)
         return {};
-    return objects().add(Region{std::vector<PixelPoint>(points, points + count),
-                                fillMode == WINDING ? FillRule::Winding : FillRule::Alternate});
+    return dc.objects().add(Region{std::vector<PixelPoint>(points, points + count),
+                                   fillMode == WINDING ? FillRule::Winding : FillRule::Alternate});
 }
 
-bool DeleteObject(HGDIOBJ object) { return objects().remove(object); }
+bool DeleteObject(DeviceContext& dc, HGDIOBJ object) { return dc.objects().remove(object); }
 
-int liveGdiObjectCount() { return objects().live(); }
+int liveGdiObjectCount() { return liveOnAllSurfaces.load(std::memory_order_relaxed); }
 
 HGDIOBJ SelectObject(DeviceContext& dc, HGDIOBJ object)
 {
     HGDIOBJ previous;
-    if (isPen(object)) {
+    if (isPen(dc, object)) {
         previous = dc.m_pen;
         dc.m_pen = object;
-    } else if (isBrush(object)) {
+    } else if (isBrush(dc, object)) {
         previous = dc.m_brush;
         dc.m_brush = object;
     }
@@ -173,7 +188,7 @@ bool Polygon(DeviceContext& dc, const PixelPoint* points, int count)
 
 bool FillRgn(DeviceContext& dc, HRGN region, HBRUSH brush)
 {
-    Object* regionObject = objects().find(region);
+    Object* regionObject = dc.objects().find(region);
     const Region* shape = regionObject ? std::get_if<Region>(regionObject) : nullptr;
     const auto colour = brushOf(dc, brush);
     if (!shape || !colour)

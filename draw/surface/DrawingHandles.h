@@ -29,12 +29,15 @@ constexpr int PS_NULL = 5;
 constexpr int ALTERNATE = 1;
 constexpr int WINDING = 2;
 
-HPEN CreatePen(int style, int width, Colour colour);
-HBRUSH CreateSolidBrush(Colour colour);
+// Objects belong to the device context they were made for, as a window's own objects do: each
+// surface keeps its own table of them, so surfaces drawn on different threads share nothing. A
+// handle means nothing to another surface's context.
+HPEN CreatePen(DeviceContext& dc, int style, int width, Colour colour);
+HBRUSH CreateSolidBrush(DeviceContext& dc, Colour colour);
 // Fill mode 1 alternate, 2 winding. Fewer than three points make no region (null handle).
-HRGN CreatePolygonRgn(const PixelPoint* points, int count, int fillMode);
+HRGN CreatePolygonRgn(DeviceContext& dc, const PixelPoint* points, int count, int fillMode);
 // Stock objects (a canvas's own pen and brush) are not deleted; false for them and for unknown handles.
-bool DeleteObject(HGDIOBJ object);
+bool DeleteObject(DeviceContext& dc, HGDIOBJ object);
 
 // Puts a pen or brush into the device context and returns the one it replaces (null on failure).
 HGDIOBJ SelectObject(DeviceContext& dc, HGDIOBJ object);
@@ -48,14 +51,14 @@ bool MoveToEx(DeviceContext& dc, int x, int y, PixelPoint* previous = nullptr);
 // (x, y) becomes the current position.
 bool LineTo(DeviceContext& dc, int x, int y);
 
-// How many pens, brushes and regions are alive (created and not yet deleted).
+// How many pens, brushes and regions are alive (created and not yet deleted) on all surfaces.
 int liveGdiObjectCount();
 
-// Deletes the object it holds when it goes out of scope.
+// Deletes the object it holds, from the device context it was made for, when it goes out of scope.
 class GdiObject
 {
 public:
-    explicit GdiObject(HGDIOBJ handle = {}) : m_handle(handle) {}
+    GdiObject(DeviceContext& dc, HGDIOBJ handle) : m_dc(dc), m_handle(handle) {}
     ~GdiObject() { reset(); }
     GdiObject(const GdiObject&) = delete;
     GdiObject& operator=(const GdiObject&) = delete;
@@ -65,10 +68,11 @@ public:
     void reset(HGDIOBJ handle = {})
     {
         if (m_handle)
-            DeleteObject(m_handle);
+            DeleteObject(m_dc, m_handle);
         m_handle = handle;
     }
 
 private:
+    DeviceContext& m_dc;
     HGDIOBJ m_handle;
 };

@@ -2,6 +2,7 @@
 
 #include "draw/raster/DotStamp.h"
 #include "draw/raster/LineWalk.h"
+#include "draw/surface/ImageMemory.h"
 #include "draw/surface/PictureSource.h"
 #include "draw/raster/WideLine.h"
 
@@ -89,21 +90,44 @@ void RasterPainter::erase(const SurfaceBackground& background)
     const QImage& picture = background.picture;
     if (picture.isNull())
         return;
+    const bool sameScale = std::fabs(picture.devicePixelRatio() - m_scale) < 1e-9;
+    if (background.source && !(sameScale && pictureCovers(picture, *background.source))) {
+        // Drawn afresh, only where this view shows it: the picture's area may be far larger.
+        paintSource(*background.source);
+        return;
+    }
     QImage view = painterView();
     QPainter p(&view);
     p.translate(-m_origin);
-    const bool sameScale = std::fabs(picture.devicePixelRatio() - m_scale) < 1e-9;
     if (sameScale) {
         QImage pixels = picture;
         pixels.setDevicePixelRatio(1.0);
         p.drawImage(0, 0, pixels);
-    } else if (background.source) {
-        p.drawImage(0, 0, background.source->render(m_scale));
     } else {
         const QSizeF logical = picture.deviceIndependentSize();
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(QRectF(0, 0, logical.width() * m_scale, logical.height() * m_scale), picture);
     }
+}
+
+bool RasterPainter::pictureCovers(const QImage& picture, const PictureSource& source) const
+{
+    // The device pixels of the source that this view holds must all be in the picture.
+    const QSize whole = deviceSizeOf(source.size(), m_scale);
+    const std::int64_t right = std::min<std::int64_t>(whole.width(), std::int64_t(m_origin.x()) + m_buffer.width);
+    const std::int64_t bottom = std::min<std::int64_t>(whole.height(), std::int64_t(m_origin.y()) + m_buffer.height);
+    return picture.width() >= right && picture.height() >= bottom;
+}
+
+void RasterPainter::paintSource(const PictureSource& source)
+{
+    const QRect whole(QPoint(0, 0), deviceSizeOf(source.size(), m_scale));
+    const QRect shown = whole.intersected(QRect(m_origin, QSize(m_buffer.width, m_buffer.height)));
+    if (shown.isEmpty())
+        return;
+    const PixelBuffer window{m_buffer.row(shown.top() - m_origin.y()) + (shown.left() - m_origin.x()), shown.width(),
+                             shown.height(), m_buffer.stride};
+    source.renderRegion(window, m_scale, shown.topLeft(), PictureLayers::Whole);
 }
 
 void RasterPainter::draw(const DrawingRecord& record, std::size_t first, std::size_t end, DotOrder order,
@@ -166,9 +190,7 @@ void RasterPainter::crop(const RecordedCrop& crop)
     const int keepHeight = std::clamp(kept.height() - m_origin.y(), 0, m_buffer.height);
     if (keepWidth == m_buffer.width && keepHeight == m_buffer.height)
         return;
-    QImage background(m_buffer.width, m_buffer.height, QImage::Format_RGB32);
-    if (background.isNull())
-        return;
+    QImage background = allocatedImage(QSize(m_buffer.width, m_buffer.height));
     RasterPainter(PixelBuffer::of(background), m_scale, m_origin).erase(crop.background);
     for (int y = 0; y < m_buffer.height; ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(background.constScanLine(y));

@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+class PictureSource;
+
 #include <cstddef>
 
 // The device pixels a logical area takes at a scale, rounded up so that nothing is cut off.
@@ -40,6 +42,10 @@ private:
     void sweep(const SweepRecipe& recipe) override;
     void crop(const RecordedCrop& crop) override;
 
+    // Whether a picture already drawn at this scale holds every pixel of its source in the view.
+    bool pictureCovers(const QImage& picture, const PictureSource& source) const;
+    // The source drawn afresh over the part of the view it covers.
+    void paintSource(const PictureSource& source);
     void fillDeviceRect(int left, int top, int right, int bottom, QRgb colour);
     QImage painterView() const;
     int device(int logical) const;

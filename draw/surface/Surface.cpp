@@ -100,6 +100,28 @@ void Surface::setPicture(const QImage& picture, std::shared_ptr<const PictureSou
     Cls();
 }
 
+void Surface::setPictureSource(std::shared_ptr<const PictureSource> source)
+{
+    if (!source) {
+        setPicture(QImage());
+        return;
+    }
+    // The part of the picture under the surface; a later, larger size draws the rest from the
+    // source when it erases.
+    const QSize shown = deviceSizeOf(source->size().boundedTo(m_size.expandedTo(QSize(1, 1))), m_ratio);
+    QImage picture(shown, QImage::Format_RGB32);
+    // Without room for those pixels, a one-pixel start of them: every erase then draws the rest
+    // from the source, so the background is slower to show but never lost.
+    if (picture.isNull())
+        picture = QImage(1, 1, QImage::Format_RGB32);
+    if (!picture.isNull()) {
+        picture.fill(m_background.colour);
+        source->renderRegion(PixelBuffer::of(picture), m_ratio, QPoint(0, 0), PictureLayers::Whole);
+        picture.setDevicePixelRatio(m_ratio);
+    }
+    setPicture(picture, std::move(source));
+}
+
 SurfaceBackground Surface::background() const
 {
     SurfaceBackground background{m_backColor.toQRgb(), {}, m_background.source};
@@ -111,9 +133,7 @@ SurfaceBackground Surface::background() const
 void Surface::setBackground(const SurfaceBackground& background)
 {
     if (background.source) {
-        QImage drawn = background.source->render(m_ratio);
-        drawn.setDevicePixelRatio(m_ratio);
-        setPicture(drawn, background.source);
+        setPictureSource(background.source);
     } else {
         setPicture(background.picture);
     }
@@ -137,10 +157,12 @@ QImage Surface::Image() const
 
 void Surface::forgetSteps()
 {
-    if (m_record.use_count() > 1)
+    if (m_recordShared) {
         m_record = std::make_shared<DrawingRecord>();
-    else
+        m_recordShared = false;
+    } else {
         m_record->clear();
+    }
     m_drawnSteps = 0;
 }
 
@@ -209,9 +231,11 @@ void Surface::append(DrawingStep step)
 
 DrawingRecord& Surface::writableRecord()
 {
-    // A snapshot holds the record: later drawing goes to a copy of it.
-    if (m_record.use_count() > 1)
+    // A snapshot was taken of the record: later drawing goes to a copy of it.
+    if (m_recordShared) {
         m_record = std::make_shared<DrawingRecord>(*m_record);
+        m_recordShared = false;
+    }
     return *m_record;
 }
 
@@ -255,5 +279,6 @@ void Surface::changed()
 
 std::shared_ptr<const PictureSource> Surface::snapshot() const
 {
+    m_recordShared = true;
     return std::make_shared<SurfaceSnapshot>(m_size, m_background, m_record);
 }

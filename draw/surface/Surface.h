@@ -72,6 +72,9 @@ public:
     // surface's snapshot, so that larger copies draw it afresh.
     const QImage& Picture() const { return m_background.picture; }
     void setPicture(const QImage& picture, std::shared_ptr<const PictureSource> source = {});
+    // The source as the background picture, drawn only as far as this surface shows it: a picture
+    // whose area is far larger than the surface costs no more than the surface.
+    void setPictureSource(std::shared_ptr<const PictureSource> source);
     const std::shared_ptr<const PictureSource>& pictureSource() const { return m_background.source; }
 
     // The colour and background picture as a value that can be put back. A picture that brings
@@ -102,7 +105,8 @@ public:
     // A step that draws itself again at every scale (the gradient's sweep).
     void drawSweep(std::shared_ptr<const SweepRecipe> recipe);
 
-    // An immutable copy of the picture as inputs: renders again at any scale or as vectors.
+    // An immutable copy of the picture as inputs: renders again at any scale or as vectors, on
+    // any thread, while this surface goes on drawing.
     std::shared_ptr<const PictureSource> snapshot() const;
     // Counts the changes of the picture (not of its ratio): a picture shown at one revision is
     // still on the surface while the count stays.
@@ -133,6 +137,9 @@ private:
     mutable std::size_t m_drawnSteps = 0;
     mutable CoverageMask m_mask;
     std::shared_ptr<DrawingRecord> m_record = std::make_shared<DrawingRecord>();
+    // A snapshot holds the record: from then on it is never written again, only copied. Decided
+    // here and not by counting its holders, which other threads change while they draw it.
+    mutable bool m_recordShared = false;
     SurfaceBackground m_background;
     DeviceContext m_dc{*this};
     Colour m_backColor = Colour::system(SysColorIndex::ButtonFace);

@@ -48,7 +48,13 @@ void SurfaceSnapshot::paintVector(QPainter& painter) const { paintVectorLayers(p
 void SurfaceSnapshot::paintVectorLayers(QPainter& painter, PictureLayers layers) const
 {
     painter.save();
-    painter.setClipRect(QRect(QPoint(0, 0), m_size));
+    // Within what the painter already keeps, if anything: a picture far larger than its frame
+    // then draws only the part that is seen.
+    const QRect own(QPoint(0, 0), m_size);
+    if (painter.hasClipping())
+        painter.setClipRect(own, Qt::IntersectClip);
+    else
+        painter.setClipRect(own);
     VectorPainter vector(painter);
     if (layers == PictureLayers::Whole)
         vector.background(m_size, m_background);

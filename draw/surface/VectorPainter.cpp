@@ -1,6 +1,7 @@
 #include "draw/surface/VectorPainter.h"
 
 #include "draw/surface/PictureSource.h"
+#include "draw/surface/RasterPainter.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -118,14 +119,17 @@ void VectorPainter::background(QSize size, const SurfaceBackground& background)
     painter.fillRect(QRect(QPoint(0, 0), size), QColor::fromRgb(background.colour));
     if (background.picture.isNull())
         return;
-    const QRectF area(QPointF(0, 0), background.picture.deviceIndependentSize());
     if (background.source) {
+        // The source's whole area, as a picture drawn of all of it would have: the picture held
+        // may be only the part its surface shows.
+        const qreal ratio = background.picture.devicePixelRatio();
+        const QRectF area(QPointF(0, 0), QSizeF(deviceSizeOf(background.source->size(), ratio)) / ratio);
         painter.save();
         painter.setClipRect(area, Qt::IntersectClip);
         background.source->paintVector(painter);
         painter.restore();
     } else {
-        painter.drawImage(area, background.picture);
+        painter.drawImage(QRectF(QPointF(0, 0), background.picture.deviceIndependentSize()), background.picture);
     }
 }
 
