@@ -16,6 +16,7 @@
 //
 // Waits in tests are bounded and say what they wait for:
 //     WAIT_FOR(window.isVisible(), "the main window to show", 5000);
+//     WAIT_COMPARE(files().size(), 1, "the exported file", 20000);
 // or, inside a helper returning a bool, waitFor([&] { return ...; }, "the export to end", 20000).
 
 #include <QApplication>
@@ -150,6 +151,13 @@ inline bool waitFor(const std::function<bool()>& done, const char* what, int tim
     } while (false)
 
 enum class Answer { Once, EveryOne };
+
+// The same for a comparison, which then shows both sides when it fails.
+#define WAIT_COMPARE(actual, expected, what, timeoutMs)                                            \
+    do {                                                                                           \
+        waitFor([&] { return (actual) == (expected); }, what, timeoutMs);                          \
+        QCOMPARE(actual, expected);                                                                \
+    } while (false)
 
 template <typename T>
 class ModalDialog : modal_detail::Expectation
