@@ -143,11 +143,14 @@ inline bool waitFor(const std::function<bool()>& done, const char* what, int tim
 // not hold within timeoutMs.
 #define WAIT_FOR(condition, what, timeoutMs)                                                       \
     do {                                                                                           \
-        if (!waitFor([&] { return bool(condition); }, what, timeoutMs))                            \
+        if (!waitFor([&] { return bool(condition); }, what, timeoutMs)) {                          \
+            if (QTest::currentTestFailed())                                                        \
+                return; /* stopped by the failure already reported */                              \
             QFAIL(qPrintable(QStringLiteral("%1 did not happen within %2 s (%3)")                  \
                                  .arg(QString::fromUtf8(what))                                     \
                                  .arg((timeoutMs) / 1000.0)                                        \
                                  .arg(QStringLiteral(#condition))));                               \
+        }                                                                                          \
     } while (false)
 
 enum class Answer { Once, EveryOne };
@@ -155,7 +158,9 @@ enum class Answer { Once, EveryOne };
 // The same for a comparison, which then shows both sides when it fails.
 #define WAIT_COMPARE(actual, expected, what, timeoutMs)                                            \
     do {                                                                                           \
-        waitFor([&] { return (actual) == (expected); }, what, timeoutMs);                          \
+        if (!waitFor([&] { return (actual) == (expected); }, what, timeoutMs)                      \
+            && QTest::currentTestFailed())                                                         \
+            return; /* stopped by the failure already reported */                                  \
         QCOMPARE(actual, expected);                                                                \
     } while (false)
 
