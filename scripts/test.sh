@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite headless: first the normal
 # build (with a short fuzzing run and the install check), then the same suite built with the
-# address and undefined-behaviour sanitizers in build-asan/. DESIGNER_QUICK=1 skips the fuzzing
-# and the sanitizer pass. Prints how long each stage took.
+# address and undefined-behaviour sanitizers in build-asan/, then the tests that start threads
+# built with the thread sanitizer in build-tsan/. DESIGNER_QUICK=1 skips the fuzzing and the
+# sanitizer passes. Prints how long each stage took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -38,7 +39,7 @@ else
 fi
 
 if [ "$quick" = 1 ]; then
-  echo "test: sanitizer run skipped (DESIGNER_QUICK=1)"
+  echo "test: sanitizer runs skipped (DESIGNER_QUICK=1)"
   exit 0
 fi
 
@@ -49,3 +50,18 @@ stage "sanitizer build" cmake --build build-asan
 # The sanitizer options (any finding fails) are set on each test by tests/CMakeLists.txt; the
 # install check and the fuzzing ran in the first pass already.
 stage "sanitizer tests" ctest --test-dir build-asan --output-on-failure -j2
+
+# The tests whose code starts threads: saves and exports on a worker (canvas menu, export dialog,
+# the windows and the kept slides saving), thumbnails drawn off the user-interface thread
+# (gallery), and the session bus's thread (full screen). Only these are built into build-tsan/.
+threaded_tests=(tst_canvasmenu tst_exportdialog tst_fullcodewindows tst_slidehistory tst_favouritesgallery
+  tst_fullscreen)
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+[ -f build-tsan/build.ninja ] ||
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DDESIGNER_SANITIZE_THREAD=ON -DDESIGNER_BENCH=OFF "${launcher[@]}" >/dev/null
+stage "thread sanitizer build" cmake --build build-tsan --target "${threaded_tests[@]}"
+# Any report fails its test (TSAN_OPTIONS from tests/CMakeLists.txt); tst_fullscreen_ratio2 too.
+stage "thread sanitizer tests" ctest --test-dir build-tsan --output-on-failure -j2 \
+  -R "^($(IFS='|'; echo "${threaded_tests[*]}"))"

@@ -345,7 +345,7 @@ void TestAngleDialog::modalToThePickerAndNeverStaysMinimised()
         modality = d.dialog->windowModality();
         minimiseButton = d.dialog->windowFlags().testFlag(Qt::WindowMinimizeButtonHint);
         d.dialog->setWindowState(Qt::WindowMinimized);
-        cameBack = QTest::qWaitFor([&] { return !d.dialog->isMinimized() && d.dialog->isVisible(); }, 2000);
+        cameBack = waitFor([&] { return !d.dialog->isMinimized() && d.dialog->isVisible(); }, "the minimised dialog to come back", 2000);
         d.click("cmdOK");
     }));
     QVERIFY(AngleDialog::ask(picker, angle, lightYellow, orange));
@@ -372,7 +372,7 @@ void TestAngleDialog::arrowFailureIsReportedOnceTheBarsSignalIsHandled()
         }, Answer::EveryOne);
         d.bar()->setValue(100);
         shownInsideTheSignal = int(messages.size());
-        QTRY_COMPARE_WITH_TIMEOUT(messages.size(), 1, 10000);
+        WAIT_COMPARE(messages.size(), 1, "the message", 10000);
         d.click("cmdOK");
     }));
     float angle = 315;

@@ -58,7 +58,7 @@ struct CanvasWindow
     // Files are written off the user-interface thread: true once that many saves have ended.
     bool savesEnded(int count = 1) const
     {
-        return QTest::qWaitFor([&] { return written->count() >= count; }, 20000);
+        return waitFor([&] { return written->count() >= count; }, "the saves to be written", 20000);
     }
 
     void rightClick(QWidget* target, QPoint at = QPoint(400, 400))
@@ -172,7 +172,7 @@ void TestCanvasMenu::rightClickOpensTheFourItems()
     CanvasWindow fixture;
     fixture.rightClick(fixture.canvas);
     QMenu* menu = fixture.menu->menu();
-    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 5000);
+    WAIT_FOR(menu->isVisible(), "the canvas menu to open", 5000);
 
     QStringList texts;
     for (QAction* action : menu->actions()) {
@@ -196,7 +196,7 @@ void TestCanvasMenu::labelInsideTheCanvasOpensItToo()
 {
     CanvasWindow fixture;
     fixture.rightClick(fixture.label, QPoint(5, 5));
-    QTRY_VERIFY_WITH_TIMEOUT(fixture.menu->menu()->isVisible(), 5000);
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     fixture.menu->menu()->hide();
 }
 
@@ -296,7 +296,7 @@ void TestCanvasMenu::whatWasDoneLeavesAShortNote()
     QVERIFY(fixture.savesEnded());
     QCOMPARE(note()->text(), QStringLiteral("已保存到 %1").arg(QDir(dir.path()).absolutePath()));
     // It goes by itself, asking nothing.
-    QTRY_VERIFY_WITH_TIMEOUT(!note()->isVisible(), 10000);
+    WAIT_FOR(!note()->isVisible(), "the saved note to go by itself", 10000);
 
     // A failure is told in its box, never as a success.
     const QString folder = dir.filePath(QStringLiteral("taken.png"));
@@ -338,7 +338,7 @@ void TestCanvasMenu::savingLeavesTheWindowsFree()
     QCOMPARE(fixture.written->count(), 0);
     QVERIFY(!QFile::exists(path));
     const int ticks = show.ticks;
-    QTRY_VERIFY_WITH_TIMEOUT(show.ticks > ticks + 2, 2000);
+    WAIT_FOR(show.ticks > ticks + 2, "the show to tick on", 2000);
     released->store(true);
     QVERIFY(fixture.savesEnded());
     QVERIFY(QFileInfo(path).isFile());
@@ -384,7 +384,7 @@ void TestCanvasMenu::failureShowsTheReasonOwnedByTheWindow()
     fixture.menu->menu()->hide();
 
     QVERIFY(fixture.savesEnded());
-    QTRY_VERIFY_WITH_TIMEOUT(watcher.answered(), 10000);
+    WAIT_FOR(watcher.answered(), "the failure message", 10000);
     QCOMPARE(parent, &fixture.window);
     QCOMPARE(title, QStringLiteral("保存图案"));
     QVERIFY2(text.contains(folder) && text.contains(QStringLiteral("文件夹")), qPrintable(text));
@@ -392,7 +392,7 @@ void TestCanvasMenu::failureShowsTheReasonOwnedByTheWindow()
 
     // The menu keeps working after the failure.
     fixture.rightClick(fixture.canvas);
-    QTRY_VERIFY_WITH_TIMEOUT(fixture.menu->menu()->isVisible(), 5000);
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     fixture.menu->menu()->hide();
 }
 
@@ -472,14 +472,14 @@ void TestCanvasMenu::showWaitsWhileTheMenuOrItsDialogIsUp()
     });
 
     fixture.rightClick(fixture.canvas);
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     show.tick();
     QCOMPARE(show.ticks, 0);
     QVERIFY(show.timer.isActive()); // waiting, not paused
     fixture.action("actSavePng")->trigger();
     fixture.menu->menu()->hide();
     QCOMPARE(ticksInDialog, 0);
-    QTRY_VERIFY(!fixture.menu->holdingShow());
+    WAIT_FOR(!fixture.menu->holdingShow(), "the menu to let the show go", 5000);
     QVERIFY(fixture.savesEnded());
     QVERIFY(QFile::exists(folder.filePath(QStringLiteral("held.png"))));
     // Afterwards the show goes on, a whole interval from now.
@@ -490,10 +490,10 @@ void TestCanvasMenu::showWaitsWhileTheMenuOrItsDialogIsUp()
 
     // A menu closed without choosing anything lets go too.
     fixture.rightClick(fixture.canvas);
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     QVERIFY(fixture.menu->holdingShow());
     fixture.menu->menu()->hide();
-    QTRY_VERIFY(!fixture.menu->holdingShow());
+    WAIT_FOR(!fixture.menu->holdingShow(), "the menu to let the show go", 5000);
     show.tick();
     QCOMPARE(show.ticks, 2);
 }
@@ -506,10 +506,10 @@ void TestCanvasMenu::pauseChosenMeanwhileStays()
     // The code dialog shows a slide from a code, which pauses the window's show.
     connect(fixture.menu, &CanvasMenu::patternCodeRequested, [&] { show.timer.stop(); });
     fixture.rightClick(fixture.canvas);
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     fixture.action("actPatternCode")->trigger();
     fixture.menu->menu()->hide();
-    QTRY_VERIFY(!fixture.menu->holdingShow());
+    WAIT_FOR(!fixture.menu->holdingShow(), "the menu to let the show go", 5000);
     QVERIFY(!show.timer.isActive());
 }
 
@@ -528,7 +528,7 @@ void TestCanvasMenu::itemsWaitForTheWindowsFirstSlide()
     navigator.slides = slides;
     fixture.menu->setNavigator(&navigator);
     fixture.rightClick(fixture.canvas);
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     for (const char* name : {"actCopyPattern", "actSavePng", "actSavePng4x", "actSaveSvg", "actExportPattern"})
         QVERIFY2(fixture.action(name)->isEnabled() == slides, name);
     // Typing a code or opening a file needs no slide on the canvas.
@@ -556,20 +556,20 @@ void TestCanvasMenu::tooltipAndKeysLeadToTheMenu()
     box->show();
     fixture.canvas->raise();
     fixture.window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&fixture.window));
+    QVERIFY2(QTest::qWaitForWindowActive(&fixture.window, 5000), "the window to become active");
     box->setFocus();
     QTest::keyClick(box, keys.key(), keys.keyboardModifiers());
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     // Opened over the canvas, not as the box's edit menu.
     QVERIFY(fixture.canvas->rect().contains(fixture.canvas->mapFromGlobal(fixture.menu->menu()->pos())));
     QCOMPARE(box->findChild<QMenu*>(), nullptr);
     fixture.menu->menu()->hide();
-    QTRY_VERIFY(!fixture.menu->menu()->isVisible());
+    WAIT_FOR(!fixture.menu->menu()->isVisible(), "the canvas menu to close", 5000);
 
     // On a real display the menu key reaches the focused box as a keyboard context-menu request.
     QContextMenuEvent request(QContextMenuEvent::Keyboard, box->rect().center(), box->mapToGlobal(box->rect().center()));
     QApplication::sendEvent(box, &request);
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     QCOMPARE(box->findChild<QMenu*>(), nullptr);
     fixture.menu->menu()->hide();
 }
@@ -599,7 +599,7 @@ void TestCanvasMenu::nameWithPngAddedIsNotReplacedUnasked()
         box->done(replace ? QMessageBox::Yes : QMessageBox::No);
     });
     fixture.rightClick(fixture.canvas);
-    QTRY_VERIFY(fixture.menu->menu()->isVisible());
+    WAIT_FOR(fixture.menu->menu()->isVisible(), "the canvas menu to open", 5000);
     fixture.action("actSavePng")->trigger();
     fixture.menu->menu()->hide();
     QCOMPARE(answer.answered(), 1);
@@ -617,7 +617,7 @@ void TestCanvasMenu::minimisedDialogsComeStraightBack()
     ModalDialog<QMessageBox> answer([&](QMessageBox* box) {
         QCOMPARE(box->windowModality(), Qt::WindowModal);
         box->setWindowState(Qt::WindowMinimized);
-        QTRY_VERIFY(!box->isMinimized() && box->isVisible());
+        WAIT_FOR(!box->isMinimized() && box->isVisible(), "the minimised box to come back", 5000);
         cameBack = true;
         box->accept();
     });

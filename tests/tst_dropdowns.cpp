@@ -1,3 +1,5 @@
+#include "ModalDialog.h"
+
 #include "app/mainwindow/MainWindow.h"
 #include "app/geometric/GeometricDesigner.h"
 
@@ -41,13 +43,13 @@ void TestDropDowns::everyEntryShowsWhole()
         form = std::make_unique<GeometricDesigner>();
     form->setAttribute(Qt::WA_DeleteOnClose, false);
     form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QVERIFY2(QTest::qWaitForWindowExposed(form.get(), 5000), "the window to be shown");
     auto* box = form->findChild<QComboBox*>(combo);
     QVERIFY(box);
     QVERIFY(box->findText(longest) >= 0);
     box->showPopup();
     QAbstractItemView* view = box->view();
-    QTRY_VERIFY_WITH_TIMEOUT(view->isVisible(), 2000);
+    WAIT_FOR(view->isVisible(), "the drop-down list to open", 2000);
     const QFontMetrics metrics(view->font());
     // An item draws its text between margins of the style's focus-frame margin plus one pixel.
     const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);

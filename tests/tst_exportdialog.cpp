@@ -235,7 +235,10 @@ void TestExportDialog::initTestCase()
 
 void TestExportDialog::init()
 {
-    // Every test starts as on the first run.
+    // An export's report is queued behind its runner, which a test may see gone first: the report
+    // (remembering that export's choices) belongs to the test before and runs now. Then every
+    // test starts as on the first run.
+    QCoreApplication::sendPostedEvents();
     programSettings()->clear();
 }
 
@@ -679,7 +682,7 @@ void TestExportDialog::choicesAreRememberedForTheNextTime()
         fixture.openMenu();
         fixture.action("actExportPattern")->trigger();
         QVERIFY(exported.answered());
-        QVERIFY(written.wait(exportTimeout));
+        QVERIFY2(written.wait(exportTimeout), "the export to be written");
         QVERIFY(written.constFirst().at(1).value<OutputResult>().ok());
 
         ExportChoice shown;
@@ -867,7 +870,7 @@ void TestExportDialog::exportWritesPictureOfTheChosenSize()
     QString reported;
     fixture.menu->setErrorReporter([&](QWidget*, const QString& message) { reported = message; });
     QVERIFY(exportThroughDialog(fixture, entries));
-    QTRY_VERIFY_WITH_TIMEOUT(!fixture.runner() && QFileInfo::exists(folder.filePath(writtenName)), exportTimeout);
+    WAIT_FOR(!fixture.runner() && QFileInfo::exists(folder.filePath(writtenName)), "the exported file", exportTimeout);
     QVERIFY2(reported.isEmpty(), qPrintable(reported));
     QCOMPARE(filesIn(folder.path()), QStringList{writtenName});
 
@@ -885,7 +888,7 @@ void TestExportDialog::exportWritesPictureOfTheChosenSize()
         QCOMPARE(read.code, fixture.shown.fullCode);
     }
     // The progress dialog has gone with the export, and the folder is remembered.
-    QTRY_VERIFY(!fixture.progress());
+    WAIT_FOR(!fixture.progress(), "the progress dialog to go", 5000);
     QCOMPARE(QDir(rememberedSaveFolder()), QDir(folder.path()));
 }
 
@@ -929,7 +932,7 @@ void TestExportDialog::exportWritesSvgAndPdf()
     fixture.menu->setErrorReporter([&](QWidget*, const QString& message) { reported = message; });
     QVERIFY(exportThroughDialog(fixture, entries));
     const QString path = folder.filePath(name);
-    QTRY_VERIFY_WITH_TIMEOUT(!fixture.runner() && QFileInfo::exists(path), exportTimeout);
+    WAIT_FOR(!fixture.runner() && QFileInfo::exists(path), "the exported file", exportTimeout);
     QVERIFY2(reported.isEmpty(), qPrintable(reported));
     QCOMPARE(asked.suffix, QFileInfo(name).suffix());
     QCOMPARE(filesIn(folder.path()), QStringList{name});
@@ -970,13 +973,13 @@ void TestExportDialog::cancelledExportLeavesNoFile()
     QCOMPARE(cancel->text(), QStringLiteral("取消"));
 
     // Under way: the percentage moves.
-    QTRY_VERIFY_WITH_TIMEOUT(progress->value() >= 1, exportTimeout);
+    WAIT_FOR(progress->value() >= 1, "the export's progress to move", exportTimeout);
     QVERIFY(fixture.runner() && fixture.runner()->isRunning());
     const int ticksBefore = ticks;
-    QTRY_VERIFY(ticks > ticksBefore + 2);
+    WAIT_FOR(ticks > ticksBefore + 2, "the show to tick on during the export", 5000);
     cancel->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!fixture.runner(), exportTimeout);
-    QTRY_VERIFY(!fixture.progress());
+    WAIT_FOR(!fixture.runner(), "the export to end", exportTimeout);
+    WAIT_FOR(!fixture.progress(), "the progress dialog to go", 5000);
     QCOMPARE(filesIn(folder.path()), QStringList());
     QTest::qWait(50); // the queued report, were there one
     QCOMPARE(reports, 0);
@@ -994,13 +997,13 @@ void TestExportDialog::closingTheWindowStopsTheExport()
     int reports = 0;
     fixture->menu->setErrorReporter([&](QWidget*, const QString&) { ++reports; });
     QVERIFY(exportThroughDialog(*fixture, hugeExport()));
-    QTRY_VERIFY_WITH_TIMEOUT(fixture->progress() && fixture->progress()->value() >= 1, exportTimeout);
+    WAIT_FOR(fixture->progress() && fixture->progress()->value() >= 1, "the export's progress to move", exportTimeout);
     QPointer<OutputRunner> runner = fixture->runner();
     QVERIFY(runner);
     fixture.reset(); // the window goes while the worker draws
     QVERIFY(!runner);
     QCOMPARE(filesIn(folder.path()), QStringList());
-    QTest::qWait(100);
+    QTest::qWait(100); // the queued report, were there one
     QCOMPARE(reports, 0);
 }
 
@@ -1018,11 +1021,11 @@ void TestExportDialog::failureIsReportedInChinese()
         message = text;
     });
     QVERIFY(exportThroughDialog(fixture, Entries()));
-    QTRY_VERIFY_WITH_TIMEOUT(!message.isEmpty(), exportTimeout);
+    WAIT_FOR(!message.isEmpty(), "the export's failure message", exportTimeout);
     QCOMPARE(owner, &fixture.window);
     QCOMPARE(message, saveFailureMessage(taken, OutputError::TargetIsFolder));
     QVERIFY(QFileInfo(taken).isDir());
-    QTRY_VERIFY(!fixture.runner() && !fixture.progress());
+    WAIT_FOR(!fixture.runner() && !fixture.progress(), "the export and its progress dialog to go", 5000);
     QVERIFY(QDir(rememberedSaveFolder()) != QDir(folder.path()));
 }
 
@@ -1043,7 +1046,7 @@ void TestExportDialog::runnerReportsProgressAndResult()
     QVERIFY(!runner.isRunning());
     runner.start();
     QVERIFY(runner.isRunning());
-    QVERIFY(finished.wait(exportTimeout));
+    QVERIFY2(finished.wait(exportTimeout), "the export to end");
     QCOMPARE(finished.count(), 1);
     QVERIFY(runner.isFinished() && !runner.isRunning());
     const auto result = finished.at(0).at(0).value<OutputResult>();
@@ -1059,7 +1062,7 @@ void TestExportDialog::runnerReportsProgressAndResult()
     QSignalSpy cancelledFinished(&cancelled, &OutputRunner::finished);
     cancelled.cancel();
     cancelled.start();
-    QVERIFY(cancelledFinished.wait(exportTimeout));
+    QVERIFY2(cancelledFinished.wait(exportTimeout), "the cancelled export to end");
     QCOMPARE(cancelled.result().error, OutputError::Cancelled);
     QVERIFY(!QFileInfo::exists(job.path));
 }
@@ -1086,15 +1089,15 @@ void TestExportDialog::saveFolderIsRememberedAcrossMenus()
         });
         if (item == QStringLiteral("actExportPattern")) {
             QVERIFY(exportThroughDialog(first, custom("200", "100", QStringLiteral("像素"), "96")));
-            QTRY_VERIFY_WITH_TIMEOUT(!first.runner(), exportTimeout);
+            WAIT_FOR(!first.runner(), "the first export to end", exportTimeout);
         } else {
             first.openMenu();
             first.action(item.toLatin1().constData())->trigger();
         }
         QCOMPARE(QDir(asked.folder), QDir(picturesFolder()));
-        QTRY_COMPARE(filesIn(folder.path()).size(), 1);
+        WAIT_COMPARE(filesIn(folder.path()).size(), 1, "the exported file", 5000);
         // The file is in place before the save's report reaches the window: the window stays till then.
-        QTRY_COMPARE(QDir(rememberedSaveFolder()), QDir(folder.path()));
+        WAIT_COMPARE(QDir(rememberedSaveFolder()), QDir(folder.path()), "the folder to be remembered", 5000);
     }
     // A fresh menu, as after starting the program again: its saves and exports start there.
     CanvasWindow second;

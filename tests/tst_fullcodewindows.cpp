@@ -69,7 +69,7 @@ bool saveShownSlide(PictureBox* canvas, const QString& path)
     menu->menu()->close();
     QSignalSpy written(menu, &CanvasMenu::patternWritten);
     menu->saveShownPattern(ExportKind::Png);
-    return written.wait(20000) && written.constFirst().at(1).value<OutputResult>().ok();
+    return waitFor([&] { return !written.isEmpty(); }, "the shown slide to be saved", 20000) && written.constFirst().at(1).value<OutputResult>().ok();
 }
 
 // The picture a code names, drawn on its own canvas.
@@ -454,7 +454,7 @@ void TestFullCodeWindows::savedFilesOpenAgain()
     menu->menu()->close();
     QSignalSpy written(menu, &CanvasMenu::patternWritten);
     menu->menu()->findChild<QAction*>(action)->trigger();
-    QVERIFY(written.wait(20000));
+    QVERIFY2(written.wait(20000), "the slide to be saved");
     QVERIFY(QFileInfo::exists(path));
 
     tick();
@@ -481,7 +481,7 @@ void TestFullCodeWindows::droppedFileShowsItsSlide()
     QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(main->canvas, &drop);
     QVERIFY(drop.isAccepted());
-    QTRY_COMPARE_WITH_TIMEOUT(canvasImage(main->canvas), saved, 5000);
+    WAIT_COMPARE(canvasImage(main->canvas), saved, "the saved slide on the canvas", 5000);
     QVERIFY(!main->showTimer.isActive());
 
     // Text dragged in is not a file: refused.
@@ -841,7 +841,7 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
     QMetaObject::invokeMethod(timer, "timeout"); // a slide on the canvas
     timer->start();
     window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
+    QVERIFY2(QTest::qWaitForWindowActive(window, 5000), "the window to become active");
     if (byKey) {
         // With a parameter box holding the focus, as it does in the main window.
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_F11);
@@ -861,7 +861,7 @@ void TestFullCodeWindows::fullScreenFromTheMenuAndF11()
     QTest::keyClick(show, Qt::Key_Space);
     QVERIFY(!timer->isActive());
     QTest::keyClick(show, Qt::Key_Escape);
-    QTRY_VERIFY(!show);
+    WAIT_FOR(!show, "the full-screen show to close", 5000);
     QVERIFY(window->isVisible());
     QVERIFY(!timer->isActive());
 }
@@ -895,7 +895,7 @@ void TestFullCodeWindows::fullScreenItemIsCheckedWhileShown()
     QVERIFY(item->isCheckable());
     QVERIFY(!item->isChecked());
     window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
+    QVERIFY2(QTest::qWaitForWindowActive(window, 5000), "the window to become active");
     if (openByKey)
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : window, Qt::Key_F11);
     else
@@ -910,7 +910,7 @@ void TestFullCodeWindows::fullScreenItemIsCheckedWhileShown()
         QTest::keyClick(show, leaveBy == QLatin1String("F11") ? Qt::Key_F11 : Qt::Key_Escape);
     QVERIFY(!FullScreenShow::of(window));
     QVERIFY(!item->isChecked());
-    QTRY_VERIFY_WITH_TIMEOUT(!show, 5000);
+    WAIT_FOR(!show, "the full-screen show to close", 5000);
 }
 
 // Over the real window: its timer's ticks wait while the canvas menu is up.
@@ -921,11 +921,11 @@ void TestFullCodeWindows::showWaitsWhileTheMenuIsUp()
     QMetaObject::invokeMethod(&window->showTimer, "timeout");
     const QString before = window->codeLabel->text();
     menuOf(window->canvas)->openAt(window->canvas->mapToGlobal(QPoint(100, 100)));
-    QTRY_VERIFY(menuOf(window->canvas)->menu()->isVisible());
+    WAIT_FOR(menuOf(window->canvas)->menu()->isVisible(), "the canvas menu to open", 5000);
     QMetaObject::invokeMethod(&window->showTimer, "timeout");
     QCOMPARE(window->codeLabel->text(), before);
     menuOf(window->canvas)->menu()->hide();
-    QTRY_VERIFY(!menuOf(window->canvas)->holdingShow());
+    WAIT_FOR(!menuOf(window->canvas)->holdingShow(), "the menu to let the show go", 5000);
     QVERIFY(window->showTimer.isActive());
     QMetaObject::invokeMethod(&window->showTimer, "timeout");
     QVERIFY(window->codeLabel->text() != before);

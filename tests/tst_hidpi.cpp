@@ -1,3 +1,4 @@
+#include "ModalDialog.h"
 #include "PixelCount.h"
 
 #include "app/mainwindow/MainWindow.h"
@@ -71,7 +72,7 @@ void TestHiDpi::pickerPreviewAndButtonPicture()
 {
     GradientPicker picker;
     picker.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&picker, 5000));
+    QVERIFY2(QTest::qWaitForWindowExposed(&picker, 5000), "the picker to be shown");
     checkDrawnAtRatioTwo(picker.findChild<PictureBox*>(QStringLiteral("picDraw")));
     // The angle button's picture: gradient, frame and arrow of 32 x 32 at 64 x 64 pixels.
     checkDrawnAtRatioTwo(picker.findChild<PictureBox*>(QStringLiteral("picTemp")));
@@ -90,7 +91,7 @@ void TestHiDpi::canvasShowsItsImageOneToOne()
 {
     GradientPicker picker;
     picker.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&picker, 5000));
+    QVERIFY2(QTest::qWaitForWindowExposed(&picker, 5000), "the picker to be shown");
     auto* preview = picker.findChild<PictureBox*>(QStringLiteral("picDraw"));
     const QImage shown = preview->grab().toImage().convertToFormat(QImage::Format_RGB32);
     QImage image = preview->Image();

@@ -147,7 +147,7 @@ private slots:
     void canvasCoversTheParameterPanel()
     {
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY2(QTest::qWaitForWindowExposed(m_form.get(), 5000), "the main window to be shown");
         for (const char* name : {"txtParam_0", "Label1", "cmdClear", "cmdStyle4"}) {
             auto* covered = m_form->findChild<QWidget*>(name);
             QVERIFY(covered->isEnabled());
@@ -342,7 +342,7 @@ private slots:
         command->click();
         QWidget* shown = WindowRegistry::instance().existing(id);
         QVERIFY(shown && shown->isVisible());
-        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QVERIFY2(QTest::qWaitForWindowExposed(shown, 5000), "the window to be shown");
         if (!place.isNull())
             QCOMPARE(shown->frameGeometry().topLeft(), place);
         // Hidden and moved away, it comes back; a placed window goes back to its place.
@@ -503,7 +503,7 @@ private slots:
         EnterPressesButton enter;
         qApp->installEventFilter(&enter);
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QVERIFY2(QTest::qWaitForWindowActive(m_form.get(), 5000), "the main window to become active");
         m_form->pauseButton->setFocus();
         QVERIFY(m_form->pauseButton->hasFocus());
         QSignalSpy pressed(m_form->pauseButton, &QPushButton::clicked);

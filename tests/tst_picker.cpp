@@ -169,7 +169,7 @@ void TestPicker::snapsToTheMinimumSize()
     // The sizes are outer sizes, frame included.
     const QSize decoration = picker->frameGeometry().size() - picker->size();
     picker->resize(requested - decoration);
-    QTRY_COMPARE(picker->frameGeometry().size(), expected);
+    WAIT_COMPARE(picker->frameGeometry().size(), expected, "the picker's frame to take its size", 5000);
     // The preview follows the final size.
     QCOMPARE(preview().size(), QSize(picker->width(), picker->height() - twipsToPixels(930)));
 }
@@ -199,7 +199,7 @@ void TestPicker::geometricButtonAppliesAndPlacesTheWindow()
     QCOMPARE(canvas->Image().pixel(300, 200), preview().pixel(300, 200));
     QVERIFY(mainWindow->hostedCanvas()->Picture().isNull());
     // 900 and 400 pixels wide: 13500 - 6000 - 50 twips from the left, 1500 twips from the top.
-    QTRY_COMPARE(geometric->frameGeometry().topLeft(), twipsPoint(7450, 1500));
+    WAIT_COMPARE(geometric->frameGeometry().topLeft(), twipsPoint(7450, 1500), "the geometric designer to move", 5000);
 }
 
 // The arrow's size is the shorter side over pi, rounded down: 100 / 3.14159265358979 gives 31,
@@ -287,7 +287,7 @@ void TestPicker::failureWhileResizingIsShownAfterTheResize()
     picker->resize(picker->width() + 40, picker->height() + 30);
     QCOMPARE(preview->width(), picker->width()); // the resize has been handled
     QCOMPARE(texts.size(), before);
-    QTRY_COMPARE_WITH_TIMEOUT(texts.size(), before + 1, 10000);
+    WAIT_COMPARE(texts.size(), before + 1, "one more message", 10000);
     QCOMPARE(texts.last(), QStringLiteral("溢出"));
 }
 

@@ -25,20 +25,20 @@ namespace {
 using FrameCheck = std::function<bool(const QRect&)>;
 
 // Waits until the window manager has framed the window and the frame, where the check wants it,
-// has stopped moving (the same place on three looks 50 ms apart); false after five seconds. A
+// has stopped moving (the same place on three looks in a row, 10 ms apart); false after five seconds. A
 // loaded machine may take a while to move a frame, so the test waits for the outcome.
 bool frameSettled(const QWidget* window, const FrameCheck& check = [](const QRect&) { return true; })
 {
     QRect last;
     int same = 0;
-    return QTest::qWaitFor(
+    return waitFor(
         [&] {
             const QRect now = window->frameGeometry();
             same = isFramed(window) && check(now) && now == last ? same + 1 : 0;
             last = now;
             return same >= 3;
         },
-        5000);
+        "the window's frame to settle", 5000);
 }
 
 QString describe(const QRect& frame)
@@ -166,8 +166,8 @@ void TestPlacement::pickerCentredWhollyInsideTheScreen()
 
     // The minimum outer size, 4080 x 2790 twips = 272 x 186 px, still holds.
     picker->resize(100, 100);
-    QVERIFY(QTest::qWaitFor([&] { return picker->frameGeometry().width() >= 272
-                                         && picker->frameGeometry().height() >= 186; }, 5000));
+    WAIT_FOR(picker->frameGeometry().width() >= 272 && picker->frameGeometry().height() >= 186,
+             "the picker to keep its minimum size", 5000);
 }
 
 void TestPlacement::angleDialogPlacedFromOuterSizes()
@@ -211,7 +211,7 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
     int typed = -1;
     ModalDialog<AngleDialog> answer([&](AngleDialog* dialog) {
         QWidget* bar = dialog->findChild<QWidget*>("hsbAngle");
-        barFocused = QTest::qWaitFor([&] { return QApplication::focusWidget() == bar; }, 5000);
+        barFocused = waitFor([&] { return QApplication::focusWidget() == bar; }, "the bar to take the focus", 5000);
         if (!barFocused) {
             dialog->close();
             return;
@@ -222,7 +222,7 @@ void TestPlacement::angleDialogTakesRealKeysWhenItOpens()
         typed = xdotool.waitForFinished(10000) ? xdotool.exitCode() : -1;
         // The keys arrive through the event loop; the Enter among them closes the dialog.
         const QPointer<QWidget> open(dialog);
-        if (!QTest::qWaitFor([&] { return !open || !open->isVisible(); }, 5000) && open)
+        if (!waitFor([&] { return !open || !open->isVisible(); }, "the dialog to close", 5000) && open)
             open->close(); // Enter never arrived: the angle check below says so
     });
     picker->onAngleClicked();

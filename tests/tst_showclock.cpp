@@ -1,5 +1,7 @@
 // A window's slide-show clock: ticks pass on unless held, holds nest, and starting and stopping
 // are told once settled, a restart being no change.
+#include "ModalDialog.h"
+
 #include "app/widgets/SlideShowClock.h"
 
 #include <QSignalSpy>
@@ -54,7 +56,7 @@ void TestSlideShowClock::startAndStopAreToldOnceSettled()
     QSignalSpy running(clock, &SlideShowClock::runningChanged);
 
     timer.start();
-    QTRY_COMPARE_WITH_TIMEOUT(running.count(), 1, 5000);
+    WAIT_COMPARE(running.count(), 1, "the clock to start", 5000);
     QCOMPARE(running.last().at(0).toBool(), true);
     QVERIFY(clock->isRunning());
 
@@ -65,7 +67,7 @@ void TestSlideShowClock::startAndStopAreToldOnceSettled()
     QCOMPARE(running.count(), 1);
 
     timer.stop();
-    QTRY_COMPARE_WITH_TIMEOUT(running.count(), 2, 5000);
+    WAIT_COMPARE(running.count(), 2, "the clock to start again", 5000);
     QCOMPARE(running.last().at(0).toBool(), false);
     QVERIFY(!clock->isRunning());
 }

@@ -1,5 +1,7 @@
 // The canvas menu of the two pattern windows: copying and saving what the canvas shows, and
 // stepping back and forth through the last 100 slides without disturbing the show.
+#include "ModalDialog.h"
+
 #include "app/canvas/CanvasMenu.h"
 #include "app/canvas/SlideShowWindow.h"
 #include "app/canvas/SlideBrowser.h"
@@ -105,7 +107,7 @@ QMenu* openMenu(PatternWindow& window)
     QApplication::sendEvent(canvas, &event);
     auto* menu = canvas->findChild<QMenu*>(QStringLiteral("canvasContextMenu"));
     // A menu that never showed is no menu to the caller.
-    if (!menu || !QTest::qWaitFor([menu] { return menu->isVisible(); }, 5000))
+    if (!menu || !waitFor([menu] { return menu->isVisible(); }, "the canvas menu to open", 5000))
         return nullptr;
     return menu;
 }
@@ -257,7 +259,7 @@ void TestSlideHistory::savedPngIsTheCanvasWithoutItsLabels()
     menuObject->setFileChooser([path](QWidget*, const SaveRequest&) { return path; });
     QSignalSpy written(menuObject, &CanvasMenu::patternWritten);
     choose(*window, "actSavePng");
-    QVERIFY(written.wait(20000));
+    QVERIFY2(written.wait(20000), "the slide to be saved");
     const QImage saved = QImage(path).convertToFormat(QImage::Format_RGB32);
     const QImage canvasImage = window->canvas()->Image().convertToFormat(QImage::Format_RGB32);
     QCOMPARE(saved.size(), window->canvas()->size());
@@ -474,7 +476,7 @@ void TestSlideHistory::copyAndSaveActOnTheSlideShown()
     });
     QSignalSpy written(menuObject, &CanvasMenu::patternWritten);
     choose(*window, "actSavePng");
-    QVERIFY(written.wait(20000));
+    QVERIFY2(written.wait(20000), "the slide to be saved");
     QImage saved(path);
     QCOMPARE(saved.text(QStringLiteral("Title")), first.code);
     QCOMPARE(saved.text(QStringLiteral("PatternCode")), first.fullCode);

@@ -121,7 +121,7 @@ void TestTranslation::messageBoxIsChineseOwnedAndWideEnoughForItsTitle()
     QFETCH(QString, title);
     QWidget owner;
     owner.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QVERIFY2(QTest::qWaitForWindowExposed(&owner, 5000), "the owner window to be shown");
     MessageBoxSeen seen;
     ModalDialog<QMessageBox> answer([&seen](QMessageBox* box) {
         seen = {box->windowTitle(), box->button(QMessageBox::Ok)->text(), box->parentWidget(),
@@ -148,7 +148,7 @@ void TestTranslation::colourChooserBlocksOnlyTheWindowThatAsked()
 {
     QWidget owner;
     owner.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&owner));
+    QVERIFY2(QTest::qWaitForWindowExposed(&owner, 5000), "the owner window to be shown");
     QWidget* parent = nullptr;
     Qt::WindowModality modality = Qt::NonModal;
     ModalDialog<QColorDialog> answer([&](QColorDialog* modal) {

@@ -1,3 +1,4 @@
+#include "ModalDialog.h"
 #include "PixelCount.h"
 
 #include "app/canvas/CanvasMenu.h"
@@ -161,7 +162,7 @@ void TestWindowScaling::controlsScaleAndCentre()
     QFETCH(QStringList, controls);
     const Window window = Window::build(kind);
     window.widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.widget.get()));
+    QVERIFY2(QTest::qWaitForWindowExposed(window.widget.get(), 5000), "the window to be shown");
     std::map<QString, QRect> base;
     std::map<QString, double> points;
     for (const QString& name : controls) {
@@ -212,7 +213,7 @@ void TestWindowScaling::canvasIsDrawnAtTheScale()
     else
         qobject_cast<GeometricDesigner*>(window.widget.get())->onShowTimer();
     window.widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.widget.get()));
+    QVERIFY2(QTest::qWaitForWindowExposed(window.widget.get(), 5000), "the window to be shown");
     const QSize logical = window.canvas->surface().size();
     const QImage before = window.canvas->Image();
 
@@ -242,7 +243,7 @@ void TestWindowScaling::gradientBackgroundIsSweptAgain()
     const auto recipe = std::make_shared<GradientPicture>(GradientRecipe{RGB(255, 255, 192), RGB(255, 128, 0), 315, QSize(809, 804)});
     window.canvas->setPicture(recipe->render(1.0), recipe);
     window.widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.widget.get()));
+    QVERIFY2(QTest::qWaitForWindowExposed(window.widget.get(), 5000), "the window to be shown");
 
     window.widget->resize(2334, 1666);
     const QImage image = pixelsOf(window.canvas->Image());
@@ -260,7 +261,7 @@ void TestWindowScaling::popupsKeepTheirFonts()
     const QFont menuFont = menu->font();
     const QFont box = combo->font();
     window.widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.widget.get()));
+    QVERIFY2(QTest::qWaitForWindowExposed(window.widget.get(), 5000), "the window to be shown");
 
     window.widget->resize(2334, 1666);
     QCOMPARE(combo->font().pointSizeF(), 2 * box.pointSizeF());
@@ -281,7 +282,7 @@ void TestWindowScaling::resizingNeverPilesUpRounding()
     QFETCH(QString, kind);
     const Window window = Window::build(kind);
     window.widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window.widget.get()));
+    QVERIFY2(QTest::qWaitForWindowExposed(window.widget.get(), 5000), "the window to be shown");
     const QSize base = window.widget->size();
     const Layout built = Layout::of(window.widget.get());
     const QImage canvas = window.canvas->Image();
@@ -319,14 +320,15 @@ void TestWindowScaling::windowOpensFittedToItsScreen()
     QWidget* widget = window.widget.get();
     const QSize base = widget->size();
     widget->show();
-    QVERIFY(QTest::qWaitForWindowExposed(widget));
+    QVERIFY2(QTest::qWaitForWindowExposed(widget, 5000), "the window to be shown");
     const QRect available = widget->screen()->availableGeometry();
-    QTRY_VERIFY2(isFramed(widget) && available.contains(widget->frameGeometry()),
-                 qPrintable(QStringLiteral("frame %1,%2 %3x%4")
-                                .arg(widget->frameGeometry().x())
-                                .arg(widget->frameGeometry().y())
-                                .arg(widget->frameGeometry().width())
-                                .arg(widget->frameGeometry().height())));
+    QTRY_VERIFY2_WITH_TIMEOUT(isFramed(widget) && available.contains(widget->frameGeometry()),
+                              qPrintable(QStringLiteral("the framed window on the screen; frame %1,%2 %3x%4")
+                                             .arg(widget->frameGeometry().x())
+                                             .arg(widget->frameGeometry().y())
+                                             .arg(widget->frameGeometry().width())
+                                             .arg(widget->frameGeometry().height())),
+                              5000);
     const QSize outer = widget->frameGeometry().size();
     if (base.width() + outer.width() - widget->width() <= available.width()
         && base.height() + outer.height() - widget->height() <= available.height()) {
@@ -347,10 +349,10 @@ void TestWindowScaling::pickerOpensFittedToItsScreen()
     setWindowsFitScreen(true);
     GradientPicker picker;
     picker.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&picker));
+    QVERIFY2(QTest::qWaitForWindowExposed(&picker, 5000), "the picker to be shown");
     const QRect available = picker.screen()->availableGeometry();
     // 809 x 866 as built does not fit 800 x 800: it opens smaller, the preview filling it below the strip.
-    QTRY_VERIFY(isFramed(&picker) && available.contains(picker.frameGeometry()));
+    WAIT_FOR(isFramed(&picker) && available.contains(picker.frameGeometry()), "the picker framed on the screen", 5000);
     QVERIFY(picker.width() < 809 && picker.height() < 866);
     auto* preview = picker.findChild<PictureBox*>(QStringLiteral("picDraw"));
     QCOMPARE(preview->geometry().bottomRight(), picker.rect().bottomRight());
