@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <algorithm>
 
@@ -50,13 +51,21 @@ ThumbnailCache::ThumbnailCache(Drawer draw, QSize size, const QString& folder, Q
     : QObject(parent), m_draw(std::move(draw)), m_size(size), m_folder(folder), m_pixmaps(memoryBudgetKb)
 {
     // One core stays with the GUI thread on small machines.
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    const int workers = std::max(1, QThread::idealThreadCount() - 1);
+    for (int i = 0; i < workers; ++i)
+        m_workers.emplace_back([this] { work(); });
 }
 
 ThumbnailCache::~ThumbnailCache()
 {
-    m_pool.clear();
-    m_pool.waitForDone();
+    {
+        const std::lock_guard lock(m_lock);
+        m_stopping = true;
+        m_toMake.clear();
+    }
+    m_wake.notify_all();
+    for (std::thread& worker : m_workers)
+        worker.join();
 }
 
 QString ThumbnailCache::defaultFolder()
@@ -80,26 +89,57 @@ std::optional<QPixmap> ThumbnailCache::request(const QString& code)
     if (m_pending.contains(code))
         return std::nullopt;
     m_pending.insert(code);
-    m_pool.start([this, code, path = filePath(code), folder = m_folder, size = m_size, draw = m_draw] {
-        QImage image = readCached(path, size);
-        if (image.isNull()) {
-            image = fitted(draw ? draw(code, size) : QImage(), size);
-            if (!image.isNull())
-                writeCached(folder, path, image);
-        }
-        QMetaObject::invokeMethod(this, [this, code, image] { deliver(code, image); }, Qt::QueuedConnection);
-    });
+    {
+        const std::lock_guard lock(m_lock);
+        m_toMake.push_back(code);
+    }
+    m_wake.notify_one();
     return std::nullopt;
 }
 
-void ThumbnailCache::deliver(const QString& code, const QImage& image)
+void ThumbnailCache::work()
 {
-    m_pending.remove(code);
-    if (image.isNull()) {
-        m_undrawable.insert(code);
-    } else {
-        const int costKb = std::max<qsizetype>(1, image.sizeInBytes() / 1024);
-        m_pixmaps.insert(code, new QPixmap(QPixmap::fromImage(image)), costKb);
+    for (;;) {
+        QString code;
+        {
+            std::unique_lock lock(m_lock);
+            m_wake.wait(lock, [this] { return m_stopping || !m_toMake.empty(); });
+            if (m_stopping)
+                return;
+            code = std::move(m_toMake.front());
+            m_toMake.pop_front();
+        }
+        const QString path = filePath(code);
+        QImage image = readCached(path, m_size);
+        if (image.isNull()) {
+            image = fitted(m_draw ? m_draw(code, m_size) : QImage(), m_size);
+            if (!image.isNull())
+                writeCached(m_folder, path, image);
+        }
+        {
+            const std::lock_guard lock(m_lock);
+            m_made.push_back({std::move(code), std::move(image)});
+        }
+        // By name, so that nothing of this thread's making travels with the call.
+        QMetaObject::invokeMethod(this, "deliverMade", Qt::QueuedConnection);
     }
-    emit thumbnailReady(code);
+}
+
+void ThumbnailCache::deliverMade()
+{
+    std::vector<Made> made;
+    {
+        const std::lock_guard lock(m_lock);
+        made.swap(m_made);
+    }
+    for (const Made& thumbnail : made) {
+        m_pending.remove(thumbnail.code);
+        if (thumbnail.image.isNull()) {
+            m_undrawable.insert(thumbnail.code);
+        } else {
+            const int costKb = std::max<qsizetype>(1, thumbnail.image.sizeInBytes() / 1024);
+            m_pixmaps.insert(thumbnail.code, new QPixmap(QPixmap::fromImage(thumbnail.image)), costKb);
+        }
+        emit thumbnailReady(thumbnail.code);
+    }
 }
